@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian packages a given purpose needs, only those not yet installed,
+# so a warm machine pays nothing. Usage: install-deps.sh run|test|bench|fuzz ...
+set -euo pipefail
+
+build=(cmake g++ make pkg-config qt6-base-dev fonts-nanum)
+declare -A extra=(
+  [run]="xvfb xauth"
+  [test]="googletest libgtest-dev libbenchmark-dev xvfb xauth x11-utils xdotool openbox wmctrl imagemagick clang libclang-rt-14-dev"
+  [bench]="libbenchmark-dev googletest libgtest-dev hyperfine time"
+  [fuzz]="clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev"
+)
+
+wanted=("${build[@]}")
+for purpose in "$@"; do
+  [[ -v extra[$purpose] ]] || { echo "install-deps.sh: unknown purpose '$purpose'" >&2; exit 2; }
+  read -ra more <<<"${extra[$purpose]}"
+  wanted+=("${more[@]}")
+done
+
+missing=()
+for pkg in "${wanted[@]}"; do
+  dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
+done
+((${#missing[@]} == 0)) && exit 0
+
+echo "Installing: ${missing[*]}" >&2
+if [[ $(id -u) -ne 0 ]]; then
+  SUDO=sudo
+else
+  SUDO=
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "StockRecord.h"
+
+#include <list>
+
+// An ordered view over a record store: pointers into one vecST, which it does
+// not own. It is valid only while that store lives unchanged; appending to,
+// shrinking or destroying the store invalidates it.
+using lstPST = std::list<const STData*>;
+
+// Sort key selectors. Only the name key exists; any other selector leaves the
+// key window as it was.
+inline constexpr int SortKeyName = 4;
+
+// The key window: byte offset and length of the sort key inside a record.
+// Both start at 0, so every pair compares equal until a key is chosen; once
+// MakeSortedST has chosen the name key it stays chosen. GUI thread only.
+extern int STKeyOffset;
+extern int STKeyLength;
+
+// True when a's key bytes are less than b's, compared as unsigned bytes.
+struct LessST {
+    bool operator()(const STData* a, const STData* b) const noexcept;
+};
+
+// A view with one pointer per record of `store`, sorted stably by the key
+// that `key` selects: records with equal keys keep their store order. The
+// store is not changed; the caller owns the list, and must keep the store
+// alive and unchanged while using it. Throws std::bad_alloc on lack of memory.
+lstPST MakeSortedST(const vecST& store, int key);

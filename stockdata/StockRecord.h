@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+// One stock as read from a master file line: three fixed-width byte-text
+// fields in a plain 70-byte value. Each field is 0-terminated and 0-filled to
+// its width, so equal texts have equal bytes and records compare with memcmp.
+// Bytes are not characters: no code-page conversion, a double-byte character
+// may be cut in half at a field's end.
+struct RecStocks {
+    char code[10];   // up to 9 bytes of text, byte 9 always 0
+    char name[39];   // up to 38 bytes of text, byte 48 of the record always 0
+    char extra[21];  // up to 20 bytes of text, byte 69 of the record always 0
+
+    // Each argument a valid 0-terminated text (empty is fine), copied with
+    // strncpy semantics: cut to the field, the rest of the field 0-filled.
+    RecStocks(const char* codeText, const char* nameText, const char* extraText) noexcept;
+};
+
+// The form in which records are made and stored; it adds nothing to RecStocks.
+struct STData : RecStocks {
+    STData(const char* codeText, const char* nameText, const char* extraText) noexcept
+        : RecStocks(codeText, nameText, extraText)
+    {
+    }
+};
+
+// Readers and the sort key rely on this exact layout.
+static_assert(sizeof(RecStocks) == 70);
+static_assert(sizeof(STData) == 70);
+static_assert(offsetof(RecStocks, code) == 0);
+static_assert(offsetof(RecStocks, name) == 10);
+static_assert(offsetof(RecStocks, extra) == 49);
+
+// The record store, in file order.
+using vecST = std::vector<STData>;

@@ -1,0 +1,88 @@
+#include "ByteString.h"
+#include "Exception.h"
+#include "MasterFile.h"
+#include "TStringList.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+using namespace std::string_literals;
+
+namespace {
+
+using Fields = std::pair<std::string, std::string>;  // code text, name text
+
+std::vector<Fields> FieldsOf(const vecST& store)
+{
+    std::vector<Fields> fields;
+    for (const STData& record : store) {
+        EXPECT_STREQ(record.extra, " ");
+        fields.emplace_back(record.code, record.name);
+    }
+    return fields;
+}
+
+std::vector<Fields> ReadText(std::string text)
+{
+    TStringList lines;
+    lines.LoadFromBytes(std::move(text));
+    return FieldsOf(RecordsFromLines(lines));
+}
+
+TEST(ReadMasterFile, OneRecordPerLineInFileOrder)
+{
+    TempDir dir;
+    dir.Write("fmast.dat", "000020   Dongwha Pharm\r\n005930   Samsung Electronics\r\n000660   SK Hynix\r\n");
+    const std::vector<Fields> expected = {
+        {"000020   ", "Dongwha Pharm"}, {"005930   ", "Samsung Electronics"}, {"000660   ", "SK Hynix"}};
+    EXPECT_EQ(FieldsOf(ReadMasterFile((dir.Path() / "fmast.dat").c_str())), expected);
+}
+
+TEST(ReadMasterFile, TakesColumnsOneToNineAndTenToFortySeven)
+{
+    const std::string name38 = "Samsung Electronics Pref              ";
+    ASSERT_EQ(name38.size(), 38U);
+    const std::string line60 = "005935   " + name38 + "0000071200KS";
+    EXPECT_EQ(ReadText(line60), (std::vector<Fields>{{"005935   ", name38}}));
+    EXPECT_EQ(ReadText("12345678901234567890"), (std::vector<Fields>{{"123456789", "01234567890"}}));
+    EXPECT_EQ(ReadText("123456789"), (std::vector<Fields>{{"123456789", ""}}));
+    EXPECT_EQ(ReadText("123456789N"), (std::vector<Fields>{{"123456789", "N"}}));
+    EXPECT_EQ(ReadText("1234"), (std::vector<Fields>{{"1234", ""}}));
+}
+
+TEST(ReadMasterFile, EmptyAndRepeatedLinesAreKept)
+{
+    const std::vector<Fields> expected = {{"111111   ", "Kia"}, {"", ""}, {"222222   ", "Kia"}, {"222222   ", "Kia"}};
+    EXPECT_EQ(ReadText("111111   Kia\n\n222222   Kia\n222222   Kia\n"), expected);
+}
+
+TEST(ReadMasterFile, AZeroByteEndsTheFieldText)
+{
+    EXPECT_EQ(ReadText("12\0" "456789Name\0Rest"s), (std::vector<Fields>{{"12", "Name"}}));
+}
+
+TEST(ReadMasterFile, EmptyFileGivesAnEmptyStore)
+{
+    TempDir dir;
+    dir.Write("fmast.dat", "");
+    EXPECT_TRUE(ReadMasterFile((dir.Path() / "fmast.dat").c_str()).empty());
+}
+
+TEST(ReadMasterFile, MissingFileRaisesTheFrameworkException)
+{
+    TempDir dir;
+    const std::string missing = (dir.Path() / "omast.dat").string();
+    try {
+        ReadMasterFile(missing.c_str());
+        FAIL() << "no exception";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "cannot open file \"" + missing + "\": No such file or directory");
+    }
+}
+
+}  // namespace
