@@ -60,13 +60,12 @@ std::string ReadRegularFile(const std::string& fileName)
         Fail("cannot read", fileName, KindOf(status.st_mode));
 
     // Sized from fstat, but the file may change under us: read until EOF.
+    // Appending from a small chunk spares zero-filling the whole buffer first.
     std::string bytes;
-    bytes.resize(static_cast<std::size_t>(status.st_size) + 1);
-    std::size_t filled = 0;
+    bytes.reserve(static_cast<std::size_t>(status.st_size));
+    char chunk[1 << 16];
     for (;;) {
-        if (filled == bytes.size())
-            bytes.resize(bytes.size() + bytes.size() / 2 + 4096);
-        const ssize_t got = ::read(file.Get(), bytes.data() + filled, bytes.size() - filled);
+        const ssize_t got = ::read(file.Get(), chunk, sizeof chunk);
         if (got == 0)
             break;
         if (got < 0) {
@@ -74,8 +73,7 @@ std::string ReadRegularFile(const std::string& fileName)
                 continue;
             Fail("cannot read", fileName, std::strerror(errno));
         }
-        filled += static_cast<std::size_t>(got);
+        bytes.append(chunk, static_cast<std::size_t>(got));
     }
-    bytes.resize(filled);
     return bytes;
 }

@@ -2,6 +2,7 @@
 
 #include "RegularFile.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 
@@ -13,6 +14,8 @@ void TStringList::LoadFromFile(const ByteString& fileName)
 void TStringList::LoadFromBytes(std::string text)
 {
     std::vector<LineSpan> lines;
+    // One line per LF is exact for most files; other line ends grow the vector.
+    lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     const char* const begin = text.data();
     const char* const end = begin + text.size();
     // Most lines end in LF: find that with memchr, then look for a lone CR
