@@ -1,0 +1,43 @@
+#pragma once
+
+#include "Forms.h"
+#include "MasterFile.h"
+#include "SortedView.h"
+#include "ViewCursor.h"
+
+#include <memory>
+
+// The stock picker's one window: a drop-down list of stock names in name
+// order and two buttons. It owns the loaded records and the view over them;
+// the list's items are placeholders, each painted from the view.
+class TForm1 : public TForm {
+public:  // Controls and handlers bound by the layout in Unit1Layout.cpp
+    TComboBox* ComboBox1 = nullptr;
+    TBitBtn* BitBtn1 = nullptr;
+    TBitBtn* BitBtn2 = nullptr;
+    void FormCreate(TObject* Sender);
+    void BitBtn1Click(TObject* Sender);
+    void ComboBox1DrawItem(TWinControl* Control, int Index, const TRect& Rect, TOwnerDrawState State);
+
+private:
+    // The view points into the store: both are replaced together, and the
+    // store is never changed while the view refers to it. Null until a load
+    // succeeds.
+    std::unique_ptr<lstPST> FSorted;
+    vecST FStocks;
+    // Where painting found its last entry in FSorted.
+    ViewCursor FDrawCursor;
+
+    // Clears the list, reads `fileName`, and shows its stocks in name order.
+    // Throws what the reader throws; the list then stays empty and the
+    // previous store and view stay as they were.
+    void LoadMaster(const ByteString& fileName);
+
+public:
+    explicit TForm1(TComponent* Owner) : TForm(Owner) {}
+};
+
+// The layout TForm1 windows are built from.
+const TFormLayout<TForm1>& FormLayoutOf(const TForm1*);
+
+extern TForm1* Form1;

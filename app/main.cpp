@@ -1,0 +1,20 @@
+#include "Exception.h"
+#include "Unit1.h"
+
+#include <exception>
+
+// The command line carries no options: Qt is given only the program name.
+int main()
+{
+    try {
+        Application->Initialize();
+        Application->CreateForm(Form1);
+        Application->Run();
+    } catch (const Exception& E) {
+        Application->ShowException(E);
+    } catch (const std::exception& E) {
+        // Lack of memory included: reported, never a crash.
+        Application->ShowException(E);
+    }
+    return 0;
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "Controls.h"
+
+#include <string>
+
+// A push button with a caption (no glyph is used here).
+class TBitBtn : public TWinControl {
+public:
+    explicit TBitBtn(TComponent* Owner);
+
+    void SetCaption(const std::string& caption);
+    std::string Caption() const;
+
+    // Acts as a click by the user: raises OnClick.
+    void Click();
+
+    TNotifyEvent OnClick;
+};

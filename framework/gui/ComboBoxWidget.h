@@ -1,0 +1,70 @@
+#pragma once
+
+#include "ByteString.h"
+#include "StdCtrls.h"
+
+#include <QAbstractItemDelegate>
+#include <QAbstractListModel>
+#include <QComboBox>
+#include <QProxyStyle>
+
+#include <vector>
+
+// The item texts behind a TComboBox. Added items are published to the views
+// in one batch when control returns to the event loop, or before anything
+// reads the model, so adding a million items costs no per-item signals.
+class ItemListModel : public QAbstractListModel {
+public:
+    void Add(const ByteString& text);
+    void Clear();
+    int Count() const noexcept { return static_cast<int>(items_.size()); }
+    const ByteString& At(int row) const { return items_[static_cast<std::size_t>(row)]; }
+    // Tells the views of every item added so far.
+    void Publish();
+
+    int rowCount(const QModelIndex& parent) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+private:
+    std::vector<ByteString> items_;
+    int published_ = 0;
+    bool publishQueued_ = false;
+};
+
+// Paints the rows of the drop-down list through TComboBox::OnDrawItem.
+class OwnerDrawDelegate : public QAbstractItemDelegate {
+public:
+    explicit OwnerDrawDelegate(TComboBox& combo) : combo_(combo) {}
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+private:
+    TComboBox& combo_;
+};
+
+// Opens the list below the box, as a plain list: the menu-like popup of some
+// styles positions the current item over the box and visits every row.
+class PopupBelowStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget, QStyleHintReturn* returnData) const override;
+};
+
+// The Qt widget of a TComboBox; owner-draws its closed box too.
+class ComboBoxWidget : public QComboBox {
+public:
+    ComboBoxWidget(TComboBox& combo, ItemListModel& model);
+    void SetOwnerDraw(bool ownerDraw);
+    void showPopup() override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    TComboBox& combo_;
+    ItemListModel& model_;
+    bool ownerDraw_ = false;
+};
+
+// Loads `canvas` with the painter, the widget's font and the colours of an
+// item, selected or not.
+void PrepareCanvas(TCanvas& canvas, QPainter& painter, const QWidget& widget, bool selected);

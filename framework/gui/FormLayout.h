@@ -1,0 +1,121 @@
+#pragma once
+
+#include "Buttons.h"
+#include "StdCtrls.h"
+
+#include <cassert>
+#include <memory>
+#include <variant>
+#include <vector>
+
+// A form's layout as data: where each control sits, how it looks, which
+// member of the form class F holds it and which member functions handle its
+// events. The framework builds windows from it (BuildForm); a form class
+// makes its layout known by a function FormLayoutOf(F*) found beside it.
+
+template <class F>
+using TNotifyHandler = void (F::*)(TObject* Sender);
+template <class F>
+using TDrawItemHandler = void (F::*)(TWinControl* Control, int Index, const TRect& Rect, TOwnerDrawState State);
+
+template <class F>
+struct TComboBoxLayout {
+    const char* Name;
+    TComboBox* F::*Field;
+    int Left, Top, Width, Height;
+    TComboBoxStyle Style;
+    int ItemHeight;
+    const char* ImeName;
+    int TabOrder;
+    TDrawItemHandler<F> OnDrawItem;
+};
+
+template <class F>
+struct TBitBtnLayout {
+    const char* Name;
+    TBitBtn* F::*Field;
+    int Left, Top, Width, Height;
+    const char* Caption;
+    int TabOrder;
+    TNotifyHandler<F> OnClick;  // may be null: no click action
+};
+
+template <class F>
+using TControlLayout = std::variant<TComboBoxLayout<F>, TBitBtnLayout<F>>;
+
+template <class F>
+struct TFormLayout {
+    const char* Name;
+    int Left, Top, Width, Height;  // outer frame, on the screen
+    const char* Caption;
+    TColor Color;
+    TFontLayout Font;
+    int TextHeight;       // the font's text height when laid out; kept for reference
+    bool OldCreateOrder;  // false: OnCreate is raised once construction has finished
+    TNotifyHandler<F> OnCreate;
+    std::vector<TControlLayout<F>> Controls;
+};
+
+namespace form_building {
+
+template <class F>
+void Build(F& form, const TComboBoxLayout<F>& layout)
+{
+    auto combo = std::make_unique<TComboBox>(&form);
+    combo->Name = layout.Name;
+    combo->SetParent(&form);
+    combo->SetBounds(layout.Left, layout.Top, layout.Width, layout.Height);
+    combo->SetStyle(layout.Style);
+    combo->SetItemHeight(layout.ItemHeight);
+    combo->SetImeName(layout.ImeName);
+    combo->SetTabOrder(layout.TabOrder);
+    if (layout.OnDrawItem != nullptr) {
+        combo->OnDrawItem = [&form, handler = layout.OnDrawItem](TWinControl* Control, int Index, const TRect& Rect,
+                                                                 TOwnerDrawState State) { (form.*handler)(Control, Index, Rect, State); };
+    }
+    form.*(layout.Field) = combo.get();
+    form.InsertComponent(std::move(combo));
+}
+
+template <class F>
+void Build(F& form, const TBitBtnLayout<F>& layout)
+{
+    auto button = std::make_unique<TBitBtn>(&form);
+    button->Name = layout.Name;
+    button->SetParent(&form);
+    button->SetBounds(layout.Left, layout.Top, layout.Width, layout.Height);
+    button->SetCaption(layout.Caption);
+    button->SetTabOrder(layout.TabOrder);
+    if (layout.OnClick != nullptr)
+        button->OnClick = [&form, handler = layout.OnClick](TObject* Sender) { (form.*handler)(Sender); };
+    form.*(layout.Field) = button.get();
+    form.InsertComponent(std::move(button));
+}
+
+}  // namespace form_building
+
+// Gives `form` the properties, controls and event bindings of `layout`.
+template <class F>
+void BuildForm(F& form, const TFormLayout<F>& layout)
+{
+    assert(!layout.OldCreateOrder && "only OnCreate after construction is supported");
+    form.Name = layout.Name;
+    form.SetCaption(layout.Caption);
+    form.SetColor(layout.Color);
+    form.SetFont(layout.Font);
+    form.SetBounds(layout.Left, layout.Top, layout.Width, layout.Height);
+    for (const TControlLayout<F>& control : layout.Controls)
+        std::visit([&form](const auto& controlLayout) { form_building::Build(form, controlLayout); }, control);
+    form.ApplyTabOrder();
+    if (layout.OnCreate != nullptr)
+        form.OnCreate = [&form, handler = layout.OnCreate](TObject* Sender) { (form.*handler)(Sender); };
+}
+
+// A new form of class F, built from FormLayoutOf(F*), OnCreate not raised yet.
+template <class F>
+std::unique_ptr<F> NewForm(TComponent* Owner)
+{
+    auto form = std::make_unique<F>(Owner);
+    BuildForm(*form, FormLayoutOf(static_cast<F*>(nullptr)));
+    return form;
+}

@@ -1,0 +1,113 @@
+#pragma once
+
+#include "Controls.h"
+#include "FormLayout.h"
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+
+class FormWindow;
+
+// A top-level window. Its bounds are the OUTER frame, title bar included:
+// once a window manager has decorated it, the client area is fitted so that
+// the frame covers exactly those bounds.
+class TForm : public TWinControl {
+public:
+    explicit TForm(TComponent* Owner);
+    ~TForm() override;
+
+    void SetBounds(int Left, int Top, int Width, int Height) override;
+    TRect BoundsRect() const override;
+
+    void SetCaption(const std::string& caption);
+    std::string Caption() const;
+    void SetColor(TColor color);
+    void SetFont(const TFontLayout& font);
+
+    void Show();
+    void Close();
+
+    // Raised once the form is built from its layout.
+    TNotifyEvent OnCreate;
+
+    // Raises OnCreate; an exception it throws is reported, not passed on, so
+    // the window still opens.
+    void DoCreate();
+
+    // Gives controls their keyboard order from their TabOrder values.
+    void ApplyTabOrder();
+
+    // Closing the main form ends the application's event loop.
+    void SetMainForm() noexcept;
+
+private:
+    FormWindow* window_;
+};
+
+// The program's application object: it owns the forms, runs the event loop
+// and reports exceptions to the user.
+class TApplication : public TComponent {
+public:
+    TApplication();
+    ~TApplication() override;
+
+    // Starts the GUI. With no display to show windows on it says so on stderr
+    // and ends the process with exit status 1.
+    void Initialize();
+
+    // Builds a form of class T from its layout (found as FormLayoutOf(T*)),
+    // stores it in `Reference`, then raises its OnCreate. The first form
+    // made is the main form. The application owns the form.
+    template <class T>
+    void CreateForm(T*& Reference)
+    {
+        std::unique_ptr<T> form = NewForm<T>(this);
+        Reference = form.get();
+        AdoptForm(std::move(form));
+        Reference->DoCreate();
+    }
+
+    // Shows the main form and runs the event loop until it is closed.
+    void Run();
+
+    // Shows the exception's message in a modal error box.
+    void ShowException(const std::exception& E);
+
+    // Reports the exception being handled, through OnException when set, else
+    // ShowException, once control is back in the event loop. Call it only
+    // from a catch block.
+    void HandleException(TObject* Sender);
+
+    // When set, replaces the error box for exceptions from event handlers.
+    std::function<void(TObject* Sender, const std::exception& E)> OnException;
+
+    TForm* MainForm() const noexcept { return mainForm_; }
+    bool Running() const noexcept;
+
+private:
+    void AdoptForm(std::unique_ptr<TForm> form);
+    void Report(TObject* Sender, std::exception_ptr error);
+
+    TForm* mainForm_ = nullptr;
+    struct QtState;
+    std::unique_ptr<QtState> qt_;
+};
+
+// The one application object.
+extern TApplication* Application;
+
+// The message a user is shown for `E`.
+std::string ExceptionMessage(const std::exception& E);
+
+// Runs an event handler, reporting what it throws through the application.
+template <class Handler>
+void DispatchEvent(TObject* Sender, Handler&& handler) noexcept
+{
+    try {
+        handler();
+    } catch (...) {
+        Application->HandleException(Sender);
+    }
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "ByteString.h"
+#include "Controls.h"
+
+#include <functional>
+#include <memory>
+
+enum class TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
+
+using TDrawItemEvent = std::function<void(TWinControl* Control, int Index, const TRect& Rect, TOwnerDrawState State)>;
+
+class ComboBoxWidget;
+class ItemListModel;
+
+// The item texts of a list control, in the order they were added.
+class TStrings {
+public:
+    using Index = ByteString::Index;
+
+    explicit TStrings(ItemListModel& model) noexcept : model_(model) {}
+
+    // Appends one item; cheap even for a million items.
+    void Add(const ByteString& text);
+    Index Count() const noexcept;
+    ByteString Strings(Index i) const;  // i in [0, Count())
+    void Clear();
+
+private:
+    ItemListModel& model_;
+};
+
+// A drop-down list. With style csOwnerDrawFixed every row of the list, and
+// the closed box's current item, is painted only by OnDrawItem on Canvas,
+// never from the item text; rows are ItemHeight pixels high. The list opens
+// below the box, showing up to 8 rows.
+class TComboBox : public TWinControl {
+public:
+    explicit TComboBox(TComponent* Owner);
+    ~TComboBox() override;
+
+    // Removes every item; no item is selected afterwards.
+    void Clear();
+
+    // The selected item, -1 for none.
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+
+    void SetStyle(TComboBoxStyle style);
+    TComboBoxStyle Style() const noexcept { return style_; }
+    void SetItemHeight(int height);
+    int ItemHeight() const noexcept { return itemHeight_; }
+    // Kept for the layout; Linux chooses input methods per desktop session,
+    // and a list that takes no typing has no use for one.
+    void SetImeName(std::string name) { imeName_ = std::move(name); }
+    const std::string& ImeName() const noexcept { return imeName_; }
+
+    bool DroppedDown() const;
+    void SetDroppedDown(bool dropped);
+
+    // Called to paint item Index into Rect of Canvas, whose font and colours
+    // are already those of the item (highlight colours when selected).
+    TDrawItemEvent OnDrawItem;
+
+    // Raises OnDrawItem for item `index`; the framework's paint code calls
+    // it once it has loaded Canvas for that item.
+    void DrawItem(int index, const TRect& rect, TOwnerDrawState state);
+
+private:
+    ComboBoxWidget* Box() const noexcept;
+
+    ItemListModel* model_;  // owned by the widget, as Qt objects are
+    std::unique_ptr<TStrings> items_;
+    std::unique_ptr<TCanvas> canvas_;
+    TComboBoxStyle style_ = TComboBoxStyle::csDropDown;
+    int itemHeight_ = 16;
+    std::string imeName_;
+
+public:
+    TStrings* const Items = items_.get();
+    TCanvas* const Canvas = canvas_.get();
+};
