@@ -217,8 +217,7 @@ TApplication::TApplication() : TComponent(nullptr), qt_(std::make_unique<QtState
 
 TApplication::~TApplication()
 {
-    // Forms and their widgets go before the QApplication they need.
-    DestroyComponents();
+    Finalize();
 }
 
 void TApplication::Initialize()
@@ -229,6 +228,17 @@ void TApplication::Initialize()
     qt_->app = std::make_unique<QApplication>(qt_->argc, qt_->argv);
     qInstallMessageHandler(previousHandler);
     QApplication::setQuitOnLastWindowClosed(false);
+    // Qt's own statics die before a static object made earlier than them, so
+    // a program that leaves main without Run or Finalize shuts down here.
+    std::atexit([] { Application->Finalize(); });
+}
+
+void TApplication::Finalize() noexcept
+{
+    // Forms and their widgets go before the QApplication they need.
+    DestroyComponents();
+    mainForm_ = nullptr;
+    qt_->app.reset();
 }
 
 void TApplication::AdoptForm(std::unique_ptr<TForm> form)
@@ -246,6 +256,7 @@ void TApplication::Run()
         return;
     mainForm_->Show();
     QApplication::exec();
+    Finalize();
 }
 
 bool TApplication::Running() const noexcept

@@ -69,8 +69,13 @@ public:
         Reference->DoCreate();
     }
 
-    // Shows the main form and runs the event loop until it is closed.
+    // Shows the main form and runs the event loop until it is closed; then
+    // destroys the forms and shuts the GUI down (Finalize).
     void Run();
+
+    // Destroys the forms, then the GUI, while Qt's own statics still live.
+    // Run does it; a program that never calls Run calls it before main returns.
+    void Finalize() noexcept;
 
     // Shows the exception's message in a modal error box.
     void ShowException(const std::exception& E);

@@ -128,9 +128,12 @@ ComboBoxWidget::ComboBoxWidget(TComboBox& combo, ItemListModel& model) : combo_(
 
 void ComboBoxWidget::SetOwnerDraw(bool ownerDraw)
 {
+    if (ownerDraw && !ownerDraw_) {
+        auto* delegate = new OwnerDrawDelegate(combo_);
+        delegate->setParent(this);  // views do not own their delegates
+        setItemDelegate(delegate);
+    }
     ownerDraw_ = ownerDraw;
-    if (ownerDraw)
-        setItemDelegate(new OwnerDrawDelegate(combo_));  // the view takes it as a child
     update();
 }
 

@@ -1,0 +1,240 @@
+#include "Unit1.h"
+
+#include "TempDir.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyleOptionComboBox>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string MasterLine(const std::string& code, const std::string& name)
+{
+    return code + std::string(9 - code.size(), ' ') + name + "\r\n";
+}
+
+// Each test runs in a directory of its own, since the window reads its master
+// files from the current directory, and collects what would be reported.
+class Form1Test : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        previousDirectory_ = std::filesystem::current_path();
+        std::filesystem::current_path(dir_.Path());
+        Application->OnException = [this](TObject*, const std::exception& e) { reports_.push_back(ExceptionMessage(e)); };
+    }
+    void TearDown() override
+    {
+        Application->OnException = nullptr;
+        std::filesystem::current_path(previousDirectory_);
+    }
+
+    void WriteMaster(const std::string& fileName, const std::vector<std::string>& names)
+    {
+        std::string text;
+        for (std::size_t i = 0; i < names.size(); ++i)
+            text += MasterLine(std::to_string(100000 + i), names[i]);
+        dir_.Write(fileName, text);
+    }
+
+    std::unique_ptr<TForm1> OpenForm()
+    {
+        auto form = NewForm<TForm1>(nullptr);
+        form->DoCreate();
+        form->Show();
+        Settle();
+        return form;
+    }
+
+    static void Settle()
+    {
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+    }
+
+    static QComboBox& Box(TComboBox* combo) { return *static_cast<QComboBox*>(combo->Widget()); }
+
+    // Row `row` of the opened drop-down list, as painted.
+    static QImage PaintedRow(TComboBox* combo, int row)
+    {
+        combo->SetDroppedDown(true);
+        Settle();
+        QAbstractItemView* view = Box(combo).view();
+        const QModelIndex index = view->model()->index(row, 0);
+        view->scrollTo(index);
+        Settle();
+        return view->viewport()->grab(view->visualRect(index)).toImage().convertToFormat(QImage::Format_RGB32);
+    }
+
+    // `utf8Name` drawn straight with QPainter in the box's font and colours.
+    static QImage DrawnDirectly(const QWidget& box, QSize size, const std::string& utf8Name, bool selected)
+    {
+        QImage image(size, QImage::Format_RGB32);
+        QPainter painter(&image);
+        const QPalette& palette = box.palette();
+        painter.fillRect(image.rect(), palette.color(selected ? QPalette::Highlight : QPalette::Base));
+        painter.setFont(box.font());
+        painter.setPen(palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        painter.drawText(QPoint(0, QFontMetrics(box.font()).ascent()), QString::fromStdString(utf8Name));
+        return image;
+    }
+
+    TempDir dir_;
+    std::filesystem::path previousDirectory_;
+    std::vector<std::string> reports_;
+};
+
+TEST_F(Form1Test, IsBuiltFromItsLayout)
+{
+    WriteMaster("fmast.dat", {});
+    const auto form = OpenForm();
+    EXPECT_EQ(form->Name, "Form1");
+    EXPECT_EQ(form->Caption(), "Form1");
+    EXPECT_EQ(form->BoundsRect(), (TRect{300, 221, 996, 701}));
+    EXPECT_EQ(form->Widget()->font().pixelSize(), 11);
+
+    ASSERT_NE(form->ComboBox1, nullptr);
+    EXPECT_EQ(form->ComboBox1->Name, "ComboBox1");
+    EXPECT_EQ(form->ComboBox1->BoundsRect(), (TRect{0, 112, 481, 134}));
+    EXPECT_EQ(form->ComboBox1->Style(), TComboBoxStyle::csOwnerDrawFixed);
+    EXPECT_EQ(form->ComboBox1->ItemHeight(), 16);
+    EXPECT_EQ(form->ComboBox1->ImeName(), "한국어(한글) (MS-IME98)");
+    EXPECT_EQ(form->ComboBox1->TabOrder(), 0);
+
+    ASSERT_NE(form->BitBtn1, nullptr);
+    EXPECT_EQ(form->BitBtn1->BoundsRect(), (TRect{200, 64, 275, 89}));
+    EXPECT_EQ(form->BitBtn1->Caption(), "omast.dat");
+    EXPECT_EQ(form->BitBtn1->TabOrder(), 1);
+    ASSERT_NE(form->BitBtn2, nullptr);
+    EXPECT_EQ(form->BitBtn2->BoundsRect(), (TRect{48, 56, 123, 81}));
+    EXPECT_EQ(form->BitBtn2->Caption(), "fmast.dat");
+    EXPECT_EQ(form->BitBtn2->TabOrder(), 2);
+
+    EXPECT_EQ(form->ComboBox1->Widget()->nextInFocusChain(), form->BitBtn1->Widget()) << "tab order";
+    EXPECT_EQ(form->BitBtn1->Widget()->nextInFocusChain(), form->BitBtn2->Widget()) << "tab order";
+}
+
+TEST_F(Form1Test, ListsOneItemPerLineAndPaintsTheNamesInNameOrder)
+{
+    const std::vector<std::string> names = {"Posco", "Kia", "", "Hanwha", "삼성전자", "Kia"};
+    WriteMaster("fmast.dat", names);
+    const auto form = OpenForm();
+    TComboBox* combo = form->ComboBox1;
+    ASSERT_EQ(combo->Items->Count(), 6);
+    EXPECT_EQ(combo->Items->Strings(0).View(), "NULL");
+    EXPECT_EQ(combo->ItemIndex(), -1) << "no item is selected after a load";
+    EXPECT_TRUE(reports_.empty());
+
+    const std::vector<std::string> nameOrder = {"", "Hanwha", "Kia", "Kia", "Posco", "삼성전자"};
+    for (int row = 0; row < 6; ++row) {
+        const QImage painted = PaintedRow(combo, row);
+        EXPECT_EQ(painted.height(), 16) << "row " << row;
+        EXPECT_EQ(painted, DrawnDirectly(Box(combo), painted.size(), nameOrder[static_cast<std::size_t>(row)], false))
+            << "row " << row << " should show \"" << nameOrder[static_cast<std::size_t>(row)] << "\"";
+    }
+}
+
+TEST_F(Form1Test, AnEmptyNamePaintsABlankRow)
+{
+    WriteMaster("fmast.dat", {"", "Kia"});
+    const auto form = OpenForm();
+    const QImage painted = PaintedRow(form->ComboBox1, 0);
+    const QColor base = Box(form->ComboBox1).palette().color(QPalette::Base);
+    for (int y = 0; y < painted.height(); ++y)
+        for (int x = 0; x < painted.width(); ++x)
+            ASSERT_EQ(painted.pixelColor(x, y), base) << "at " << x << "," << y;
+}
+
+TEST_F(Form1Test, TheSelectedRowUsesHighlightColours)
+{
+    WriteMaster("fmast.dat", {"Kia", "Hanwha", "Posco"});
+    const auto form = OpenForm();
+    form->ComboBox1->SetItemIndex(1);
+    const QImage painted = PaintedRow(form->ComboBox1, 1);
+    EXPECT_EQ(painted, DrawnDirectly(Box(form->ComboBox1), painted.size(), "Kia", true));
+}
+
+TEST_F(Form1Test, TheClosedBoxShowsTheChosenNameHighlightedWhileFocused)
+{
+    WriteMaster("fmast.dat", {"Kia", "Hanwha"});
+    const auto form = OpenForm();
+    QComboBox& box = Box(form->ComboBox1);
+    form->ComboBox1->SetItemIndex(1);
+    QStyleOptionComboBox option;
+    option.initFrom(&box);
+    const QRect field = box.style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, &box);
+    const auto paintedField = [&] {
+        Settle();
+        return box.grab(field).toImage().convertToFormat(QImage::Format_RGB32);
+    };
+
+    form->BitBtn1->Widget()->setFocus();
+    EXPECT_EQ(paintedField(), DrawnDirectly(box, field.size(), "Kia", false)) << "not focused";
+    box.setFocus();
+    EXPECT_EQ(paintedField(), DrawnDirectly(box, field.size(), "Kia", true)) << "focused";
+}
+
+TEST_F(Form1Test, ReloadingGivesTheSameItemsNotTwiceAsMany)
+{
+    WriteMaster("fmast.dat", {"Kia"});
+    WriteMaster("omast.dat", {"Posco", "Hanwha", "Doosan"});
+    const auto form = OpenForm();
+    form->BitBtn1->Click();
+    Settle();
+    EXPECT_EQ(form->ComboBox1->Items->Count(), 3);
+    form->BitBtn1->Click();
+    Settle();
+    EXPECT_EQ(form->ComboBox1->Items->Count(), 3);
+    const QImage firstRow = PaintedRow(form->ComboBox1, 0);
+    EXPECT_EQ(firstRow, DrawnDirectly(Box(form->ComboBox1), firstRow.size(), "Doosan", false));
+    EXPECT_TRUE(reports_.empty());
+}
+
+TEST_F(Form1Test, AMissingOmastEmptiesTheListAndIsReported)
+{
+    WriteMaster("fmast.dat", {"Kia", "Posco"});
+    const auto form = OpenForm();
+    form->ComboBox1->SetItemIndex(1);
+    form->BitBtn1->Click();
+    Settle();
+    EXPECT_EQ(form->ComboBox1->Items->Count(), 0);
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), -1);
+    EXPECT_EQ(reports_, std::vector<std::string>{"cannot open file \"omast.dat\": No such file or directory"});
+
+    WriteMaster("omast.dat", {"Hanwha"});
+    form->BitBtn1->Click();
+    Settle();
+    EXPECT_EQ(form->ComboBox1->Items->Count(), 1) << "the window keeps working";
+}
+
+TEST_F(Form1Test, AMissingFmastIsReportedAndTheWindowStillOpens)
+{
+    const auto form = OpenForm();
+    EXPECT_EQ(form->ComboBox1->Items->Count(), 0);
+    EXPECT_EQ(reports_, std::vector<std::string>{"cannot open file \"fmast.dat\": No such file or directory"});
+    EXPECT_TRUE(form->Widget()->isVisible());
+}
+
+TEST_F(Form1Test, BitBtn2ChangesNothing)
+{
+    WriteMaster("fmast.dat", {"Kia", "Posco"});
+    WriteMaster("omast.dat", {"Hanwha"});
+    const auto form = OpenForm();
+    form->BitBtn2->Click();
+    Settle();
+    EXPECT_EQ(form->ComboBox1->Items->Count(), 2);
+    EXPECT_TRUE(reports_.empty());
+}
+
+}  // namespace

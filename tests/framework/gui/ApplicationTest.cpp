@@ -1,0 +1,46 @@
+#include "Buttons.h"
+#include "Exception.h"
+#include "Forms.h"
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(ExceptionMessage, SaysWhatTheUserNeedsToKnow)
+{
+    EXPECT_EQ(ExceptionMessage(Exception("cannot open file \"x\": No such file or directory")),
+              "cannot open file \"x\": No such file or directory");
+    EXPECT_EQ(ExceptionMessage(std::bad_alloc()), "Out of memory");
+    EXPECT_EQ(ExceptionMessage(std::runtime_error("something broke")), "something broke");
+}
+
+// An exception from an event handler is reported once control is back in the
+// event loop, and the program goes on.
+TEST(HandleException, ReportsWhatAHandlerThrowsAndCarriesOn)
+{
+    std::vector<std::string> reports;
+    Application->OnException = [&reports](TObject*, const std::exception& e) { reports.push_back(ExceptionMessage(e)); };
+    TBitBtn button(nullptr);
+    int clicks = 0;
+    button.OnClick = [&clicks](TObject*) {
+        if (++clicks == 1)
+            throw std::bad_alloc();
+        throw Exception("second");
+    };
+    button.Click();
+    EXPECT_TRUE(reports.empty()) << "reported from the event loop, not inside the click";
+    QCoreApplication::processEvents();
+    button.Click();
+    QCoreApplication::processEvents();
+    Application->OnException = nullptr;
+    EXPECT_EQ(reports, (std::vector<std::string>{"Out of memory", "second"}));
+}
+
+}  // namespace
