@@ -38,3 +38,7 @@ print(f"peak RSS: stockdump {dump_kb/1024:.0f} MiB ({dump_kb*1024/size:.2f}x the
 PY
 
 build/release/bench/stockdata_bench --benchmark_repetitions=3 --benchmark_report_aggregates_only=true 2>&1 | grep -E "^(Benchmark|-|BM_.*_median)"
+
+echo
+echo "window, offscreen, $lines-line fmast.dat:"
+QT_QPA_PLATFORM=offscreen build/release/bench/gui_bench "$lines" 2>/dev/null

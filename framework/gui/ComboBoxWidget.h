@@ -8,17 +8,20 @@
 #include <QComboBox>
 #include <QProxyStyle>
 
+#include <string>
+#include <string_view>
 #include <vector>
 
 // The item texts behind a TComboBox. Added items are published to the views
 // in one batch when control returns to the event loop, or before anything
-// reads the model, so adding a million items costs no per-item signals.
+// reads the model, so adding a million items costs no per-item signals. The
+// texts share one buffer, so a million items cost no million strings.
 class ItemListModel : public QAbstractListModel {
 public:
-    void Add(const ByteString& text);
+    void Add(std::string_view text);
     void Clear();
-    int Count() const noexcept { return static_cast<int>(items_.size()); }
-    const ByteString& At(int row) const { return items_[static_cast<std::size_t>(row)]; }
+    int Count() const noexcept { return static_cast<int>(ends_.size()); }
+    std::string_view At(int row) const noexcept;
     // Tells the views of every item added so far.
     void Publish();
 
@@ -26,7 +29,8 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
 
 private:
-    std::vector<ByteString> items_;
+    std::string texts_;
+    std::vector<std::size_t> ends_;  // where each item's text ends in texts_
     int published_ = 0;
     bool publishQueued_ = false;
 };

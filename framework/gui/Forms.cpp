@@ -128,7 +128,7 @@ void TForm::SetColor(TColor color)
 void TForm::SetFont(const TFontLayout& layout)
 {
     // fontconfig picks a sans face for a name it does not have.
-    QFont font(QString::fromStdString(layout.Name));
+    QFont font(QString::fromUtf8(layout.Name));
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(std::abs(layout.Height));
     font.setBold(layout.Bold);

@@ -24,7 +24,7 @@ inline constexpr int DEFAULT_CHARSET = 1;
 // A font as a layout gives it. Height < 0 is the character height in pixels
 // without internal leading, > 0 the cell height.
 struct TFontLayout {
-    std::string Name;
+    const char* Name = "";
     int Height = -11;
     TColor Color = TColor::clWindowText;
     int Charset = DEFAULT_CHARSET;

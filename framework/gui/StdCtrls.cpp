@@ -10,9 +10,10 @@
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 
-void ItemListModel::Add(const ByteString& text)
+void ItemListModel::Add(std::string_view text)
 {
-    items_.push_back(text);
+    texts_.append(text);
+    ends_.push_back(texts_.size());
     if (publishQueued_)
         return;
     publishQueued_ = true;
@@ -33,9 +34,17 @@ void ItemListModel::Publish()
 void ItemListModel::Clear()
 {
     beginResetModel();
-    std::vector<ByteString>().swap(items_);
+    std::string().swap(texts_);
+    std::vector<std::size_t>().swap(ends_);
     published_ = 0;
     endResetModel();
+}
+
+std::string_view ItemListModel::At(int row) const noexcept
+{
+    const auto i = static_cast<std::size_t>(row);
+    const std::size_t begin = i == 0 ? 0 : ends_[i - 1];
+    return std::string_view(texts_).substr(begin, ends_[i] - begin);
 }
 
 int ItemListModel::rowCount(const QModelIndex& parent) const
@@ -47,7 +56,7 @@ QVariant ItemListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= published_ || role != Qt::DisplayRole)
         return {};
-    return QString::fromStdString(DecodeForDisplay(At(index.row()).View()));
+    return QString::fromStdString(DecodeForDisplay(At(index.row())));
 }
 
 void PrepareCanvas(TCanvas& canvas, QPainter& painter, const QWidget& widget, bool selected)
@@ -170,7 +179,7 @@ void ComboBoxWidget::paintEvent(QPaintEvent* event)
 
 void TStrings::Add(const ByteString& text)
 {
-    model_.Add(text);
+    model_.Add(text.View());
 }
 
 TStrings::Index TStrings::Count() const noexcept
@@ -180,7 +189,7 @@ TStrings::Index TStrings::Count() const noexcept
 
 ByteString TStrings::Strings(Index i) const
 {
-    return model_.At(static_cast<int>(i));
+    return ByteString(model_.At(static_cast<int>(i)));
 }
 
 void TStrings::Clear()
