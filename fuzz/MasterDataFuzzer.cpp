@@ -1,0 +1,107 @@
+// Feeds arbitrary bytes through the line rule, the reader's columns and the
+// name-ordered view, and checks what must hold for any input.
+
+#include "MasterFile.h"
+#include "SortedView.h"
+#include "TStringList.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+[[noreturn]] void Violated(const char* what, std::size_t at)
+{
+    std::fprintf(stderr, "invariant violated: %s (at %zu)\n", what, at);
+    std::abort();
+}
+
+void Require(bool holds, const char* what, std::size_t at = 0)
+{
+    if (!holds)
+        Violated(what, at);
+}
+
+// The line rule written out plainly, byte by byte.
+std::vector<std::string_view> ReferenceLines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (text[i] != '\n' && text[i] != '\r') {
+            ++i;
+            continue;
+        }
+        lines.push_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        start = ++i;
+    }
+    if (start < text.size())
+        lines.push_back(text.substr(start));
+    return lines;
+}
+
+// `field` of `width` bytes holds `text` cut at its first 0 byte and at
+// width - 1 bytes, then 0 bytes to the end.
+void RequireField(const char* field, std::size_t width, std::string_view text, const char* what, std::size_t at)
+{
+    text = text.substr(0, std::min(text.find('\0'), width - 1));
+    Require(std::string_view(field, text.size()) == text, what, at);
+    for (std::size_t i = text.size(); i < width; ++i)
+        Require(field[i] == '\0', what, at);
+}
+
+std::string_view Columns(std::string_view line, std::size_t from, std::size_t count)
+{
+    return from > line.size() ? std::string_view() : line.substr(from, count);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    std::string text(reinterpret_cast<const char*>(data), size);
+    const std::vector<std::string_view> expected = ReferenceLines(text);
+
+    TStringList lines;
+    lines.LoadFromBytes(text);
+    Require(static_cast<std::size_t>(lines.Count()) == expected.size(), "one list entry per line");
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        Require(lines.Line(static_cast<TStringList::Index>(i)) == expected[i], "line text", i);
+
+    const vecST store = RecordsFromLines(lines);
+    Require(store.size() == expected.size(), "one record per line");
+    for (std::size_t i = 0; i < store.size(); ++i) {
+        RequireField(store[i].code, sizeof store[i].code, Columns(expected[i], 0, 9), "code field", i);
+        RequireField(store[i].name, sizeof store[i].name, Columns(expected[i], 9, 38), "name field", i);
+        RequireField(store[i].extra, sizeof store[i].extra, " ", "extra field", i);
+    }
+
+    const lstPST view = MakeSortedST(store, SortKeyName);
+    Require(view.size() == store.size(), "one view entry per record");
+    std::vector<bool> seen(store.size());
+    const STData* previous = nullptr;
+    std::size_t at = 0;
+    for (const STData* record : view) {
+        Require(record >= store.data() && record < store.data() + store.size(), "pointer inside the store", at);
+        const auto position = static_cast<std::size_t>(record - store.data());
+        Require(!seen[position], "each record once", at);
+        seen[position] = true;
+        if (previous != nullptr) {
+            const int order = std::memcmp(previous->name, record->name, 38);
+            Require(order < 0 || (order == 0 && previous < record), "ordered by name, equal names in store order", at);
+        }
+        previous = record;
+        ++at;
+    }
+    return 0;
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "Unit1.h"
+
+#include "TempDir.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+
+inline std::string MasterLine(const std::string& code, const std::string& name)
+{
+    return code + std::string(9 - code.size(), ' ') + name + "\r\n";
+}
+
+// Each test runs in a directory of its own, since the window reads its master
+// files from the current directory, and collects what would be reported.
+class Form1Fixture : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        previousDirectory_ = std::filesystem::current_path();
+        std::filesystem::current_path(dir_.Path());
+        Application->OnException = [this](TObject*, const std::exception& e) { reports_.push_back(ExceptionMessage(e)); };
+    }
+    void TearDown() override
+    {
+        Application->OnException = nullptr;
+        std::filesystem::current_path(previousDirectory_);
+    }
+
+    void WriteMaster(const std::string& fileName, const std::vector<std::string>& names)
+    {
+        std::string text;
+        for (std::size_t i = 0; i < names.size(); ++i)
+            text += MasterLine(std::to_string(100000 + i), names[i]);
+        dir_.Write(fileName, text);
+    }
+
+    std::unique_ptr<TForm1> OpenForm()
+    {
+        auto form = NewForm<TForm1>(nullptr);
+        form->DoCreate();
+        form->Show();
+        Settle();
+        return form;
+    }
+
+    static void Settle()
+    {
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+    }
+
+    static QComboBox& Box(TComboBox* combo) { return *static_cast<QComboBox*>(combo->Widget()); }
+
+    // Row `row` of the opened drop-down list, as painted.
+    static QImage PaintedRow(TComboBox* combo, int row)
+    {
+        combo->SetDroppedDown(true);
+        Settle();
+        QAbstractItemView* view = Box(combo).view();
+        const QModelIndex index = view->model()->index(row, 0);
+        view->scrollTo(index);
+        Settle();
+        return view->viewport()->grab(view->visualRect(index)).toImage().convertToFormat(QImage::Format_RGB32);
+    }
+
+    // `utf8Name` drawn straight with QPainter in the box's font and colours.
+    static QImage DrawnDirectly(const QWidget& box, QSize size, const std::string& utf8Name, bool selected)
+    {
+        QImage image(size, QImage::Format_RGB32);
+        QPainter painter(&image);
+        const QPalette& palette = box.palette();
+        painter.fillRect(image.rect(), palette.color(selected ? QPalette::Highlight : QPalette::Base));
+        painter.setFont(box.font());
+        painter.setPen(palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        painter.drawText(QPoint(0, QFontMetrics(box.font()).ascent()), QString::fromStdString(utf8Name));
+        return image;
+    }
+
+    TempDir dir_;
+    std::filesystem::path previousDirectory_;
+    std::vector<std::string> reports_;
+};

@@ -1,0 +1,64 @@
+#include "FailingAllocator.h"
+#include "Form1Fixture.h"
+
+namespace {
+
+using Form1OutOfMemory = Form1Fixture;
+
+// Lets allocation number `failAfter` of each click's load fail, for every
+// such number until a load goes through.
+TEST_F(Form1OutOfMemory, ALoadEndsWhereMemoryRanOutAndTheNextLoadWorks)
+{
+    WriteMaster("fmast.dat", {"Kia", "Posco"});
+    WriteMaster("omast.dat", {"SK", "LG", "Doosan", "Hanwha", "Amorepacific"});
+    const std::vector<std::string> nameOrder = {"Amorepacific", "Doosan", "Hanwha", "LG", "SK"};
+    const auto form = OpenForm();
+    const TNotifyEvent load = form->BitBtn1->OnClick;
+    long failAfter = 0;
+    form->BitBtn1->OnClick = [&](TObject* Sender) {
+        struct StopFailing {
+            ~StopFailing() { StopFailingAllocations(); }
+        } stop;
+        FailAllocationsAfter(failAfter);
+        load(Sender);
+    };
+    const auto clickAndSettle = [&] {
+        reports_.clear();
+        form->BitBtn1->Click();
+        Settle();
+    };
+
+    long failures = 0;
+    for (failAfter = 1;; ++failAfter) {
+        SCOPED_TRACE("allocation " + std::to_string(failAfter) + " fails");
+        clickAndSettle();
+        if (!AllocationFailed()) {
+            EXPECT_EQ(form->ComboBox1->Items->Count(), 5);
+            EXPECT_TRUE(reports_.empty());
+            break;
+        }
+        ++failures;
+        EXPECT_EQ(reports_, std::vector<std::string>{"Out of memory"});
+        // Either the list stayed empty, or the new records were kept and
+        // the items added so far show them.
+        const auto count = form->ComboBox1->Items->Count();
+        ASSERT_LE(count, 5);
+        for (int row = 0; row < count; ++row) {
+            const QImage painted = PaintedRow(form->ComboBox1, row);
+            EXPECT_EQ(painted, DrawnDirectly(Box(form->ComboBox1), painted.size(), nameOrder[static_cast<std::size_t>(row)], false))
+                << "row " << row;
+        }
+        form->ComboBox1->SetDroppedDown(false);
+
+        const long failing = failAfter;
+        failAfter = 0;
+        clickAndSettle();
+        failAfter = failing;
+        ASSERT_EQ(form->ComboBox1->Items->Count(), 5) << "the next load works";
+        EXPECT_TRUE(reports_.empty());
+    }
+    RecordProperty("allocation_failures_swept", static_cast<int>(failures));
+    EXPECT_GT(failures, 10) << "a load makes more allocations than that";
+}
+
+}  // namespace
