@@ -10,5 +10,9 @@ bash scripts/install-deps.sh fuzz
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$(nproc)" --target master_data_fuzzer
 mkdir -p build/fuzz/corpus build/fuzz/artifacts
-exec build/fuzz/fuzz/master_data_fuzzer -max_total_time="$seconds" -jobs="$jobs" -workers="$jobs" \
-    -print_final_stats=1 -artifact_prefix=build/fuzz/artifacts/ build/fuzz/corpus fuzz/corpus
+# libFuzzer writes its per-job logs (fuzz-N.log) to the current directory.
+cd build/fuzz
+parallel=()
+((jobs > 1)) && parallel=(-jobs="$jobs" -workers="$jobs")
+exec fuzz/master_data_fuzzer -max_total_time="$seconds" "${parallel[@]}" -print_final_stats=1 \
+    -artifact_prefix=artifacts/ corpus ../../fuzz/corpus
