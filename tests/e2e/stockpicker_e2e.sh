@@ -3,7 +3,7 @@
 # with a window manager (openbox), with xdotool; screenshots go to ARTIFACTS.
 # Usage: stockpicker_e2e.sh STOCKPICKER EXAMPLES_DIR ARTIFACTS_DIR
 set -uo pipefail
-stockpicker=$1 examples=$2 artifacts=$3
+stockpicker=$(realpath "$1") examples=$(realpath "$2") artifacts=$(realpath -m "$3")
 source "$(dirname "$0")/x11-session.sh"
 start_session
 mkdir "$work/run"

@@ -5,7 +5,7 @@
 # after the first tenth of the clicks (at most 100).
 # Usage: stockpicker_endurance.sh STOCKPICKER GENMASTER ARTIFACTS_DIR [CLICKS]
 set -uo pipefail
-stockpicker=$1 genmaster=$2 artifacts=$3 clicks=${4:-100}
+stockpicker=$(realpath "$1") genmaster=$(realpath "$2") artifacts=$(realpath -m "$3") clicks=${4:-100}
 source "$(dirname "$0")/x11-session.sh"
 start_session
 mkdir "$work/run"

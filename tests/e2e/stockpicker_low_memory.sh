@@ -4,7 +4,7 @@
 # working and end with exit status 0 when closed.
 # Usage: stockpicker_low_memory.sh STOCKPICKER GENMASTER ARTIFACTS_DIR
 set -uo pipefail
-stockpicker=$1 genmaster=$2 artifacts=$3
+stockpicker=$(realpath "$1") genmaster=$(realpath "$2") artifacts=$(realpath -m "$3")
 source "$(dirname "$0")/x11-session.sh"
 if sanitized_build; then
     # AddressSanitizer reserves terabytes of address space up front.
