@@ -58,38 +58,42 @@ struct TFormLayout {
 
 namespace form_building {
 
+// Makes a control of class C on `form` with what every control layout gives:
+// name, place, tab order, and the form member that holds it. The form owns it.
+template <class C, class F, class Layout>
+C& Place(F& form, const Layout& layout)
+{
+    auto control = std::make_unique<C>(&form);
+    C& placed = *control;
+    placed.Name = layout.Name;
+    placed.SetParent(&form);
+    placed.SetBounds(layout.Left, layout.Top, layout.Width, layout.Height);
+    placed.SetTabOrder(layout.TabOrder);
+    form.*(layout.Field) = &placed;
+    form.InsertComponent(std::move(control));
+    return placed;
+}
+
 template <class F>
 void Build(F& form, const TComboBoxLayout<F>& layout)
 {
-    auto combo = std::make_unique<TComboBox>(&form);
-    combo->Name = layout.Name;
-    combo->SetParent(&form);
-    combo->SetBounds(layout.Left, layout.Top, layout.Width, layout.Height);
-    combo->SetStyle(layout.Style);
-    combo->SetItemHeight(layout.ItemHeight);
-    combo->SetImeName(layout.ImeName);
-    combo->SetTabOrder(layout.TabOrder);
+    TComboBox& combo = Place<TComboBox>(form, layout);
+    combo.SetStyle(layout.Style);
+    combo.SetItemHeight(layout.ItemHeight);
+    combo.SetImeName(layout.ImeName);
     if (layout.OnDrawItem != nullptr) {
-        combo->OnDrawItem = [&form, handler = layout.OnDrawItem](TWinControl* Control, int Index, const TRect& Rect,
-                                                                 TOwnerDrawState State) { (form.*handler)(Control, Index, Rect, State); };
+        combo.OnDrawItem = [&form, handler = layout.OnDrawItem](TWinControl* Control, int Index, const TRect& Rect,
+                                                                TOwnerDrawState State) { (form.*handler)(Control, Index, Rect, State); };
     }
-    form.*(layout.Field) = combo.get();
-    form.InsertComponent(std::move(combo));
 }
 
 template <class F>
 void Build(F& form, const TBitBtnLayout<F>& layout)
 {
-    auto button = std::make_unique<TBitBtn>(&form);
-    button->Name = layout.Name;
-    button->SetParent(&form);
-    button->SetBounds(layout.Left, layout.Top, layout.Width, layout.Height);
-    button->SetCaption(layout.Caption);
-    button->SetTabOrder(layout.TabOrder);
+    TBitBtn& button = Place<TBitBtn>(form, layout);
+    button.SetCaption(layout.Caption);
     if (layout.OnClick != nullptr)
-        button->OnClick = [&form, handler = layout.OnClick](TObject* Sender) { (form.*handler)(Sender); };
-    form.*(layout.Field) = button.get();
-    form.InsertComponent(std::move(button));
+        button.OnClick = [&form, handler = layout.OnClick](TObject* Sender) { (form.*handler)(Sender); };
 }
 
 }  // namespace form_building

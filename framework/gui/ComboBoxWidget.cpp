@@ -1,0 +1,176 @@
+#include "ComboBoxWidget.h"
+
+#include "CanvasState.h"
+#include "TextCodec.h"
+
+#include <QListView>
+#include <QPainter>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
+
+void ItemListModel::Add(std::string_view text)
+{
+    texts_.append(text);
+    ends_.push_back(texts_.size());
+    if (publishQueued_)
+        return;
+    publishQueued_ = true;
+    QMetaObject::invokeMethod(this, [this] { Publish(); }, Qt::QueuedConnection);
+}
+
+void ItemListModel::Publish()
+{
+    publishQueued_ = false;
+    const int count = Count();
+    if (published_ == count)
+        return;
+    beginInsertRows(QModelIndex(), published_, count - 1);
+    published_ = count;
+    endInsertRows();
+}
+
+void ItemListModel::Clear()
+{
+    beginResetModel();
+    std::string().swap(texts_);
+    std::vector<std::size_t>().swap(ends_);
+    published_ = 0;
+    endResetModel();
+}
+
+std::string_view ItemListModel::At(int row) const noexcept
+{
+    const auto i = static_cast<std::size_t>(row);
+    const std::size_t begin = i == 0 ? 0 : ends_[i - 1];
+    return std::string_view(texts_).substr(begin, ends_[i] - begin);
+}
+
+int ItemListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : published_;
+}
+
+QVariant ItemListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= published_ || role != Qt::DisplayRole)
+        return {};
+    return QString::fromStdString(DecodeForDisplay(At(index.row())));
+}
+
+void PrepareCanvas(TCanvas& canvas, QPainter& painter, const QWidget& widget, bool selected)
+{
+    CanvasState& state = canvas.State();
+    const QPalette& palette = widget.palette();
+    state.painter = &painter;
+    state.brush = palette.color(selected ? QPalette::Highlight : QPalette::Base);
+    state.text = palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
+    state.font = widget.font();
+}
+
+namespace {
+
+TRect RectOf(const QRect& r)
+{
+    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+// Detaches the painter when the owner-draw call is over, even if it throws.
+class CanvasSession {
+public:
+    CanvasSession(TCanvas& canvas, QPainter& painter, const QWidget& widget, bool selected) : canvas_(canvas)
+    {
+        PrepareCanvas(canvas, painter, widget, selected);
+    }
+    CanvasSession(const CanvasSession&) = delete;
+    CanvasSession& operator=(const CanvasSession&) = delete;
+    ~CanvasSession() { canvas_.State().painter = nullptr; }
+
+private:
+    TCanvas& canvas_;
+};
+
+}  // namespace
+
+void OwnerDrawDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    const bool selected = option.state.testFlag(QStyle::State_Selected);
+    TOwnerDrawState state;
+    if (selected)
+        state.Include(TOwnerDrawStateFlag::odSelected);
+    if (option.state.testFlag(QStyle::State_HasFocus))
+        state.Include(TOwnerDrawStateFlag::odFocused);
+    const CanvasSession session(*combo_.Canvas, *painter, *combo_.Widget(), selected);
+    combo_.DrawItem(index.row(), RectOf(option.rect), state);
+}
+
+QSize OwnerDrawDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const
+{
+    return {1, combo_.ItemHeight()};
+}
+
+int PopupBelowStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                               QStyleHintReturn* returnData) const
+{
+    if (hint == QStyle::SH_ComboBox_Popup)
+        return 0;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+}
+
+ComboBoxWidget::ComboBoxWidget(TComboBox& combo, ItemListModel& model) : combo_(combo), model_(model)
+{
+    model.setParent(this);
+    setModel(&model);
+    // Sizing to contents would measure every item.
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    setMaxVisibleItems(8);
+    // With a placeholder Qt does not select the first item added to an empty list.
+    setPlaceholderText(QStringLiteral(" "));
+    auto* style = new PopupBelowStyle;
+    style->setParent(this);
+    setStyle(style);
+    auto* list = new QListView(this);
+    list->setUniformItemSizes(true);
+    setView(list);
+}
+
+void ComboBoxWidget::SetOwnerDraw(bool ownerDraw)
+{
+    if (ownerDraw && !ownerDraw_) {
+        auto* delegate = new OwnerDrawDelegate(combo_);
+        delegate->setParent(this);  // views do not own their delegates
+        setItemDelegate(delegate);
+    }
+    ownerDraw_ = ownerDraw;
+    update();
+}
+
+void ComboBoxWidget::showPopup()
+{
+    model_.Publish();
+    QComboBox::showPopup();
+}
+
+void ComboBoxWidget::paintEvent(QPaintEvent* event)
+{
+    if (!ownerDraw_) {
+        QComboBox::paintEvent(event);
+        return;
+    }
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    option.currentText.clear();
+    option.currentIcon = QIcon();
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    if (currentIndex() < 0)
+        return;
+    const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    const bool focused = hasFocus() && !view()->isVisible();
+    TOwnerDrawState state{TOwnerDrawStateFlag::odComboBoxEdit};
+    if (focused) {
+        state.Include(TOwnerDrawStateFlag::odSelected);
+        state.Include(TOwnerDrawStateFlag::odFocused);
+    }
+    const CanvasSession session(*combo_.Canvas, painter, *this, focused);
+    combo_.DrawItem(currentIndex(), RectOf(field), state);
+}
