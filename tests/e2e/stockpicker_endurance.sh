@@ -41,6 +41,12 @@ final_kb=$(rss_kb)
 echo "clicks: $clicks in $((SECONDS - start)) s; resident memory after click $baseline_at: $baseline_kb kB, after click $clicks: $final_kb kB"
 check "every click was answered" '((unanswered == 0))' "$unanswered unanswered"
 check "every report was dismissed" '((undismissed == 0))' "$undismissed left open"
-check "resident memory stays within 10%" '((final_kb * 10 <= baseline_kb * 11))' "$baseline_kb kB -> $final_kb kB"
+if sanitized_build; then
+    # AddressSanitizer's quarantine holds freed memory back on purpose; its
+    # leak check at exit stands in for this one.
+    echo "skipped: resident memory in a sanitizer build"
+else
+    check "resident memory stays within 10%" '((final_kb * 10 <= baseline_kb * 11))' "$baseline_kb kB -> $final_kb kB"
+fi
 close_and_check_exit wmctrl
 finish

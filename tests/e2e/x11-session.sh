@@ -3,6 +3,8 @@
 # Expects $stockpicker and $artifacts; sets $work, $DISPLAY, $program, $window.
 
 work=$(mktemp -d)
+# In a sanitizer build the program needs the suppressions however it is run.
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$(realpath "$(dirname "${BASH_SOURCE[0]}")/../lsan.supp"):print_suppressions=0}
 passed=0 failed=0
 pids=()
 mkdir -p "$artifacts"
@@ -91,4 +93,4 @@ close_and_check_exit() {
 }
 
 # Whether the program under test was built with AddressSanitizer.
-sanitized_build() { nm -C "$stockpicker" 2>/dev/null | grep -q __asan_init; }
+sanitized_build() { [[ $(nm "$stockpicker" 2>/dev/null) == *__asan_init* ]]; }
