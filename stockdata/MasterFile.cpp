@@ -28,30 +28,19 @@ private:
     std::array<char, NameWidth + 1> text_;
 };
 
-template <typename Make>
-auto MakeRecord(std::string_view line, Make make)
-{
-    const FieldText code(SubStringView(line, CodeColumn, CodeWidth));
-    const FieldText name(SubStringView(line, NameColumn, NameWidth));
-    return make(code.c_str(), name.c_str(), ExtraText);
-}
-
 }  // namespace
-
-STData RecordFromLine(std::string_view line)
-{
-    return MakeRecord(line, [](const char* code, const char* name, const char* extra) { return STData(code, name, extra); });
-}
 
 vecST RecordsFromLines(const TStringList& lines)
 {
     vecST store;
     store.reserve(static_cast<std::size_t>(lines.Count()));
-    // Built in place: a million 70-byte copies are not free.
-    for (TStringList::Index i = 0; i < lines.Count(); ++i)
-        MakeRecord(lines.Line(i), [&store](const char* code, const char* name, const char* extra) -> STData& {
-            return store.emplace_back(code, name, extra);
-        });
+    for (TStringList::Index i = 0; i < lines.Count(); ++i) {
+        const std::string_view line = lines.Line(i);
+        const FieldText code(SubStringView(line, CodeColumn, CodeWidth));
+        const FieldText name(SubStringView(line, NameColumn, NameWidth));
+        // Built in place: a million 70-byte copies are not free.
+        store.emplace_back(code.c_str(), name.c_str(), ExtraText);
+    }
     return store;
 }
 

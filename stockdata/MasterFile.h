@@ -2,7 +2,6 @@
 
 #include "StockRecord.h"
 
-#include <string_view>
 
 class ByteString;
 class TStringList;
@@ -18,6 +17,3 @@ vecST ReadMasterFile(const ByteString& fileName);
 
 // The same for lines already in memory.
 vecST RecordsFromLines(const TStringList& lines);
-
-// The record of one master file line.
-STData RecordFromLine(std::string_view line);

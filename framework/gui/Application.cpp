@@ -105,11 +105,6 @@ void TApplication::Run()
     Finalize();
 }
 
-bool TApplication::Running() const noexcept
-{
-    return qt_->app != nullptr;
-}
-
 void TApplication::ShowException(const std::exception& E)
 {
     const std::string message = ExceptionMessage(E);

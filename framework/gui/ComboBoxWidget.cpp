@@ -57,6 +57,10 @@ QVariant ItemListModel::data(const QModelIndex& index, int role) const
     return QString::fromStdString(DecodeForDisplay(At(index.row())));
 }
 
+namespace {
+
+// Loads `canvas` with the painter, the widget's font and the colours of an
+// item, selected or not.
 void PrepareCanvas(TCanvas& canvas, QPainter& painter, const QWidget& widget, bool selected)
 {
     CanvasState& state = canvas.State();
@@ -66,8 +70,6 @@ void PrepareCanvas(TCanvas& canvas, QPainter& painter, const QWidget& widget, bo
     state.text = palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
     state.font = widget.font();
 }
-
-namespace {
 
 TRect RectOf(const QRect& r)
 {

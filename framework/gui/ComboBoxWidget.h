@@ -1,6 +1,5 @@
 #pragma once
 
-#include "ByteString.h"
 #include "StdCtrls.h"
 
 #include <QAbstractItemDelegate>
@@ -68,7 +67,3 @@ private:
     ItemListModel& model_;
     bool ownerDraw_ = false;
 };
-
-// Loads `canvas` with the painter, the widget's font and the colours of an
-// item, selected or not.
-void PrepareCanvas(TCanvas& canvas, QPainter& painter, const QWidget& widget, bool selected);

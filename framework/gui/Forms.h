@@ -89,7 +89,6 @@ public:
     std::function<void(TObject* Sender, const std::exception& E)> OnException;
 
     TForm* MainForm() const noexcept { return mainForm_; }
-    bool Running() const noexcept;
 
 private:
     void AdoptForm(std::unique_ptr<TForm> form);
