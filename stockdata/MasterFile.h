@@ -2,7 +2,6 @@
 
 #include "StockRecord.h"
 
-
 class ByteString;
 class TStringList;
 
