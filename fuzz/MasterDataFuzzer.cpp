@@ -1,10 +1,12 @@
 // Feeds arbitrary bytes through the line rule, the reader's columns and the
 // name-ordered view, and checks what must hold for any input.
 
+#include "LineRule.h"
 #include "MasterFile.h"
 #include "SortedView.h"
 #include "TStringList.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -86,7 +88,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         RequireField(store[i].extra, sizeof store[i].extra, " ", "extra field", i);
     }
 
-    const lstPST view = MakeSortedST(store, SortKeyName);
+    // The direct reader, and the same text fed in small chunks, give the
+    // same records as the line list.
+    const vecST direct = RecordsFromBytes(text);
+    Require(direct.size() == store.size() &&
+                std::memcmp(direct.data(), store.data(), store.size() * sizeof(STData)) == 0,
+            "direct reader gives the same records");
+    const std::size_t chunkSize = 1 + (size > 0 ? data[0] % 13 : 0);
+    ChunkedLines splitter(47);
+    std::size_t line = 0;
+    const auto check = [&](std::string_view kept) {
+        Require(line < expected.size() && kept == expected[line].substr(0, 47), "chunked line", line);
+        ++line;
+    };
+    for (std::size_t at = 0; at < size; at += chunkSize)
+        splitter.Feed(std::string_view(text).substr(at, chunkSize), check);
+    splitter.Finish(check);
+    Require(line == expected.size() && CountLines(text) == expected.size(), "chunked line count");
+
+    // Several threads even on small inputs, and one: the same order.
+    const lstPST view = MakeSortedST(store, SortKeyName, Parallelism{3, 1});
+    const lstPST oneThread = MakeSortedST(store, SortKeyName, Parallelism{1, 1});
+    Require(std::equal(view.begin(), view.end(), oneThread.begin(), oneThread.end()), "same view on one thread");
     Require(view.size() == store.size(), "one view entry per record");
     std::vector<bool> seen(store.size());
     const STData* previous = nullptr;

@@ -27,7 +27,8 @@ int main(int argc, char** argv)
         return 2;
     }
     for (const auto& input : inputs) {
-        const std::string bytes = ReadRegularFile(input.string());
+        const FileBytes file = ReadRegularFile(input.string());
+        const std::string_view bytes = file.View();
         // An input that breaks an invariant aborts with its message.
         LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
     }

@@ -1,43 +1,255 @@
 #include "SortedView.h"
 
+#include "MemoryPages.h"
+
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cassert>
 #include <cstdint>
 #include <cstring>
+#include <limits>
+#include <memory>
+#include <utility>
 #include <vector>
 
 int STKeyOffset = 0;
 int STKeyLength = 0;
 
+// The view is built by a radix sort of small entries, not by comparing list
+// nodes: each entry holds 8 key bytes as one big-endian number and the
+// record's position. Entries are sorted on those bytes; runs still equal
+// load the next 8 bytes and are sorted on them, and so on to the key's end.
+// Every pass is stable and starts from store order, so records with equal
+// keys keep their store order, exactly as a stable sort by LessST gives.
 namespace {
+
+struct SortEntry {
+    std::uint64_t key;
+    std::uint32_t index;
+};
+
+constexpr std::size_t ChunkBytes = sizeof(SortEntry::key);
+// Below this many entries a run is sorted by insertion, which costs less
+// than the radix passes' counting.
+constexpr std::size_t SmallRun = 24;
+// A range larger than this is split on its highest byte first, so the
+// passes over each part stay within the processor's caches.
+constexpr std::size_t CachedEntries = std::size_t{1} << 14;
+
+std::uint64_t BigEndian(const unsigned char* bytes, std::size_t count) noexcept
+{
+    std::uint64_t value = 0;
+    if (count == ChunkBytes) {
+        std::memcpy(&value, bytes, ChunkBytes);
+        if constexpr (std::endian::native == std::endian::little)
+            value = __builtin_bswap64(value);
+        return value;
+    }
+    for (std::size_t i = 0; i < ChunkBytes; ++i)
+        value = (value << 8) | (i < count ? bytes[i] : 0U);
+    return value;
+}
+
+// The key bytes of the records of one store, 8 at a time.
+class KeyBytes {
+public:
+    KeyBytes(const vecST& store, std::size_t offset, std::size_t length) noexcept
+        : records_(reinterpret_cast<const unsigned char*>(store.data())), offset_(offset), length_(length)
+    {
+    }
+
+    std::size_t Chunks() const noexcept { return (length_ + ChunkBytes - 1) / ChunkBytes; }
+
+    std::uint64_t Chunk(std::uint32_t index, std::size_t chunk) const noexcept
+    {
+        const std::size_t from = chunk * ChunkBytes;
+        return BigEndian(KeyOf(index) + from, std::min(ChunkBytes, length_ - from));
+    }
+
+    void Prefetch(std::uint32_t index, std::size_t chunk) const noexcept
+    {
+        __builtin_prefetch(KeyOf(index) + chunk * ChunkBytes);
+    }
+
+    // memcmp of the key bytes from chunk `chunk` on.
+    int CompareFrom(std::uint32_t a, std::uint32_t b, std::size_t chunk) const noexcept
+    {
+        const std::size_t from = std::min(chunk * ChunkBytes, length_);
+        return std::memcmp(KeyOf(a) + from, KeyOf(b) + from, length_ - from);
+    }
+
+private:
+    const unsigned char* KeyOf(std::uint32_t index) const noexcept
+    {
+        return records_ + static_cast<std::size_t>(index) * sizeof(STData) + offset_;
+    }
+
+    const unsigned char* records_;
+    std::size_t offset_;
+    std::size_t length_;
+};
+
+unsigned DigitOf(std::uint64_t key, unsigned digit) noexcept
+{
+    return static_cast<unsigned>(key >> (8 * digit)) & 0xFFU;
+}
+
+// Sorts data[0, n) stably by the low `digits` bytes of key (the higher ones
+// are equal throughout), using tmp[0, n) as scratch; the result is in data.
+void RadixSortByKey(SortEntry* data, SortEntry* tmp, std::size_t n, unsigned digits)
+{
+    if (n > CachedEntries && digits > 1) {
+        const unsigned top = digits - 1;
+        std::array<std::size_t, 256> count{};
+        for (std::size_t i = 0; i < n; ++i)
+            ++count[DigitOf(data[i].key, top)];
+        if (count[DigitOf(data[0].key, top)] == n) {
+            RadixSortByKey(data, tmp, n, top);
+            return;
+        }
+        std::array<std::size_t, 256> start{};
+        for (unsigned b = 1; b < 256; ++b)
+            start[b] = start[b - 1] + count[b - 1];
+        std::array<std::size_t, 256> next = start;
+        for (std::size_t i = 0; i < n; ++i)
+            tmp[next[DigitOf(data[i].key, top)]++] = data[i];
+        for (unsigned b = 0; b < 256; ++b)
+            if (count[b] > 1)
+                RadixSortByKey(tmp + start[b], data + start[b], count[b], top);
+        std::copy(tmp, tmp + n, data);
+        return;
+    }
+
+    std::array<std::array<std::uint32_t, 256>, ChunkBytes> counts{};
+    for (std::size_t i = 0; i < n; ++i)
+        for (unsigned d = 0; d < digits; ++d)
+            ++counts[d][DigitOf(data[i].key, d)];
+    SortEntry* from = data;
+    SortEntry* to = tmp;
+    for (unsigned d = 0; d < digits; ++d) {
+        std::array<std::uint32_t, 256>& count = counts[d];
+        if (count[DigitOf(from[0].key, d)] == n)
+            continue;  // every entry has this byte: nothing to order
+        std::uint32_t sum = 0;
+        for (std::uint32_t& slot : count)
+            sum += std::exchange(slot, sum);
+        for (std::size_t i = 0; i < n; ++i)
+            to[count[DigitOf(from[i].key, d)]++] = from[i];
+        std::swap(from, to);
+    }
+    if (from != data)
+        std::copy(from, from + n, data);
+}
+
+// Sorts entries whose key bytes before chunk `chunk` are all equal by the
+// rest of their key, keeping the order of equal ones; tmp is scratch.
+void SortFromChunk(SortEntry* data, SortEntry* tmp, std::size_t n, std::size_t chunk, const KeyBytes& keys)
+{
+    if (n < 2)
+        return;
+    if (chunk > 0) {
+        // The records lie anywhere in the store: ask for them ahead of use.
+        constexpr std::size_t ahead = 16;
+        for (std::size_t i = 0; i < std::min(n, ahead); ++i)
+            keys.Prefetch(data[i].index, chunk);
+        for (std::size_t i = 0; i < n; ++i) {
+            if (i + ahead < n)
+                keys.Prefetch(data[i + ahead].index, chunk);
+            data[i].key = keys.Chunk(data[i].index, chunk);
+        }
+    }
+    const bool lastChunk = chunk + 1 >= keys.Chunks();
+    if (n <= SmallRun) {
+        const auto less = [&](const SortEntry& a, const SortEntry& b) {
+            if (a.key != b.key)
+                return a.key < b.key;
+            return !lastChunk && keys.CompareFrom(a.index, b.index, chunk + 1) < 0;
+        };
+        for (std::size_t i = 1; i < n; ++i) {
+            const SortEntry entry = data[i];
+            std::size_t j = i;
+            for (; j > 0 && less(entry, data[j - 1]); --j)
+                data[j] = data[j - 1];
+            data[j] = entry;
+        }
+        return;
+    }
+    RadixSortByKey(data, tmp, n, ChunkBytes);
+    if (lastChunk)
+        return;
+    for (std::size_t runStart = 0; runStart < n;) {
+        std::size_t runEnd = runStart + 1;
+        while (runEnd < n && data[runEnd].key == data[runStart].key)
+            ++runEnd;
+        SortFromChunk(data + runStart, tmp + runStart, runEnd - runStart, chunk + 1, keys);
+        runStart = runEnd;
+    }
+}
+
+// An uninitialised array of entries, in huge pages where it can.
+std::unique_ptr<SortEntry[]> NewEntries(std::size_t n)
+{
+    std::unique_ptr<SortEntry[]> entries(new SortEntry[n]);
+    AdviseHugePages(entries.get(), n * sizeof(SortEntry));
+    return entries;
+}
+
+// Ranges of the 256 first-byte buckets, one per part, of about equal size.
+std::vector<std::size_t> BalancedCuts(const std::array<std::size_t, 256>& count, std::size_t n, std::size_t parts)
+{
+    std::vector<std::size_t> cuts{0};
+    std::size_t sum = 0;
+    for (unsigned b = 0; b < 256; ++b) {
+        sum += count[b];
+        if (cuts.size() < parts && sum * parts >= n * cuts.size())
+            cuts.push_back(b + 1);
+    }
+    while (cuts.size() <= parts)
+        cuts.push_back(256);
+    return cuts;
+}
+
+// The entries of `store` sorted by key; the other array it used is freed.
+std::unique_ptr<SortEntry[]> SortedEntries(const vecST& store, const KeyBytes& keys, const Parallelism& parallelism)
+{
+    const std::size_t n = store.size();
+    std::unique_ptr<SortEntry[]> entries = NewEntries(n);
+    std::unique_ptr<SortEntry[]> tmp = NewEntries(n);
+    const std::size_t parts = parallelism.PartsFor(n);
+    RunParts(parts, [&](std::size_t part) {
+        const std::size_t begin = n * part / parts;
+        const std::size_t end = n * (part + 1) / parts;
+        for (std::size_t i = begin; i < end; ++i)
+            entries[i] = {keys.Chunk(static_cast<std::uint32_t>(i), 0), static_cast<std::uint32_t>(i)};
+    });
+    if (parts == 1) {
+        SortFromChunk(entries.get(), tmp.get(), n, 0, keys);
+        return entries;
+    }
+
+    // Split on the first byte, then sort the buckets on as many threads.
+    constexpr unsigned top = ChunkBytes - 1;
+    std::array<std::size_t, 256> count{};
+    for (std::size_t i = 0; i < n; ++i)
+        ++count[DigitOf(entries[i].key, top)];
+    std::array<std::size_t, 256> start{};
+    for (unsigned b = 1; b < 256; ++b)
+        start[b] = start[b - 1] + count[b - 1];
+    std::array<std::size_t, 256> next = start;
+    for (std::size_t i = 0; i < n; ++i)
+        tmp[next[DigitOf(entries[i].key, top)]++] = entries[i];
+    const std::vector<std::size_t> cuts = BalancedCuts(count, n, parts);
+    RunParts(parts, [&](std::size_t part) {
+        for (std::size_t b = cuts[part]; b < cuts[part + 1]; ++b)
+            SortFromChunk(tmp.get() + start[b], entries.get() + start[b], count[b], 0, keys);
+    });
+    return tmp;
+}
 
 const unsigned char* KeyOf(const STData* record) noexcept
 {
     return reinterpret_cast<const unsigned char*>(static_cast<const RecStocks*>(record)) + STKeyOffset;
-}
-
-// Sorting a million list nodes by memcmp chases a pointer per comparison. We
-// sort a temporary index instead: each entry holds the key's first 24 bytes
-// as big-endian integers, so most comparisons never touch a record.
-// Equal keys fall back to store position (the record's address), which makes
-// the order exactly that of a stable sort by LessST.
-constexpr std::size_t PrefixWords = 3;
-
-struct IndexEntry {
-    std::array<std::uint64_t, PrefixWords> prefix;
-    const STData* record;
-};
-
-constexpr std::size_t PrefixBytes = sizeof(IndexEntry::prefix);
-
-IndexEntry EntryOf(const STData* record, std::size_t keyLength) noexcept
-{
-    std::array<unsigned char, PrefixBytes> bytes{};
-    std::memcpy(bytes.data(), KeyOf(record), std::min(keyLength, PrefixBytes));
-    IndexEntry entry{{}, record};
-    for (std::size_t i = 0; i < PrefixBytes; ++i)
-        entry.prefix[i / 8] = (entry.prefix[i / 8] << 8) | bytes[i];
-    return entry;
 }
 
 }  // namespace
@@ -49,30 +261,41 @@ bool LessST::operator()(const STData* a, const STData* b) const noexcept
 
 lstPST MakeSortedST(const vecST& store, int key)
 {
+    return MakeSortedST(store, key, Parallelism::OfMachine());
+}
+
+lstPST MakeSortedST(const vecST& store, int key, const Parallelism& parallelism)
+{
     if (key == SortKeyName) {
         STKeyOffset = static_cast<int>(offsetof(RecStocks, name));
         STKeyLength = static_cast<int>(sizeof(RecStocks::name) - 1);
     }
-    const auto keyLength = static_cast<std::size_t>(STKeyLength);
+    assert(STKeyOffset >= 0 && STKeyLength >= 0 &&
+           static_cast<std::size_t>(STKeyOffset) + static_cast<std::size_t>(STKeyLength) <= sizeof(RecStocks) &&
+           "the key window lies inside the record");
 
-    std::vector<IndexEntry> index;
-    index.reserve(store.size());
-    for (const STData& record : store)
-        index.push_back(EntryOf(&record, keyLength));
+    auto pool = std::make_shared<ViewNodePool>();
+    pool->Reserve(store.size());
+    lstPST view{ViewNodeAllocator<const STData*>(std::move(pool))};
+    if (STKeyLength == 0 || store.size() < 2) {
+        for (const STData& record : store)
+            view.push_back(&record);
+        return view;
+    }
+    if (store.size() > std::numeric_limits<std::uint32_t>::max()) {
+        // Beyond what an entry can number: compare records, stably.
+        std::vector<const STData*> records;
+        records.reserve(store.size());
+        for (const STData& record : store)
+            records.push_back(&record);
+        std::stable_sort(records.begin(), records.end(), LessST());
+        view.assign(records.begin(), records.end());
+        return view;
+    }
 
-    std::sort(index.begin(), index.end(), [keyLength](const IndexEntry& a, const IndexEntry& b) {
-        if (a.prefix != b.prefix)
-            return a.prefix < b.prefix;
-        if (keyLength > PrefixBytes) {
-            const int tail = std::memcmp(KeyOf(a.record) + PrefixBytes, KeyOf(b.record) + PrefixBytes, keyLength - PrefixBytes);
-            if (tail != 0)
-                return tail < 0;
-        }
-        return std::less<>()(a.record, b.record);
-    });
-
-    lstPST view;
-    for (const IndexEntry& entry : index)
-        view.push_back(entry.record);
+    const KeyBytes keys(store, static_cast<std::size_t>(STKeyOffset), static_cast<std::size_t>(STKeyLength));
+    const std::unique_ptr<SortEntry[]> sorted = SortedEntries(store, keys, parallelism);
+    for (std::size_t i = 0; i < store.size(); ++i)
+        view.push_back(&store[sorted[i].index]);
     return view;
 }

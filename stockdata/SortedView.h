@@ -1,13 +1,16 @@
 #pragma once
 
+#include "Parallel.h"
 #include "StockRecord.h"
+#include "ViewNodeAllocator.h"
 
 #include <list>
 
 // An ordered view over a record store: pointers into one vecST, which it does
 // not own. It is valid only while that store lives unchanged; appending to,
-// shrinking or destroying the store invalidates it.
-using lstPST = std::list<const STData*>;
+// shrinking or destroying the store invalidates it. Its nodes come from one
+// pool owned with the list rather than from an allocation each.
+using lstPST = std::list<const STData*, ViewNodeAllocator<const STData*>>;
 
 // Sort key selectors. Only the name key exists; any other selector leaves the
 // key window as it was.
@@ -29,3 +32,7 @@ struct LessST {
 // store is not changed; the caller owns the list, and must keep the store
 // alive and unchanged while using it. Throws std::bad_alloc on lack of memory.
 lstPST MakeSortedST(const vecST& store, int key);
+
+// The same, spread over threads as `parallelism` allows; every thread has
+// ended when it returns.
+lstPST MakeSortedST(const vecST& store, int key, const Parallelism& parallelism);

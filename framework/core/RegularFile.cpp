@@ -1,6 +1,7 @@
 #include "RegularFile.h"
 
 #include "Exception.h"
+#include "MemoryPages.h"
 
 #include <cerrno>
 #include <cstring>
@@ -30,50 +31,96 @@ std::string KindOf(mode_t mode)
     return "not a regular file";
 }
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) noexcept : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    // Don't retry close on EINTR: the descriptor is gone either way on Linux.
-    ~FileDescriptor() noexcept { ::close(fd_); }
-    int Get() const noexcept { return fd_; }
-
-private:
-    int fd_;
-};
-
-}  // namespace
-
-std::string ReadRegularFile(const std::string& fileName)
+int OpenForReading(const std::string& fileName)
 {
     // O_NONBLOCK so that opening a FIFO with no writer returns at once.
     const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         Fail("cannot open", fileName, std::strerror(errno));
-    const FileDescriptor file(fd);
+    return fd;
+}
 
+std::unique_ptr<char[]> NewBlock(std::size_t size)
+{
+    // Not zero-filled: every byte kept is read into it first.
+    std::unique_ptr<char[]> block(new char[size]);
+    AdviseHugePages(block.get(), size);
+    return block;
+}
+
+}  // namespace
+
+void FileBytes::DiscardBefore(const char* position) noexcept
+{
+    DiscardPages(data_.get(), static_cast<std::size_t>(position - data_.get()));
+}
+
+// Don't retry close on EINTR: the descriptor is gone either way on Linux.
+RegularFile::Descriptor::~Descriptor() noexcept
+{
+    ::close(fd_);
+}
+
+RegularFile::RegularFile(std::string fileName) : name_(std::move(fileName)), fd_(OpenForReading(name_))
+{
     struct stat status {};
-    if (::fstat(file.Get(), &status) != 0)
-        Fail("cannot read", fileName, std::strerror(errno));
+    if (::fstat(fd_.Get(), &status) != 0)
+        Fail("cannot read", name_, std::strerror(errno));
     if (!S_ISREG(status.st_mode))
-        Fail("cannot read", fileName, KindOf(status.st_mode));
+        Fail("cannot read", name_, KindOf(status.st_mode));
+    size_ = static_cast<std::size_t>(status.st_size);
+}
 
-    // Sized from fstat, but the file may change under us: read until EOF.
-    // Appending from a small chunk spares zero-filling the whole buffer first.
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(status.st_size));
-    char chunk[1 << 16];
-    for (;;) {
-        const ssize_t got = ::read(file.Get(), chunk, sizeof chunk);
+std::size_t RegularFile::ReadAt(std::size_t offset, char* data, std::size_t size) const
+{
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t got = ::pread(fd_.Get(), data + done, size - done, static_cast<off_t>(offset + done));
         if (got == 0)
             break;
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            Fail("cannot read", fileName, std::strerror(errno));
+            Fail("cannot read", name_, std::strerror(errno));
         }
-        bytes.append(chunk, static_cast<std::size_t>(got));
+        done += static_cast<std::size_t>(got);
     }
-    return bytes;
+    return done;
+}
+
+FileBytes RegularFile::ReadAll(std::size_t sizelessCap) const
+{
+    if (size_ == 0)
+        return ReadToEnd(sizelessCap);
+    std::unique_ptr<char[]> data = NewBlock(size_);
+    // A file cut short while we read simply gives fewer bytes.
+    const std::size_t got = ReadAt(0, data.get(), size_);
+    return FileBytes(std::move(data), got);
+}
+
+FileBytes RegularFile::ReadToEnd(std::size_t cap) const
+{
+    std::size_t capacity = std::min<std::size_t>(std::size_t{64} << 10, cap + 1);
+    std::unique_ptr<char[]> data = NewBlock(capacity);
+    std::size_t size = 0;
+    for (;;) {
+        size += ReadAt(size, data.get() + size, capacity - size);
+        if (size < capacity)
+            break;
+        // One byte past the cap tells a file of exactly `cap` bytes from a longer one.
+        if (size > cap)
+            Fail("cannot read", name_,
+                 "it reports no size and holds more than " + std::to_string(cap >> 20) + " MB: not a master file");
+        const std::size_t grown = std::min(capacity * 2, cap + 1);
+        std::unique_ptr<char[]> larger = NewBlock(grown);
+        std::memcpy(larger.get(), data.get(), size);
+        data = std::move(larger);
+        capacity = grown;
+    }
+    return FileBytes(std::move(data), size);
+}
+
+FileBytes ReadRegularFile(const std::string& fileName, std::size_t sizelessCap)
+{
+    return RegularFile(fileName).ReadAll(sizelessCap);
 }

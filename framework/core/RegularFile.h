@@ -1,9 +1,93 @@
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
+#include <memory>
 #include <string>
+#include <string_view>
+
+// The bytes of a file in one block, allocated without zero-filling and with
+// huge pages where the kernel gives them, since a master file is read whole.
+class FileBytes {
+public:
+    FileBytes() = default;
+    FileBytes(std::unique_ptr<char[]> data, std::size_t size) noexcept : data_(std::move(data)), size_(size) {}
+
+    std::string_view View() const noexcept { return {data_.get(), size_}; }
+
+    // Hands back to the system the memory of bytes before `position`, which
+    // the caller has consumed, so that a load does not hold the file and
+    // what it made of it at once. Those bytes read as 0 afterwards.
+    void DiscardBefore(const char* position) noexcept;
+
+private:
+    std::unique_ptr<char[]> data_;
+    std::size_t size_ = 0;
+};
+
+// A file that reports no size (as /proc files do) is read to its end, but
+// only up to this many bytes: beyond, it is refused as not a master file.
+inline constexpr std::size_t SizelessFileCap = std::size_t{2} << 30;
+
+// An open regular file. Anything else (a directory, FIFO, socket or device,
+// also behind a symlink) is refused before a byte is read, so a master file
+// name can never make the caller hang or read forever. Reads never go past
+// the size the file had when it was opened, so a file that grows meanwhile
+// cannot make them endless. Throws Exception naming the file and the reason.
+class RegularFile {
+public:
+    explicit RegularFile(std::string fileName);
+
+    const std::string& Name() const noexcept { return name_; }
+    // The size when opened; 0 also for files that report none, as /proc files do.
+    std::size_t Size() const noexcept { return size_; }
+
+    // Calls visit(chunk) for the file's bytes in order, in chunks of at most
+    // `chunkSize` bytes, from the start up to Size(). May be called again.
+    template <class Visit>
+    void ForEachChunk(std::size_t chunkSize, Visit&& visit) const
+    {
+        const std::unique_ptr<char[]> buffer(new char[chunkSize]);
+        for (std::size_t offset = 0; offset < size_;) {
+            const std::size_t got = ReadAt(offset, buffer.get(), std::min(chunkSize, size_ - offset));
+            if (got == 0)
+                return;  // cut short while we read
+            visit(std::string_view(buffer.get(), got));
+            offset += got;
+        }
+    }
+
+    // The whole file in memory; one that reports no size is read to its end,
+    // but refused beyond `sizelessCap` bytes.
+    FileBytes ReadAll(std::size_t sizelessCap = SizelessFileCap) const;
+
+private:
+    class Descriptor {
+    public:
+        explicit Descriptor(int fd) noexcept : fd_(fd) {}
+        Descriptor(const Descriptor&) = delete;
+        Descriptor& operator=(const Descriptor&) = delete;
+        ~Descriptor() noexcept;
+        int Get() const noexcept { return fd_; }
+
+    private:
+        int fd_;
+    };
+
+    // Reads up to `size` bytes at `offset`; fewer only at the end of the file.
+    std::size_t ReadAt(std::size_t offset, char* data, std::size_t size) const;
+    FileBytes ReadToEnd(std::size_t cap) const;
+
+    std::string name_;
+    Descriptor fd_;
+    std::size_t size_ = 0;
+};
 
 // Reads a whole regular file into memory. Anything else (a directory, FIFO,
 // socket or device, also behind a symlink) is refused before a byte is read,
 // so a master file name can never make the caller hang or read forever.
+// No more is read than the size the file had when it was opened, so a file
+// that grows while it is read cannot make the read endless; one that reports
+// no size is read up to `sizelessCap` bytes.
 // Throws Exception naming the file and the reason; std::bad_alloc on lack of memory.
-std::string ReadRegularFile(const std::string& fileName);
+FileBytes ReadRegularFile(const std::string& fileName, std::size_t sizelessCap = SizelessFileCap);

@@ -1,43 +1,23 @@
 #include "TStringList.h"
 
+#include "LineRule.h"
 #include "RegularFile.h"
 
-#include <algorithm>
 #include <cassert>
-#include <cstring>
 
 void TStringList::LoadFromFile(const ByteString& fileName)
 {
-    LoadFromBytes(ReadRegularFile(std::string(fileName.View())));
+    const FileBytes file = ReadRegularFile(std::string(fileName.View()));
+    LoadFromBytes(std::string(file.View()));
 }
 
 void TStringList::LoadFromBytes(std::string text)
 {
     std::vector<LineSpan> lines;
-    // One line per LF is exact for most files; other line ends grow the vector.
-    lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
-    const char* const begin = text.data();
-    const char* const end = begin + text.size();
-    // Most lines end in LF: find that with memchr, then look for a lone CR
-    // only in the stretch before it. The LF found is kept while it lies
-    // ahead, so a text of lone CRs is not searched to its end once per line.
-    const char* start = begin;
-    const char* nextLf = nullptr;
-    while (start != end) {
-        if (nextLf == nullptr || nextLf < start) {
-            nextLf = static_cast<const char*>(std::memchr(start, '\n', static_cast<std::size_t>(end - start)));
-            if (nextLf == nullptr)
-                nextLf = end;
-        }
-        const char* cr = static_cast<const char*>(std::memchr(start, '\r', static_cast<std::size_t>(nextLf - start)));
-        const char* lineEnd = cr != nullptr ? cr : nextLf;
-        lines.push_back({static_cast<std::size_t>(start - begin), static_cast<std::size_t>(lineEnd - start)});
-        if (lineEnd == end)
-            break;
-        start = lineEnd + 1;
-        if (*lineEnd == '\r' && start != end && *start == '\n')
-            ++start;
-    }
+    lines.reserve(CountLines(text));
+    ForEachLine(text, [&](std::string_view line) {
+        lines.push_back({static_cast<std::size_t>(line.data() - text.data()), line.size()});
+    });
     text_ = std::move(text);
     lines_ = std::move(lines);
 }

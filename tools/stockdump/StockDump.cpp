@@ -7,38 +7,52 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 
 namespace {
 
-constexpr std::size_t FlushSize = 1 << 20;
+constexpr std::size_t ChunkSize = 1 << 20;
 
-// Fields are 0-terminated within their width, so strlen stays inside them.
-void AppendField(std::string& out, const char* field)
+// Appends a 0-terminated field; the terminator lies within the field's width.
+template <std::size_t Width>
+char* AppendField(char* out, const char (&field)[Width]) noexcept
 {
-    out.append(field, std::strlen(field));
+    const std::size_t length = ::strnlen(field, Width);
+    std::memcpy(out, field, length);
+    return out + length;
 }
 
-bool Flush(std::string& buffer, std::FILE* out)
+bool WriteAll(std::FILE* out, const char* data, std::size_t size)
 {
-    const bool written = std::fwrite(buffer.data(), 1, buffer.size(), out) == buffer.size();
-    buffer.clear();
-    return written;
+    return std::fwrite(data, 1, size, out) == size;
 }
 
+// Formats the view into large chunks, one write each.
 bool WriteView(const lstPST& view, std::FILE* out)
 {
-    std::string buffer;
-    buffer.reserve(FlushSize + 2 * sizeof(STData));
+    constexpr std::size_t lineMax = sizeof(STData::code) + sizeof(STData::name) + 1;
+    const auto chunk = std::make_unique<char[]>(ChunkSize + lineMax);
+    char* next = chunk.get();
+    // The records lie anywhere in the store: ask for them a few entries
+    // ahead of their turn, so their cache misses overlap.
+    auto ahead = view.begin();
+    for (int i = 0; i < 8 && ahead != view.end(); ++i)
+        __builtin_prefetch(*ahead++);
     for (const STData* record : view) {
-        AppendField(buffer, record->code);
-        AppendField(buffer, record->name);
-        buffer.push_back('\n');
-        if (buffer.size() >= FlushSize && !Flush(buffer, out))
-            return false;
+        if (ahead != view.end())
+            __builtin_prefetch(*ahead++);
+        next = AppendField(next, record->code);
+        next = AppendField(next, record->name);
+        *next++ = '\n';
+        if (next - chunk.get() >= static_cast<std::ptrdiff_t>(ChunkSize)) {
+            if (!WriteAll(out, chunk.get(), static_cast<std::size_t>(next - chunk.get())))
+                return false;
+            next = chunk.get();
+        }
     }
-    return Flush(buffer, out) && std::fflush(out) == 0;
+    return WriteAll(out, chunk.get(), static_cast<std::size_t>(next - chunk.get())) && std::fflush(out) == 0;
 }
 
 }  // namespace

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// The line rule of every text this program reads: LF, CR LF and a lone CR
+// each end a line; a last line without a line end still counts; the final
+// line end adds no empty line; an empty text has no lines. 0 bytes are
+// ordinary bytes inside their line.
+
+// The number of lines in `text`.
+std::size_t CountLines(std::string_view text) noexcept;
+
+// The first LF or CR in [from, end), or end when there is none.
+const char* FindLineEnd(const char* from, const char* end) noexcept;
+
+// Byte-at-a-time FindLineEnd, the reference that the fast one must match.
+const char* FindLineEndPlain(const char* from, const char* end) noexcept;
+
+// Calls visit(line) for each line of `text` in order, without its line end.
+template <class Visit>
+void ForEachLine(std::string_view text, Visit&& visit)
+{
+    const char* start = text.data();
+    const char* const end = start + text.size();
+    while (start != end) {
+        const char* lineEnd = FindLineEnd(start, end);
+        visit(std::string_view(start, static_cast<std::size_t>(lineEnd - start)));
+        if (lineEnd == end)
+            return;
+        start = lineEnd + 1;
+        if (*lineEnd == '\r' && start != end && *start == '\n')
+            ++start;
+    }
+}
+
+// The line rule for text that arrives in chunks, as from a file read piece
+// by piece. A line that spans chunks is put together, keeping only its
+// first `keep` bytes: enough for a caller that reads fixed columns, and a
+// 100 MB line costs no 100 MB.
+class ChunkedLines {
+public:
+    explicit ChunkedLines(std::size_t keep) : keep_(keep) { pending_.reserve(keep); }
+
+    // Calls visit(line) for each line that ends in `chunk`.
+    template <class Visit>
+    void Feed(std::string_view chunk, Visit&& visit);
+
+    // Calls visit(line) for a last line that has no line end.
+    template <class Visit>
+    void Finish(Visit&& visit)
+    {
+        if (inLine_)
+            visit(std::string_view(pending_));
+        inLine_ = false;
+        pending_.clear();
+    }
+
+private:
+    void Keep(const char* from, const char* to)
+    {
+        const std::size_t room = keep_ - pending_.size();
+        pending_.append(from, std::min(room, static_cast<std::size_t>(to - from)));
+    }
+
+    std::size_t keep_;
+    std::string pending_;  // the kept start of a line not ended yet
+    bool inLine_ = false;
+    bool skipLf_ = false;  // the last chunk ended in CR: a first LF belongs to it
+};
+
+template <class Visit>
+void ChunkedLines::Feed(std::string_view chunk, Visit&& visit)
+{
+    const char* start = chunk.data();
+    const char* const end = start + chunk.size();
+    if (skipLf_ && start != end) {
+        skipLf_ = false;
+        if (*start == '\n')
+            ++start;
+    }
+    while (start != end) {
+        const char* lineEnd = FindLineEnd(start, end);
+        if (lineEnd == end) {
+            Keep(start, end);
+            inLine_ = true;
+            return;
+        }
+        if (inLine_) {
+            Keep(start, lineEnd);
+            visit(std::string_view(pending_));
+            pending_.clear();
+            inLine_ = false;
+        } else {
+            visit(std::string_view(start, static_cast<std::size_t>(lineEnd - start)));
+        }
+        start = lineEnd + 1;
+        if (*lineEnd == '\r') {
+            if (start == end)
+                skipLf_ = true;
+            else if (*start == '\n')
+                ++start;
+        }
+    }
+}
