@@ -1,19 +1,25 @@
 #include "MasterFile.h"
 
 #include "ByteString.h"
-#include "RegularFile.h"
+#include "Exception.h"
 #include "LineRule.h"
 #include "MemoryPages.h"
+#include "RegularFile.h"
 #include "TStringList.h"
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <numeric>
+#include <vector>
 
 namespace {
 
 constexpr std::size_t CodeWidth = 9;
 constexpr std::size_t NameColumn = 10;
 constexpr std::size_t NameWidth = 38;
+// All of a line that becomes part of its record.
+constexpr std::size_t UsedBytes = NameColumn - 1 + NameWidth;
 constexpr const char* ExtraText = " ";
 
 // Small enough to stay in the processor's caches.
@@ -30,63 +36,189 @@ void FillField(char (&field)[Size], std::string_view bytes) noexcept
     std::memcpy(field, bytes.data(), length);
 }
 
-// Appends the record of `line`: the columns as SubString(1, 9) and
-// SubString(10, 38) cut them, with " " as the third text.
-void AppendRecord(vecST& store, std::string_view line)
+// Gives a blank record (empty code and name, " " as the third text) the
+// columns of `line` as SubString(1, 9) and SubString(10, 38) cut them.
+void FillRecord(STData& record, std::string_view line) noexcept
 {
     static_assert(sizeof(STData::code) > CodeWidth && sizeof(STData::name) > NameWidth);
-    STData& record = store.emplace_back("", "", ExtraText);
     FillField(record.code, line.substr(0, CodeWidth));
     if (line.size() >= NameColumn)
         FillField(record.name, line.substr(NameColumn - 1, NameWidth));
 }
 
-// An empty store with room for `lines` records, in huge pages where it can.
-vecST StoreFor(std::size_t lines)
+// The bytes of a master file, however they are held: visit(chunk) is called
+// for [from, to) in order while it returns true.
+struct TextSource {
+    std::size_t size;
+    std::function<void(std::size_t from, std::size_t to, const std::function<bool(std::string_view)>& visit)> forEachChunk;
+};
+
+TextSource SourceOf(std::string_view text)
+{
+    return {text.size(), [text](std::size_t from, std::size_t to, const std::function<bool(std::string_view)>& visit) {
+                visit(text.substr(from, to - from));
+            }};
+}
+
+TextSource SourceOf(const RegularFile& file)
+{
+    return {file.Size(), [&file](std::size_t from, std::size_t to, const std::function<bool(std::string_view)>& visit) {
+                file.ForEachChunk(from, to, ReadChunk, visit);
+            }};
+}
+
+// Where the first line that starts at or after `position` starts (the end
+// of the text when none does). `position` > 0.
+std::size_t LineStartFrom(const TextSource& source, std::size_t position)
+{
+    // A line starts after the first line end at or after the byte before.
+    std::size_t at = position - 1;
+    std::size_t start = source.size;
+    bool afterCr = false;
+    source.forEachChunk(at, source.size, [&](std::string_view chunk) {
+        const char* const begin = chunk.data();
+        const char* const end = begin + chunk.size();
+        if (afterCr) {
+            start = at + (*begin == '\n' ? 1 : 0);
+            return false;
+        }
+        const char* lineEnd = FindLineEnd(begin, end);
+        at += static_cast<std::size_t>(lineEnd - begin);
+        if (lineEnd == end)
+            return true;
+        ++at;
+        if (*lineEnd == '\r') {
+            if (lineEnd + 1 == end) {
+                afterCr = true;  // an LF may open the next chunk
+                return true;
+            }
+            at += lineEnd[1] == '\n' ? 1 : 0;
+        }
+        start = at;
+        return false;
+    });
+    return start;
+}
+
+// The text cut into `parts` ranges of whole lines, about equal in bytes.
+std::vector<std::size_t> LineAlignedCuts(const TextSource& source, std::size_t parts)
+{
+    std::vector<std::size_t> cuts{0};
+    for (std::size_t part = 1; part < parts; ++part)
+        cuts.push_back(std::max(cuts.back(), LineStartFrom(source, source.size * part / parts)));
+    cuts.push_back(source.size);
+    return cuts;
+}
+
+std::size_t CountLinesIn(const TextSource& source, std::size_t from, std::size_t to)
+{
+    std::size_t lines = 0;
+    const auto count = [&lines](std::string_view) { ++lines; };
+    ChunkedLines counter(0);
+    source.forEachChunk(from, to, [&](std::string_view chunk) {
+        counter.Feed(chunk, count);
+        return true;
+    });
+    counter.Finish(count);
+    return lines;
+}
+
+// Fills records[0, count) from the lines of [from, to); returns how many
+// lines there were, which differs from `count` only if the text changed.
+std::size_t FillRecords(const TextSource& source, std::size_t from, std::size_t to, STData* records, std::size_t count)
+{
+    std::size_t lines = 0;
+    const auto fill = [&](std::string_view line) {
+        if (lines < count)
+            FillRecord(records[lines], line);
+        ++lines;
+    };
+    ChunkedLines splitter(UsedBytes);
+    source.forEachChunk(from, to, [&](std::string_view chunk) {
+        splitter.Feed(chunk, fill);
+        return true;
+    });
+    splitter.Finish(fill);
+    return lines;
+}
+
+// `lines` blank records, in memory the threads have already touched: fresh
+// pages are a large part of what a large load costs.
+vecST BlankStore(std::size_t lines, const Parallelism& parallelism)
 {
     vecST store;
     store.reserve(lines);
-    AdviseHugePages(store.data(), lines * sizeof(STData));
+    const std::size_t bytes = lines * sizeof(STData);
+    AdviseHugePages(store.data(), bytes);
+    // Until the records are made, the reserved storage is plain bytes.
+    auto* raw = reinterpret_cast<unsigned char*>(store.data());
+    const std::size_t parts = parallelism.PartsFor(lines);
+    RunParts(parts, [&](std::size_t part) {
+        const std::size_t from = bytes * part / parts;
+        std::memset(raw + from, 0, bytes * (part + 1) / parts - from);
+    });
+    store.resize(lines, STData("", "", ExtraText));
+    return store;
+}
+
+// Reads the master text in parts of whole lines, one per thread: each part
+// counts its lines, then makes its records in place.
+vecST ReadRecords(const TextSource& source, const Parallelism& parallelism, const std::string& name)
+{
+    const std::vector<std::size_t> cuts = LineAlignedCuts(source, parallelism.PartsFor(source.size));
+    const std::size_t parts = cuts.size() - 1;
+    std::vector<std::size_t> lines(parts);
+    RunParts(parts, [&](std::size_t part) { lines[part] = CountLinesIn(source, cuts[part], cuts[part + 1]); });
+    std::vector<std::size_t> firstLine(parts + 1, 0);
+    std::partial_sum(lines.begin(), lines.end(), firstLine.begin() + 1);
+
+    vecST store = BlankStore(firstLine.back(), parallelism);
+    std::vector<bool> changed(parts);
+    RunParts(parts, [&](std::size_t part) {
+        const std::size_t filled = FillRecords(source, cuts[part], cuts[part + 1], store.data() + firstLine[part], lines[part]);
+        changed[part] = filled != lines[part];
+    });
+    if (std::find(changed.begin(), changed.end(), true) != changed.end())
+        throw Exception("cannot read file \"" + name + "\": it changed while it was read");
     return store;
 }
 
 }  // namespace
 
+vecST RecordsFromBytes(std::string_view text, const Parallelism& parallelism)
+{
+    return ReadRecords(SourceOf(text), parallelism, "");
+}
+
 vecST RecordsFromBytes(std::string_view text)
 {
-    vecST store = StoreFor(CountLines(text));
-    ForEachLine(text, [&store](std::string_view line) { AppendRecord(store, line); });
-    return store;
+    return RecordsFromBytes(text, Parallelism::OfMachine());
 }
 
 vecST RecordsFromLines(const TStringList& lines)
 {
-    vecST store = StoreFor(static_cast<std::size_t>(lines.Count()));
+    vecST store;
+    store.reserve(static_cast<std::size_t>(lines.Count()));
     for (TStringList::Index i = 0; i < lines.Count(); ++i)
-        AppendRecord(store, lines.Line(i));
+        FillRecord(store.emplace_back("", "", ExtraText), lines.Line(i));
     return store;
+}
+
+vecST ReadMasterFile(const ByteString& fileName, const Parallelism& parallelism)
+{
+    const RegularFile file{std::string(fileName.View())};
+    if (file.Size() == 0) {
+        const FileBytes bytes = file.ReadAll();
+        return ReadRecords(SourceOf(bytes.View()), parallelism, file.Name());
+    }
+    // Read in small chunks that stay in the processor's caches, twice:
+    // once to count the lines, so the store is allocated once at its final
+    // size, and once to make the records. Reading the file twice from the
+    // page cache costs less than holding all of it in fresh memory.
+    return ReadRecords(SourceOf(file), parallelism, file.Name());
 }
 
 vecST ReadMasterFile(const ByteString& fileName)
 {
-    const RegularFile file{std::string(fileName.View())};
-    if (file.Size() == 0)
-        return RecordsFromBytes(file.ReadAll().View());
-
-    // Two passes in small chunks that stay in the processor's caches: one
-    // counts the lines, so the store is allocated once at its final size,
-    // and one makes the records. Reading the file twice from the page cache
-    // costs less than holding all of it in fresh memory.
-    std::size_t lines = 0;
-    const auto count = [&lines](std::string_view) { ++lines; };
-    ChunkedLines counter(0);
-    file.ForEachChunk(ReadChunk, [&](std::string_view chunk) { counter.Feed(chunk, count); });
-    counter.Finish(count);
-
-    vecST store = StoreFor(lines);
-    const auto append = [&store](std::string_view line) { AppendRecord(store, line); };
-    ChunkedLines splitter(NameColumn - 1 + NameWidth);
-    file.ForEachChunk(ReadChunk, [&](std::string_view chunk) { splitter.Feed(chunk, append); });
-    splitter.Finish(append);
-    return store;
+    return ReadMasterFile(fileName, Parallelism::OfMachine());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Parallel.h"
 #include "StockRecord.h"
 
 #include <string_view>
@@ -16,9 +17,13 @@ class TStringList;
 // current directory) into a store in file order. Throws the framework's
 // Exception when the file cannot be read, std::bad_alloc on lack of memory.
 vecST ReadMasterFile(const ByteString& fileName);
+// The same, spread over threads as `parallelism` allows; every thread has
+// ended when it returns.
+vecST ReadMasterFile(const ByteString& fileName, const Parallelism& parallelism);
 
 // The same for a master file's bytes already in memory.
 vecST RecordsFromBytes(std::string_view text);
+vecST RecordsFromBytes(std::string_view text, const Parallelism& parallelism);
 
 // The same for lines already split.
 vecST RecordsFromLines(const TStringList& lines);

@@ -95,19 +95,33 @@ unsigned DigitOf(std::uint64_t key, unsigned digit) noexcept
     return static_cast<unsigned>(key >> (8 * digit)) & 0xFFU;
 }
 
-// Sorts data[0, n) stably by the low `digits` bytes of key (the higher ones
-// are equal throughout), using tmp[0, n) as scratch; the result is in data.
-void RadixSortByKey(SortEntry* data, SortEntry* tmp, std::size_t n, unsigned digits)
+// The bits of key in which the entries of data[0, n) differ.
+std::uint64_t VaryingBits(const SortEntry* data, std::size_t n) noexcept
 {
-    if (n > CachedEntries && digits > 1) {
-        const unsigned top = digits - 1;
+    std::uint64_t varying = 0;
+    for (std::size_t i = 1; i < n; ++i)
+        varying |= data[i].key ^ data[0].key;
+    return varying;
+}
+
+bool DigitVaries(std::uint64_t varying, unsigned digit) noexcept
+{
+    return DigitOf(varying, digit) != 0;
+}
+
+// Sorts data[0, n) stably by key, using tmp[0, n) as scratch; the result is
+// in data. `varying` has the bits in which the keys differ: bytes in which
+// they all agree cost no pass.
+void RadixSortByKey(SortEntry* data, SortEntry* tmp, std::size_t n, std::uint64_t varying)
+{
+    if (varying == 0)
+        return;
+    const auto top = static_cast<unsigned>(63 - std::countl_zero(varying)) / 8;
+    const std::uint64_t below = top == 0 ? 0 : varying & ((std::uint64_t{1} << (8 * top)) - 1);
+    if (n > CachedEntries && below != 0) {
         std::array<std::size_t, 256> count{};
         for (std::size_t i = 0; i < n; ++i)
             ++count[DigitOf(data[i].key, top)];
-        if (count[DigitOf(data[0].key, top)] == n) {
-            RadixSortByKey(data, tmp, n, top);
-            return;
-        }
         std::array<std::size_t, 256> start{};
         for (unsigned b = 1; b < 256; ++b)
             start[b] = start[b - 1] + count[b - 1];
@@ -116,26 +130,26 @@ void RadixSortByKey(SortEntry* data, SortEntry* tmp, std::size_t n, unsigned dig
             tmp[next[DigitOf(data[i].key, top)]++] = data[i];
         for (unsigned b = 0; b < 256; ++b)
             if (count[b] > 1)
-                RadixSortByKey(tmp + start[b], data + start[b], count[b], top);
+                RadixSortByKey(tmp + start[b], data + start[b], count[b], VaryingBits(tmp + start[b], count[b]) & below);
         std::copy(tmp, tmp + n, data);
         return;
     }
 
     std::array<std::array<std::uint32_t, 256>, ChunkBytes> counts{};
     for (std::size_t i = 0; i < n; ++i)
-        for (unsigned d = 0; d < digits; ++d)
-            ++counts[d][DigitOf(data[i].key, d)];
+        for (unsigned d = 0; d <= top; ++d)
+            if (DigitVaries(varying, d))
+                ++counts[d][DigitOf(data[i].key, d)];
     SortEntry* from = data;
     SortEntry* to = tmp;
-    for (unsigned d = 0; d < digits; ++d) {
-        std::array<std::uint32_t, 256>& count = counts[d];
-        if (count[DigitOf(from[0].key, d)] == n)
+    for (unsigned d = 0; d <= top; ++d) {
+        if (!DigitVaries(varying, d))
             continue;  // every entry has this byte: nothing to order
         std::uint32_t sum = 0;
-        for (std::uint32_t& slot : count)
+        for (std::uint32_t& slot : counts[d])
             sum += std::exchange(slot, sum);
         for (std::size_t i = 0; i < n; ++i)
-            to[count[DigitOf(from[i].key, d)]++] = from[i];
+            to[counts[d][DigitOf(from[i].key, d)]++] = from[i];
         std::swap(from, to);
     }
     if (from != data)
@@ -175,7 +189,7 @@ void SortFromChunk(SortEntry* data, SortEntry* tmp, std::size_t n, std::size_t c
         }
         return;
     }
-    RadixSortByKey(data, tmp, n, ChunkBytes);
+    RadixSortByKey(data, tmp, n, VaryingBits(data, n));
     if (lastChunk)
         return;
     for (std::size_t runStart = 0; runStart < n;) {

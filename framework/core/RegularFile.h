@@ -42,18 +42,19 @@ public:
     // The size when opened; 0 also for files that report none, as /proc files do.
     std::size_t Size() const noexcept { return size_; }
 
-    // Calls visit(chunk) for the file's bytes in order, in chunks of at most
-    // `chunkSize` bytes, from the start up to Size(). May be called again.
+    // Calls visit(chunk) for the bytes in [from, to) in order, in chunks of
+    // at most `chunkSize` bytes, while visit returns true; `to` is at most
+    // Size(). Fewer bytes come if the file was cut short meanwhile.
     template <class Visit>
-    void ForEachChunk(std::size_t chunkSize, Visit&& visit) const
+    void ForEachChunk(std::size_t from, std::size_t to, std::size_t chunkSize, Visit&& visit) const
     {
         const std::unique_ptr<char[]> buffer(new char[chunkSize]);
-        for (std::size_t offset = 0; offset < size_;) {
-            const std::size_t got = ReadAt(offset, buffer.get(), std::min(chunkSize, size_ - offset));
-            if (got == 0)
-                return;  // cut short while we read
-            visit(std::string_view(buffer.get(), got));
-            offset += got;
+        to = std::min(to, size_);
+        while (from < to) {
+            const std::size_t got = ReadAt(from, buffer.get(), std::min(chunkSize, to - from));
+            if (got == 0 || !visit(std::string_view(buffer.get(), got)))
+                return;
+            from += got;
         }
     }
 

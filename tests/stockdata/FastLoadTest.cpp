@@ -140,16 +140,17 @@ class FastLoad : public testing::TestWithParam<Input> {};
 TEST_P(FastLoad, RecordsFromBytesMatchTheReference)
 {
     const Rows expected = ReferenceRows(GetParam().text);
-    const vecST store = RecordsFromBytes(GetParam().text);
-    EXPECT_EQ(ViewRows(store, OneThread), expected) << "one thread";
-    EXPECT_EQ(ViewRows(store, ManyThreads), expected) << "several threads";
+    EXPECT_EQ(ViewRows(RecordsFromBytes(GetParam().text, OneThread), OneThread), expected) << "one thread";
+    EXPECT_EQ(ViewRows(RecordsFromBytes(GetParam().text, ManyThreads), ManyThreads), expected) << "several threads";
 }
 
 TEST_P(FastLoad, ReadMasterFileMatchesTheReference)
 {
     TempDir dir;
     const auto file = dir.Write("fmast.dat", GetParam().text);
-    EXPECT_EQ(ViewRows(ReadMasterFile(file.c_str()), ManyThreads), ReferenceRows(GetParam().text));
+    const Rows expected = ReferenceRows(GetParam().text);
+    EXPECT_EQ(ViewRows(ReadMasterFile(file.c_str(), OneThread), OneThread), expected) << "one thread";
+    EXPECT_EQ(ViewRows(ReadMasterFile(file.c_str(), ManyThreads), ManyThreads), expected) << "several threads";
 }
 
 TEST_P(FastLoad, ChunkedLinesMatchTheLineRuleAtEveryChunkSize)
@@ -189,7 +190,9 @@ TEST(ReadMasterFile, CrLfAndLinesAcrossTheReadChunksMatchTheReference)
     }
     TempDir dir;
     const auto file = dir.Write("fmast.dat", text);
-    EXPECT_EQ(ViewRows(ReadMasterFile(file.c_str()), OneThread), ReferenceRows(text));
+    EXPECT_EQ(ViewRows(ReadMasterFile(file.c_str(), OneThread), OneThread), ReferenceRows(text));
+    // Three parts: cuts land near 1/3 and 2/3 of the file, inside long lines.
+    EXPECT_EQ(ViewRows(ReadMasterFile(file.c_str(), Parallelism{3, 1}), OneThread), ReferenceRows(text));
 }
 
 TEST(FindLineEnd, MatchesTheByteAtATimeSearch)

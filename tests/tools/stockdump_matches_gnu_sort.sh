@@ -27,6 +27,11 @@ for seed in 1 2 3; do
 done
 "$genmaster" 5000 --seed 9 --lf >"$work/lf.dat"
 expect_same_as_sort "$work/lf.dat"
+# Many exact repeats; long shared prefixes in CP949 with mixed line ends.
+for style in vocabulary funds; do
+    "$genmaster" 200000 --style "$style" >"$work/$style.dat"
+    expect_same_as_sort "$work/$style.dat"
+done
 
 # Short lines, prefixes, trailing spaces, case, high bytes, empty lines and
 # duplicates, with no line end after the last line.

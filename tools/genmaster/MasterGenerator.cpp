@@ -22,6 +22,24 @@ constexpr std::array<std::string_view, 5> Classes = {"", "", " Pref", " 2Pref", 
 constexpr std::array<std::string_view, 8> HangulNames = {
     "삼성전자", "현대자동차", "엘지화학", "에스케이하이닉스", "카카오뱅크", "셀트리온", "한화솔루션", "포스코홀딩스"};
 
+// CP949 Hangul: fund houses and fund words.
+constexpr std::array<std::string_view, 5> FundHouses = {
+    "\xB9\xCC\xB7\xA1\xBF\xA1\xBC\xC2",  // 미래에셋
+    "\xBB\xEF\xBC\xBA",                  // 삼성
+    "\xC7\xD1\xB1\xB9\xC5\xF5\xC0\xDA",  // 한국투자
+    "\xC5\xB0\xBF\xF2",                  // 키움
+    "\xBD\xC5\xC7\xD1",                  // 신한
+};
+constexpr std::array<std::string_view, 10> FundWords = {
+    "\xC0\xCE\xB5\xA6\xBD\xBA",          // 인덱스
+    "\xC3\xA4\xB1\xC7",                  // 채권
+    "\xC8\xA5\xC7\xD5",                  // 혼합
+    "\xB9\xE8\xB4\xE7",                  // 배당
+    "\xB7\xB9\xB9\xF6\xB8\xAE\xC1\xF6",  // 레버리지
+    "\xC0\xCE\xB9\xF6\xBD\xBA",          // 인버스
+    "\xBC\xB1\xB9\xB0",                  // 선물
+    "Futures", "Leverage", "TR"};
+
 }  // namespace
 
 std::uint64_t MasterGenerator::Next()
@@ -34,6 +52,43 @@ std::uint64_t MasterGenerator::Next()
 }
 
 std::string MasterGenerator::Name()
+{
+    std::string name;
+    switch (options_.style) {
+    case MasterStyle::Mixed:
+        name = MixedName();
+        break;
+    case MasterStyle::Vocabulary:
+        name = VocabularyName();
+        break;
+    case MasterStyle::Funds:
+        name = FundName();
+        break;
+    }
+    name.resize(NameWidth, ' ');  // cuts a long name, Hangul possibly mid-character, as the columns do
+    return name;
+}
+
+std::string MasterGenerator::VocabularyName()
+{
+    std::string name = std::string(Companies[Below(Companies.size())]);
+    for (std::uint64_t words = Below(4); words > 0; --words)
+        name.append(" ").append(Businesses[Below(8)]);
+    return name;
+}
+
+std::string MasterGenerator::FundName()
+{
+    std::string name = std::string(FundHouses[Below(FundHouses.size())]);
+    name.append(Below(2) == 0 ? " KODEX 200" : " TIGER 200");
+    for (std::uint64_t words = 1 + Below(3); words > 0; --words)
+        name.append(" ").append(FundWords[Below(FundWords.size())]);
+    char serial[8];
+    std::snprintf(serial, sizeof serial, " %u", static_cast<unsigned>(Below(100)));
+    return name.append(serial);
+}
+
+std::string MasterGenerator::MixedName()
 {
     std::string name;
     const std::uint64_t kind = Below(100);
@@ -51,7 +106,6 @@ std::string MasterGenerator::Name()
         name = std::string(Companies[Below(Companies.size())]) + serial + " " +
                std::string(Companies[Below(Companies.size())]) + (Below(2) == 0 ? " Call" : " Put");
     }
-    name.resize(NameWidth, ' ');  // cuts a long name, Hangul possibly mid-character, as the columns do
     return name;
 }
 
@@ -65,5 +119,8 @@ void MasterGenerator::AppendLine(std::string& out)
     out += Name();
     out += "  ";
     out += data;
-    out += options_.lineEnd;
+    if (options_.style == MasterStyle::Funds)
+        out += Below(2) == 0 ? "\n" : "\r\n";
+    else
+        out += options_.lineEnd;
 }

@@ -5,12 +5,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 namespace {
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: genmaster LINES [--seed N] [--lf]\n");
+    std::fprintf(stderr, "usage: genmaster LINES [--seed N] [--lf] [--style mixed|vocabulary|funds]\n");
     return 2;
 }
 
@@ -20,6 +21,20 @@ bool ParseCount(const char* text, std::uint64_t& value)
     errno = 0;
     value = std::strtoull(text, &end, 10);
     return errno == 0 && end != text && *end == '\0' && text[0] != '-';
+}
+
+bool ParseStyle(const char* text, MasterStyle& style)
+{
+    const std::string_view name = text;
+    if (name == "mixed")
+        style = MasterStyle::Mixed;
+    else if (name == "vocabulary")
+        style = MasterStyle::Vocabulary;
+    else if (name == "funds")
+        style = MasterStyle::Funds;
+    else
+        return false;
+    return true;
 }
 
 }  // namespace
@@ -33,6 +48,8 @@ int main(int argc, char** argv)
     for (int i = 2; i < argc; ++i) {
         if (std::strcmp(argv[i], "--lf") == 0)
             options.lineEnd = "\n";
+        else if (std::strcmp(argv[i], "--style") == 0 && i + 1 < argc && ParseStyle(argv[i + 1], options.style))
+            ++i;
         else if (std::strcmp(argv[i], "--seed") == 0 && i + 1 < argc && ParseCount(argv[i + 1], options.seed))
             ++i;
         else
