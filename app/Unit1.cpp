@@ -12,10 +12,29 @@ void TForm1::BitBtn1Click(TObject*)
     LoadMaster("omast.dat");
 }
 
+namespace {
+
+// A load for the list: no more lines than it can number, and room for an
+// item per line counted before the load commits.
+LoadOptions ListLoad()
+{
+    LoadOptions options;
+    options.limits.maxLines = static_cast<std::size_t>(TStrings::MaxCount);
+    options.limits.callerBytesPerLine = TStrings::BytesPerItem;
+    return options;
+}
+
+}  // namespace
+
 void TForm1::LoadMaster(const ByteString& fileName)
 {
     ComboBox1->Clear();
-    vecST stocks = ReadMasterFile(fileName);
+    // Nothing can show the previous stocks again: give their memory to the
+    // next load, so a reload fits wherever one load fits.
+    FDrawCursor = ViewCursor();
+    FSorted.reset();
+    FStocks = vecST();
+    vecST stocks = ReadMasterFile(fileName, ListLoad());
     auto sorted = std::make_unique<lstPST>(MakeSortedST(stocks, SortKeyName));
     // Moving the vector keeps its buffer, so the view's pointers stay valid.
     FStocks = std::move(stocks);

@@ -28,9 +28,9 @@ private:
     // Where painting found its last entry in FSorted.
     ViewCursor FDrawCursor;
 
-    // Clears the list, reads `fileName`, and shows its stocks in name order.
-    // Throws what the reader throws; the list then stays empty and the
-    // previous store and view stay as they were.
+    // Clears the list and releases the previous store and view, reads
+    // `fileName`, and shows its stocks in name order. Throws what the reader
+    // throws; the list then stays empty.
     void LoadMaster(const ByteString& fileName);
 
 public:

@@ -163,7 +163,8 @@ vecST BlankStore(std::size_t lines, const Parallelism& parallelism)
 
 // Reads the master text in parts of whole lines, one per thread: each part
 // counts its lines, then makes its records in place.
-vecST ReadRecords(const TextSource& source, const Parallelism& parallelism, const std::string& name)
+vecST ReadRecords(const TextSource& source, const Parallelism& parallelism, const std::string& name,
+                  const LoadLimits* limits, std::uint64_t heldBytes)
 {
     const std::vector<std::size_t> cuts = LineAlignedCuts(source, parallelism.PartsFor(source.size));
     const std::size_t parts = cuts.size() - 1;
@@ -171,6 +172,8 @@ vecST ReadRecords(const TextSource& source, const Parallelism& parallelism, cons
     RunParts(parts, [&](std::size_t part) { lines[part] = CountLinesIn(source, cuts[part], cuts[part + 1]); });
     std::vector<std::size_t> firstLine(parts + 1, 0);
     std::partial_sum(lines.begin(), lines.end(), firstLine.begin() + 1);
+    if (limits != nullptr)
+        AdmitLoad(name, firstLine.back(), heldBytes, *limits);
 
     vecST store = BlankStore(firstLine.back(), parallelism);
     std::vector<bool> changed(parts);
@@ -187,7 +190,7 @@ vecST ReadRecords(const TextSource& source, const Parallelism& parallelism, cons
 
 vecST RecordsFromBytes(std::string_view text, const Parallelism& parallelism)
 {
-    return ReadRecords(SourceOf(text), parallelism, "");
+    return ReadRecords(SourceOf(text), parallelism, "", nullptr, 0);
 }
 
 vecST RecordsFromBytes(std::string_view text)
@@ -204,21 +207,21 @@ vecST RecordsFromLines(const TStringList& lines)
     return store;
 }
 
-vecST ReadMasterFile(const ByteString& fileName, const Parallelism& parallelism)
+vecST ReadMasterFile(const ByteString& fileName, const LoadOptions& options)
 {
     const RegularFile file{std::string(fileName.View())};
     if (file.Size() == 0) {
         const FileBytes bytes = file.ReadAll();
-        return ReadRecords(SourceOf(bytes.View()), parallelism, file.Name());
+        return ReadRecords(SourceOf(bytes.View()), options.parallelism, file.Name(), &options.limits, bytes.View().size());
     }
     // Read in small chunks that stay in the processor's caches, twice:
     // once to count the lines, so the store is allocated once at its final
     // size, and once to make the records. Reading the file twice from the
     // page cache costs less than holding all of it in fresh memory.
-    return ReadRecords(SourceOf(file), parallelism, file.Name());
+    return ReadRecords(SourceOf(file), options.parallelism, file.Name(), &options.limits, 0);
 }
 
 vecST ReadMasterFile(const ByteString& fileName)
 {
-    return ReadMasterFile(fileName, Parallelism::OfMachine());
+    return ReadMasterFile(fileName, LoadOptions());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LoadAdmission.h"
 #include "Parallel.h"
 #include "StockRecord.h"
 
@@ -16,10 +17,16 @@ class TStringList;
 // Reads the master file `fileName` (a relative name resolves against the
 // current directory) into a store in file order. Throws the framework's
 // Exception when the file cannot be read, std::bad_alloc on lack of memory.
+// Before the records are made, the lines are counted and the load admitted
+// by LoadLimits: a load too large for the memory the process can get is
+// refused with the framework's Exception instead of being killed later.
 vecST ReadMasterFile(const ByteString& fileName);
-// The same, spread over threads as `parallelism` allows; every thread has
-// ended when it returns.
-vecST ReadMasterFile(const ByteString& fileName, const Parallelism& parallelism);
+
+struct LoadOptions {
+    Parallelism parallelism = Parallelism::OfMachine();  // every thread has ended when the load returns
+    LoadLimits limits;
+};
+vecST ReadMasterFile(const ByteString& fileName, const LoadOptions& options);
 
 // The same for a master file's bytes already in memory.
 vecST RecordsFromBytes(std::string_view text);

@@ -1,5 +1,6 @@
 #include "RegularFile.h"
 
+#include "AvailableMemory.h"
 #include "Exception.h"
 #include "MemoryPages.h"
 
@@ -100,23 +101,33 @@ FileBytes RegularFile::ReadAll(std::size_t sizelessCap) const
 
 FileBytes RegularFile::ReadToEnd(std::size_t cap) const
 {
-    std::size_t capacity = std::min<std::size_t>(std::size_t{64} << 10, cap + 1);
+    // Whole blocks only: some /proc files refuse reads of odd sizes. Reading
+    // past the cap tells a file of exactly `cap` bytes from a longer one.
+    constexpr std::size_t block = std::size_t{64} << 10;
+    const auto refuse = [&] {
+        Fail("cannot read", name_,
+             "it reports no size and holds more than " + std::to_string(cap >> 20) + " MB: not a master file");
+    };
+    const std::size_t limit = (cap / block + 1) * block;
+    std::size_t capacity = block;
     std::unique_ptr<char[]> data = NewBlock(capacity);
     std::size_t size = 0;
     for (;;) {
         size += ReadAt(size, data.get() + size, capacity - size);
         if (size < capacity)
             break;
-        // One byte past the cap tells a file of exactly `cap` bytes from a longer one.
         if (size > cap)
-            Fail("cannot read", name_,
-                 "it reports no size and holds more than " + std::to_string(cap >> 20) + " MB: not a master file");
-        const std::size_t grown = std::min(capacity * 2, cap + 1);
+            refuse();
+        const std::size_t grown = std::min(capacity * 2, limit);
+        if (grown + size > AvailableMemory())
+            Fail("cannot read", name_, "not enough memory to hold it (" + std::to_string(size >> 20) + " MB read so far)");
         std::unique_ptr<char[]> larger = NewBlock(grown);
         std::memcpy(larger.get(), data.get(), size);
         data = std::move(larger);
         capacity = grown;
     }
+    if (size > cap)
+        refuse();
     return FileBytes(std::move(data), size);
 }
 

@@ -3,7 +3,9 @@
 #include "ByteString.h"
 #include "Controls.h"
 
+#include <cstddef>
 #include <functional>
+#include <limits>
 #include <memory>
 
 enum class TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
@@ -19,6 +21,12 @@ public:
     using Index = ByteString::Index;
 
     explicit TStrings(ItemListModel& model) noexcept : model_(model) {}
+
+    // Items are numbered with an int, so a list holds at most this many.
+    static constexpr Index MaxCount = std::numeric_limits<int>::max();
+    // What an item costs in memory beyond its text, for callers that plan
+    // how much a large list will take.
+    static constexpr std::size_t BytesPerItem = 32;
 
     // Appends one item; cheap even for a million items.
     void Add(const ByteString& text);

@@ -149,8 +149,8 @@ TEST_P(FastLoad, ReadMasterFileMatchesTheReference)
     TempDir dir;
     const auto file = dir.Write("fmast.dat", GetParam().text);
     const Rows expected = ReferenceRows(GetParam().text);
-    EXPECT_EQ(ViewRows(ReadMasterFile(file.c_str(), OneThread), OneThread), expected) << "one thread";
-    EXPECT_EQ(ViewRows(ReadMasterFile(file.c_str(), ManyThreads), ManyThreads), expected) << "several threads";
+    EXPECT_EQ(ViewRows(ReadMasterFile(file.c_str(), LoadOptions{OneThread, {}}), OneThread), expected) << "one thread";
+    EXPECT_EQ(ViewRows(ReadMasterFile(file.c_str(), LoadOptions{ManyThreads, {}}), ManyThreads), expected) << "several threads";
 }
 
 TEST_P(FastLoad, ChunkedLinesMatchTheLineRuleAtEveryChunkSize)
@@ -190,9 +190,9 @@ TEST(ReadMasterFile, CrLfAndLinesAcrossTheReadChunksMatchTheReference)
     }
     TempDir dir;
     const auto file = dir.Write("fmast.dat", text);
-    EXPECT_EQ(ViewRows(ReadMasterFile(file.c_str(), OneThread), OneThread), ReferenceRows(text));
+    EXPECT_EQ(ViewRows(ReadMasterFile(file.c_str(), LoadOptions{OneThread, {}}), OneThread), ReferenceRows(text));
     // Three parts: cuts land near 1/3 and 2/3 of the file, inside long lines.
-    EXPECT_EQ(ViewRows(ReadMasterFile(file.c_str(), Parallelism{3, 1}), OneThread), ReferenceRows(text));
+    EXPECT_EQ(ViewRows(ReadMasterFile(file.c_str(), LoadOptions{Parallelism{3, 1}, {}}), OneThread), ReferenceRows(text));
 }
 
 TEST(FindLineEnd, MatchesTheByteAtATimeSearch)

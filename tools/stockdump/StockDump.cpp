@@ -10,10 +10,13 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 namespace {
 
-constexpr std::size_t ChunkSize = 1 << 20;
+// Entries formatted by one thread at a time; their text stays in the caches.
+constexpr std::size_t ChunkEntries = std::size_t{1} << 14;
+constexpr std::size_t LineMax = sizeof(STData::code) + sizeof(STData::name) + 1;
 
 // Appends a 0-terminated field; the terminator lies within the field's width.
 template <std::size_t Width>
@@ -24,35 +27,52 @@ char* AppendField(char* out, const char (&field)[Width]) noexcept
     return out + length;
 }
 
-bool WriteAll(std::FILE* out, const char* data, std::size_t size)
+// Formats the entries [from, to) as lines into `out`; returns their length.
+std::size_t FormatLines(lstPST::const_iterator from, lstPST::const_iterator to, char* out) noexcept
 {
-    return std::fwrite(data, 1, size, out) == size;
-}
-
-// Formats the view into large chunks, one write each.
-bool WriteView(const lstPST& view, std::FILE* out)
-{
-    constexpr std::size_t lineMax = sizeof(STData::code) + sizeof(STData::name) + 1;
-    const auto chunk = std::make_unique<char[]>(ChunkSize + lineMax);
-    char* next = chunk.get();
+    char* next = out;
     // The records lie anywhere in the store: ask for them a few entries
     // ahead of their turn, so their cache misses overlap.
-    auto ahead = view.begin();
-    for (int i = 0; i < 8 && ahead != view.end(); ++i)
+    auto ahead = from;
+    for (int i = 0; i < 8 && ahead != to; ++i)
         __builtin_prefetch(*ahead++);
-    for (const STData* record : view) {
-        if (ahead != view.end())
+    for (; from != to; ++from) {
+        if (ahead != to)
             __builtin_prefetch(*ahead++);
-        next = AppendField(next, record->code);
-        next = AppendField(next, record->name);
+        next = AppendField(next, (*from)->code);
+        next = AppendField(next, (*from)->name);
         *next++ = '\n';
-        if (next - chunk.get() >= static_cast<std::ptrdiff_t>(ChunkSize)) {
-            if (!WriteAll(out, chunk.get(), static_cast<std::size_t>(next - chunk.get())))
-                return false;
-            next = chunk.get();
-        }
     }
-    return WriteAll(out, chunk.get(), static_cast<std::size_t>(next - chunk.get())) && std::fflush(out) == 0;
+    return static_cast<std::size_t>(next - out);
+}
+
+// Formats the view in rounds, each thread a chunk of entries into its own
+// buffer, and writes each round's chunks in order, one write each.
+bool WriteView(const lstPST& view, std::FILE* out, const Parallelism& parallelism)
+{
+    std::vector<lstPST::const_iterator> chunkStarts;
+    std::size_t at = 0;
+    for (auto entry = view.begin(); entry != view.end(); ++entry, ++at)
+        if (at % ChunkEntries == 0)
+            chunkStarts.push_back(entry);
+    chunkStarts.push_back(view.end());
+    const std::size_t chunks = chunkStarts.size() - 1;
+    const std::size_t threads = parallelism.PartsFor(view.size());
+
+    std::vector<std::unique_ptr<char[]>> buffers;
+    for (std::size_t i = 0; i < std::min(threads, chunks); ++i)
+        buffers.push_back(std::make_unique_for_overwrite<char[]>(ChunkEntries * LineMax));
+    std::vector<std::size_t> lengths(buffers.size());
+    for (std::size_t first = 0; first < chunks; first += buffers.size()) {
+        const std::size_t round = std::min(buffers.size(), chunks - first);
+        RunParts(round, [&](std::size_t part) {
+            lengths[part] = FormatLines(chunkStarts[first + part], chunkStarts[first + part + 1], buffers[part].get());
+        });
+        for (std::size_t part = 0; part < round; ++part)
+            if (std::fwrite(buffers[part].get(), 1, lengths[part], out) != lengths[part])
+                return false;
+    }
+    return std::fflush(out) == 0;
 }
 
 }  // namespace
@@ -64,9 +84,10 @@ int StockDumpMain(int argc, const char* const* argv, std::FILE* out, std::FILE* 
         return 2;
     }
     try {
-        const vecST store = ReadMasterFile(ByteString(argv[1]));
-        const lstPST view = MakeSortedST(store, SortKeyName);
-        if (!WriteView(view, out)) {
+        const LoadOptions options;
+        const vecST store = ReadMasterFile(ByteString(argv[1]), options);
+        const lstPST view = MakeSortedST(store, SortKeyName, options.parallelism);
+        if (!WriteView(view, out, options.parallelism)) {
             std::fprintf(err, "stockdump: cannot write output: %s\n", std::strerror(errno));
             return 1;
         }

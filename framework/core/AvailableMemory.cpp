@@ -1,0 +1,213 @@
+#include "AvailableMemory.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <fcntl.h>
+#include <filesystem>
+#include <limits>
+#include <optional>
+#include <string>
+#include <sys/resource.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr std::uint64_t Unknown = std::numeric_limits<std::uint64_t>::max();
+// cgroup v1 reports "no limit" as a huge page-aligned number.
+constexpr std::uint64_t NoLimit = std::uint64_t{1} << 62;
+
+// The whole of a small system file. Plain reads, not iostreams: a stream
+// would turn lack of memory into a short text instead of std::bad_alloc.
+std::optional<std::string> ReadText(const std::filesystem::path& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::string text;
+    char chunk[4096];
+    ssize_t got = 0;
+    try {
+        while ((got = ::read(fd, chunk, sizeof chunk)) > 0 || (got < 0 && errno == EINTR))
+            text.append(chunk, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    ::close(fd);
+    if (got < 0)
+        return std::nullopt;
+    return text;
+}
+
+// Calls visit(line) for each line of `text`.
+template <class Visit>
+void ForEachTextLine(std::string_view text, Visit&& visit)
+{
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        visit(text.substr(0, end));
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+}
+
+// The space-separated words of `line`.
+std::vector<std::string_view> Words(std::string_view line)
+{
+    std::vector<std::string_view> words;
+    while (!line.empty()) {
+        const std::size_t start = line.find_first_not_of(' ');
+        if (start == std::string_view::npos)
+            break;
+        line.remove_prefix(start);
+        const std::size_t end = std::min(line.find(' '), line.size());
+        words.push_back(line.substr(0, end));
+        line.remove_prefix(end);
+    }
+    return words;
+}
+
+std::optional<std::uint64_t> ParseNumber(std::string_view text) noexcept
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end == text.data())
+        return std::nullopt;
+    return value;
+}
+
+// The number after "key" on its line of a "key value" text, times `unit`.
+std::optional<std::uint64_t> Field(std::string_view text, std::string_view key, std::uint64_t unit = 1) noexcept
+{
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string_view::npos)
+            end = text.size();
+        const std::string_view line = text.substr(at, end - at);
+        if (line.substr(0, key.size()) == key && line.size() > key.size() &&
+            (line[key.size()] == ' ' || line[key.size()] == ':' || line[key.size()] == '\t')) {
+            std::string_view rest = line.substr(key.size());
+            if (rest.front() == ':')
+                rest.remove_prefix(1);
+            if (const auto value = ParseNumber(rest))
+                return *value * unit;
+        }
+        at = end + 1;
+    }
+    return std::nullopt;
+}
+
+struct CgroupMount {
+    std::filesystem::path mountPoint;
+    std::string root;  // the hierarchy path mounted there
+    bool unified;
+};
+
+// The memory cgroup hierarchies of /proc/self/mountinfo.
+std::vector<CgroupMount> MemoryCgroupMounts()
+{
+    std::vector<CgroupMount> mounts;
+    const auto text = ReadText("/proc/self/mountinfo");
+    if (!text)
+        return mounts;
+    // ID PARENT DEVICE ROOT MOUNT-POINT OPTIONS [OPTIONAL...] - TYPE SOURCE SUPER-OPTIONS
+    ForEachTextLine(*text, [&mounts](std::string_view line) {
+        const std::vector<std::string_view> words = Words(line);
+        const auto dash = std::find(words.begin(), words.end(), "-");
+        if (words.size() < 5 || words.end() - dash < 4)
+            return;
+        const std::string_view type = dash[1];
+        const std::string options = "," + std::string(dash[3]) + ",";
+        if (type == "cgroup2")
+            mounts.push_back({std::string(words[4]), std::string(words[3]), true});
+        else if (type == "cgroup" && options.find(",memory,") != std::string::npos)
+            mounts.push_back({std::string(words[4]), std::string(words[3]), false});
+    });
+    return mounts;
+}
+
+// This process's path in the memory hierarchy of a mount.
+std::optional<std::string> CgroupPath(const CgroupMount& mount)
+{
+    const auto text = ReadText("/proc/self/cgroup");
+    if (!text)
+        return std::nullopt;
+    // ID:CONTROLLERS:PATH, with no controllers for the unified hierarchy.
+    std::optional<std::string> path;
+    ForEachTextLine(*text, [&](std::string_view line) {
+        const std::size_t first = line.find(':');
+        const std::size_t second = line.find(':', first + 1);
+        if (first == std::string_view::npos || second == std::string_view::npos)
+            return;
+        const std::string controllers = "," + std::string(line.substr(first + 1, second - first - 1)) + ",";
+        const bool matches = mount.unified ? controllers == ",," : controllers.find(",memory,") != std::string::npos;
+        if (matches && !path)
+            path = std::string(line.substr(second + 1));
+    });
+    return path;
+}
+
+// What the cgroup directory `dir` and its ancestors up to `top` leave.
+std::uint64_t CgroupLeaves(std::filesystem::path dir, const std::filesystem::path& top, bool unified)
+{
+    const char* limitFile = unified ? "memory.max" : "memory.limit_in_bytes";
+    const char* usageFile = unified ? "memory.current" : "memory.usage_in_bytes";
+    const char* inactiveFile = unified ? "inactive_file" : "total_inactive_file";
+    std::uint64_t least = Unknown;
+    for (;;) {
+        const auto limit = ReadText(dir / limitFile);
+        const auto usage = ReadText(dir / usageFile);
+        if (limit && usage) {
+            const auto limitBytes = ParseNumber(*limit);  // "max" gives none
+            const auto usageBytes = ParseNumber(*usage);
+            if (limitBytes && usageBytes && *limitBytes < NoLimit) {
+                // File pages not recently used are given up before anything is killed.
+                const auto stat = ReadText(dir / "memory.stat");
+                const std::uint64_t reclaimable = stat ? Field(*stat, inactiveFile).value_or(0) : 0;
+                const std::uint64_t used = *usageBytes - std::min(*usageBytes, reclaimable);
+                least = std::min(least, *limitBytes - std::min(*limitBytes, used));
+            }
+        }
+        if (dir == top || !dir.has_relative_path() || dir.parent_path() == dir)
+            return least;
+        dir = dir.parent_path();
+    }
+}
+
+std::uint64_t CgroupAvailable()
+{
+    std::uint64_t least = Unknown;
+    for (const CgroupMount& mount : MemoryCgroupMounts()) {
+        const auto path = CgroupPath(mount);
+        if (!path)
+            continue;
+        std::string relative = *path;
+        if (mount.root != "/" && relative.rfind(mount.root, 0) == 0)
+            relative.erase(0, mount.root.size());
+        const std::filesystem::path dir = mount.mountPoint / std::filesystem::path(relative).relative_path();
+        least = std::min(least, CgroupLeaves(dir, mount.mountPoint, mount.unified));
+    }
+    return least;
+}
+
+std::uint64_t RlimitLeft(int resource, std::string_view statusKey)
+{
+    rlimit limit{};
+    if (::getrlimit(resource, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return Unknown;
+    const auto status = ReadText("/proc/self/status");
+    const std::uint64_t used = status ? Field(*status, statusKey, 1024).value_or(0) : 0;
+    return limit.rlim_cur - std::min<std::uint64_t>(limit.rlim_cur, used);
+}
+
+}  // namespace
+
+std::uint64_t AvailableMemory()
+{
+    const auto meminfo = ReadText("/proc/meminfo");
+    return std::min({meminfo ? Field(*meminfo, "MemAvailable", 1024).value_or(Unknown) : Unknown, CgroupAvailable(), RlimitLeft(RLIMIT_AS, "VmSize"),
+                     RlimitLeft(RLIMIT_DATA, "VmData")});
+}

@@ -1,0 +1,44 @@
+#include "LoadAdmission.h"
+
+#include "AvailableMemory.h"
+#include "Exception.h"
+
+namespace {
+
+constexpr std::uint64_t Megabyte = std::uint64_t{1} << 20;
+
+// Room kept free for what the estimate does not see (the GUI's own growth,
+// other processes starting meanwhile).
+std::uint64_t Usable(std::uint64_t available) noexcept
+{
+    return available - available / 8;
+}
+
+}  // namespace
+
+std::uint64_t LoadBytesNeeded(std::size_t lines, std::uint64_t heldBytes, std::uint64_t callerBytesPerLine) noexcept
+{
+    return LoadFixedBytes + heldBytes + static_cast<std::uint64_t>(lines) * (LoadBytesPerLine + callerBytesPerLine);
+}
+
+std::string WithThousands(std::uint64_t value)
+{
+    std::string digits = std::to_string(value);
+    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(static_cast<std::size_t>(at), ",");
+    return digits;
+}
+
+void AdmitLoad(const std::string& fileName, std::size_t lines, std::uint64_t heldBytes, const LoadLimits& limits)
+{
+    const std::string lineCount = WithThousands(lines) + (lines == 1 ? " line" : " lines");
+    if (lines > limits.maxLines)
+        throw Exception("cannot load \"" + fileName + "\": " + lineCount + " are more than the list can hold (" +
+                        WithThousands(limits.maxLines) + ")");
+    const std::uint64_t needed = LoadBytesNeeded(lines, heldBytes, limits.callerBytesPerLine);
+    const std::uint64_t available = limits.available ? limits.available() : AvailableMemory();
+    if (needed > Usable(available))
+        throw Exception("not enough memory to load \"" + fileName + "\": " + lineCount + " need " +
+                        WithThousands((needed + Megabyte - 1) / Megabyte) + " MB, " +
+                        WithThousands(available / Megabyte) + " MB available");
+}

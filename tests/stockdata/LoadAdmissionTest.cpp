@@ -1,0 +1,117 @@
+#include "ByteString.h"
+#include "Exception.h"
+#include "LoadAdmission.h"
+#include "MasterFile.h"
+#include "MasterGenerator.h"
+#include "SortedView.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+LoadLimits Limits(std::size_t maxLines, std::uint64_t available)
+{
+    return {maxLines, 0, [available] { return available; }};
+}
+
+std::string Refusal(std::size_t lines, const LoadLimits& limits)
+{
+    try {
+        AdmitLoad("fmast.dat", lines, 0, limits);
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return "";
+}
+
+TEST(AdmitLoad, RefusesMoreLinesThanTheListCanNumber)
+{
+    const LoadLimits limits = Limits(INT_MAX, UINT64_MAX);
+    EXPECT_EQ(Refusal(INT_MAX, limits), "");
+    EXPECT_EQ(Refusal(std::size_t{INT_MAX} + 1, limits),
+              "cannot load \"fmast.dat\": 2,147,483,648 lines are more than the list can hold (2,147,483,647)");
+}
+
+TEST(AdmitLoad, RefusesALoadTheMemoryCannotHoldNamingLinesAndMegabytes)
+{
+    const std::uint64_t needed = LoadBytesNeeded(20000000, 0, 0);
+    EXPECT_EQ(Refusal(20000000, Limits(SIZE_MAX, std::uint64_t{800} << 20)),
+              "not enough memory to load \"fmast.dat\": 20,000,000 lines need " +
+                  WithThousands((needed + (1 << 20) - 1) >> 20) + " MB, 800 MB available");
+    EXPECT_EQ(Refusal(20000000, Limits(SIZE_MAX, needed * 2)), "") << "admitted with room to spare";
+}
+
+TEST(AdmitLoad, AFileTooLargeForMemoryIsRefusedBeforeRecordsAreMade)
+{
+    TempDir dir;
+    const auto file = dir.Write("fmast.dat", std::string(100000, '\n'));
+    LoadOptions options;
+    options.limits = Limits(SIZE_MAX, LoadBytesNeeded(1000, 0, 0));
+    EXPECT_THROW(ReadMasterFile(file.c_str(), options), Exception);
+    options.limits = Limits(100000, UINT64_MAX);
+    EXPECT_EQ(ReadMasterFile(file.c_str(), options).size(), 100000U) << "the line limit at its edge";
+    options.limits = Limits(99999, UINT64_MAX);
+    EXPECT_THROW(ReadMasterFile(file.c_str(), options), Exception);
+}
+
+std::uint64_t StatusKb(const char* key)
+{
+    std::ifstream status("/proc/self/status");
+    std::uint64_t value = 0;
+    for (std::string word; status >> word;)
+        if (word == key)
+            status >> value;
+    return value * 1024;
+}
+
+// The estimate must hold the real peak, or an admitted load could be killed.
+TEST(LoadBytesNeeded, HoldsTheMeasuredPeakOfALoad)
+{
+    for (const auto& [lines, lineEnd] : {std::pair<std::uint64_t, const char*>{300000, "\r\n"}, {2000000, ""}}) {
+        TempDir dir;
+        {
+            std::string text;
+            if (*lineEnd == '\0') {
+                text.assign(lines, '\n');  // empty lines: the most records per byte
+            } else {
+                MasterGenerator generator({.lines = lines});
+                for (std::uint64_t i = 0; i < lines; ++i)
+                    generator.AppendLine(text);
+            }
+            dir.Write("fmast.dat", text);
+        }
+        const std::string path = (dir.Path() / "fmast.dat").string();
+        int pipeFds[2];
+        ASSERT_EQ(::pipe(pipeFds), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            std::ofstream("/proc/self/clear_refs") << "5";  // resets the peak
+            const std::uint64_t before = StatusKb("VmRSS:");
+            {
+                const vecST store = ReadMasterFile(path.c_str());
+                const lstPST view = MakeSortedST(store, SortKeyName);
+            }
+            const std::uint64_t peak = StatusKb("VmHWM:") - before;
+            ::_exit(::write(pipeFds[1], &peak, sizeof peak) == sizeof peak ? 0 : 1);
+        }
+        ::close(pipeFds[1]);
+        std::uint64_t peak = 0;
+        ASSERT_EQ(::read(pipeFds[0], &peak, sizeof peak), static_cast<ssize_t>(sizeof peak));
+        ::close(pipeFds[0]);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        const std::uint64_t estimate = LoadBytesNeeded(lines, 0, 0);
+        EXPECT_LE(peak, estimate) << lines << " lines";
+        RecordProperty("lines_" + std::to_string(lines) + "_peak_kb", std::to_string(peak / 1024));
+        RecordProperty("lines_" + std::to_string(lines) + "_estimate_kb", std::to_string(estimate / 1024));
+    }
+}
+
+}  // namespace
