@@ -3,6 +3,8 @@
 #include "AvailableMemory.h"
 #include "Exception.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr std::uint64_t Megabyte = std::uint64_t{1} << 20;
@@ -18,7 +20,10 @@ std::uint64_t Usable(std::uint64_t available) noexcept
 
 std::uint64_t LoadBytesNeeded(std::size_t lines, std::uint64_t heldBytes, std::uint64_t callerBytesPerLine) noexcept
 {
-    return LoadFixedBytes + heldBytes + static_cast<std::uint64_t>(lines) * (LoadBytesPerLine + callerBytesPerLine);
+    const std::uint64_t perLine = RecordBytesPerLine +
+                                  std::max(ViewBuildBytesPerLine, ViewBytesPerLine + callerBytesPerLine) +
+                                  SlackBytesPerLine;
+    return LoadFixedBytes + heldBytes + static_cast<std::uint64_t>(lines) * perLine;
 }
 
 std::string WithThousands(std::uint64_t value)

@@ -11,9 +11,14 @@
 // no message; a load that is refused up front is reported like any other
 // failure and leaves the program running.
 
-// Bytes per line at a load's peak: the 70-byte record and, while the view
-// is built, its sort entries or its list node, with room for the allocator.
-inline constexpr std::uint64_t LoadBytesPerLine = 128;
+// Bytes per line of a load: the 70-byte record; while the view is built,
+// its sort entries, then the sorted entries beside the list nodes (40 at
+// most); after that the 24-byte list node and what the caller adds, such as
+// list items; and slack for the allocator.
+inline constexpr std::uint64_t RecordBytesPerLine = 70;
+inline constexpr std::uint64_t ViewBuildBytesPerLine = 40;
+inline constexpr std::uint64_t ViewBytesPerLine = 24;
+inline constexpr std::uint64_t SlackBytesPerLine = 8;
 // Read buffers, threads and what the process needs beyond the records.
 inline constexpr std::uint64_t LoadFixedBytes = std::uint64_t{32} << 20;
 
