@@ -2,6 +2,7 @@
 
 #include "AvailableMemory.h"
 #include "Exception.h"
+#include "QuotedName.h"
 
 #include <algorithm>
 
@@ -38,12 +39,12 @@ void AdmitLoad(const std::string& fileName, std::size_t lines, std::uint64_t hel
 {
     const std::string lineCount = WithThousands(lines) + (lines == 1 ? " line" : " lines");
     if (lines > limits.maxLines)
-        throw Exception("cannot load \"" + fileName + "\": " + lineCount + " are more than the list can hold (" +
+        throw Exception("cannot load " + QuotedName(fileName) + ": " + lineCount + " are more than the list can hold (" +
                         WithThousands(limits.maxLines) + ")");
     const std::uint64_t needed = LoadBytesNeeded(lines, heldBytes, limits.callerBytesPerLine);
     const std::uint64_t available = limits.available ? limits.available() : AvailableMemory();
     if (needed > Usable(available))
-        throw Exception("not enough memory to load \"" + fileName + "\": " + lineCount + " need " +
+        throw Exception("not enough memory to load " + QuotedName(fileName) + ": " + lineCount + " need " +
                         WithThousands((needed + Megabyte - 1) / Megabyte) + " MB, " +
                         WithThousands(available / Megabyte) + " MB available");
 }

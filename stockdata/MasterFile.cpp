@@ -4,6 +4,7 @@
 #include "Exception.h"
 #include "LineRule.h"
 #include "MemoryPages.h"
+#include "QuotedName.h"
 #include "RegularFile.h"
 #include "TStringList.h"
 
@@ -182,7 +183,7 @@ vecST ReadRecords(const TextSource& source, const Parallelism& parallelism, cons
         changed[part] = filled != lines[part];
     });
     if (std::find(changed.begin(), changed.end(), true) != changed.end())
-        throw Exception("cannot read file \"" + name + "\": it changed while it was read");
+        throw Exception("cannot read file " + QuotedName(name) + ": it changed while it was read");
     return store;
 }
 
@@ -219,6 +220,12 @@ vecST ReadMasterFile(const ByteString& fileName, const LoadOptions& options)
     // size, and once to make the records. Reading the file twice from the
     // page cache costs less than holding all of it in fresh memory.
     return ReadRecords(SourceOf(file), options.parallelism, file.Name(), &options.limits, 0);
+}
+
+vecST ReadMasterStream(int fd, const std::string& name, const LoadOptions& options)
+{
+    const FileBytes bytes = ReadStream(fd, name);
+    return ReadRecords(SourceOf(bytes.View()), options.parallelism, name, &options.limits, bytes.View().size());
 }
 
 vecST ReadMasterFile(const ByteString& fileName)

@@ -4,6 +4,7 @@
 #include "Parallel.h"
 #include "StockRecord.h"
 
+#include <string>
 #include <string_view>
 
 class ByteString;
@@ -27,6 +28,10 @@ struct LoadOptions {
     LoadLimits limits;
 };
 vecST ReadMasterFile(const ByteString& fileName, const LoadOptions& options);
+
+// The same for a master file arriving on a stream without a size (a pipe,
+// standard input), read to its end up to a cap; `name` names it in messages.
+vecST ReadMasterStream(int fd, const std::string& name, const LoadOptions& options);
 
 // The same for a master file's bytes already in memory.
 vecST RecordsFromBytes(std::string_view text);

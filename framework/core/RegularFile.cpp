@@ -3,6 +3,7 @@
 #include "AvailableMemory.h"
 #include "Exception.h"
 #include "MemoryPages.h"
+#include "QuotedName.h"
 
 #include <cerrno>
 #include <cstring>
@@ -14,7 +15,7 @@ namespace {
 
 [[noreturn]] void Fail(const char* what, const std::string& fileName, const std::string& reason)
 {
-    throw Exception(std::string(what) + " file \"" + fileName + "\": " + reason);
+    throw Exception(std::string(what) + " file " + QuotedName(fileName) + ": " + reason);
 }
 
 std::string KindOf(mode_t mode)
@@ -47,6 +48,41 @@ std::unique_ptr<char[]> NewBlock(std::size_t size)
     std::unique_ptr<char[]> block(new char[size]);
     AdviseHugePages(block.get(), size);
     return block;
+}
+
+// Reads with read(offset, data, size), which gives fewer bytes than asked
+// only at the end, until the end or past `cap`.
+template <class Read>
+FileBytes ReadWhole(Read&& read, const std::string& name, std::size_t cap)
+{
+    // Whole blocks only: some /proc files refuse reads of odd sizes. Reading
+    // past the cap tells a file of exactly `cap` bytes from a longer one.
+    constexpr std::size_t block = std::size_t{64} << 10;
+    const auto refuse = [&] {
+        Fail("cannot read", name,
+             "it reports no size and holds more than " + std::to_string(cap >> 20) + " MB: not a master file");
+    };
+    const std::size_t limit = (cap / block + 1) * block;
+    std::size_t capacity = block;
+    std::unique_ptr<char[]> data = NewBlock(capacity);
+    std::size_t size = 0;
+    for (;;) {
+        size += read(size, data.get() + size, capacity - size);
+        if (size < capacity)
+            break;
+        if (size > cap)
+            refuse();
+        const std::size_t grown = std::min(capacity * 2, limit);
+        if (grown + size > AvailableMemory())
+            Fail("cannot read", name, "not enough memory to hold it (" + std::to_string(size >> 20) + " MB read so far)");
+        std::unique_ptr<char[]> larger = NewBlock(grown);
+        std::memcpy(larger.get(), data.get(), size);
+        data = std::move(larger);
+        capacity = grown;
+    }
+    if (size > cap)
+        refuse();
+    return FileBytes(std::move(data), size);
 }
 
 }  // namespace
@@ -101,37 +137,32 @@ FileBytes RegularFile::ReadAll(std::size_t sizelessCap) const
 
 FileBytes RegularFile::ReadToEnd(std::size_t cap) const
 {
-    // Whole blocks only: some /proc files refuse reads of odd sizes. Reading
-    // past the cap tells a file of exactly `cap` bytes from a longer one.
-    constexpr std::size_t block = std::size_t{64} << 10;
-    const auto refuse = [&] {
-        Fail("cannot read", name_,
-             "it reports no size and holds more than " + std::to_string(cap >> 20) + " MB: not a master file");
-    };
-    const std::size_t limit = (cap / block + 1) * block;
-    std::size_t capacity = block;
-    std::unique_ptr<char[]> data = NewBlock(capacity);
-    std::size_t size = 0;
-    for (;;) {
-        size += ReadAt(size, data.get() + size, capacity - size);
-        if (size < capacity)
-            break;
-        if (size > cap)
-            refuse();
-        const std::size_t grown = std::min(capacity * 2, limit);
-        if (grown + size > AvailableMemory())
-            Fail("cannot read", name_, "not enough memory to hold it (" + std::to_string(size >> 20) + " MB read so far)");
-        std::unique_ptr<char[]> larger = NewBlock(grown);
-        std::memcpy(larger.get(), data.get(), size);
-        data = std::move(larger);
-        capacity = grown;
-    }
-    if (size > cap)
-        refuse();
-    return FileBytes(std::move(data), size);
+    return ReadWhole([this](std::size_t offset, char* data, std::size_t size) { return ReadAt(offset, data, size); },
+                     name_, cap);
 }
 
 FileBytes ReadRegularFile(const std::string& fileName, std::size_t sizelessCap)
 {
     return RegularFile(fileName).ReadAll(sizelessCap);
+}
+
+FileBytes ReadStream(int fd, const std::string& name, std::size_t cap)
+{
+    return ReadWhole(
+        [&](std::size_t, char* data, std::size_t size) {
+            std::size_t done = 0;
+            while (done < size) {
+                const ssize_t got = ::read(fd, data + done, size - done);
+                if (got == 0)
+                    break;
+                if (got < 0) {
+                    if (errno == EINTR)
+                        continue;
+                    Fail("cannot read", name, std::strerror(errno));
+                }
+                done += static_cast<std::size_t>(got);
+            }
+            return done;
+        },
+        name, cap);
 }

@@ -92,3 +92,8 @@ private:
 // no size is read up to `sizelessCap` bytes.
 // Throws Exception naming the file and the reason; std::bad_alloc on lack of memory.
 FileBytes ReadRegularFile(const std::string& fileName, std::size_t sizelessCap = SizelessFileCap);
+
+// Reads a stream without a size (a pipe, a FIFO, standard input) to its end,
+// up to `cap` bytes, for command-line filters; `name` names it in messages.
+// The window never reads anything but regular files.
+FileBytes ReadStream(int fd, const std::string& name, std::size_t cap = SizelessFileCap);

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# stockdump's exit status and messages on usage and file errors.
+# stockdump's exit status and messages on usage and file errors, and its
+# use as a filter.
 set -uo pipefail
 stockdump=$1
 work=$(mktemp -d)
@@ -22,14 +23,18 @@ check() {
     fi
 }
 
-check "no argument is a usage error" 2 "usage: stockdump FILE" "$stockdump"
-check "two arguments are a usage error" 2 "usage: stockdump FILE" "$stockdump" a b
+try="Try 'stockdump --help' for more information."
+check "no argument is a usage error" 2 "stockdump: missing file operand"$'\n'"$try" "$stockdump"
+check "two arguments are a usage error" 2 "stockdump: extra operand \"b\""$'\n'"$try" "$stockdump" a b
+check "an unknown option is a usage error" 2 "stockdump: unrecognized option \"-x\""$'\n'"$try" "$stockdump" -x
+check "-- ends the options" 1 \
+    "stockdump: cannot open file \"-x\": No such file or directory" "$stockdump" -- -x
 check "a missing file is reported" 1 \
     "stockdump: cannot open file \"$work/omast.dat\": No such file or directory" "$stockdump" "$work/omast.dat"
 check "a directory is reported" 1 "stockdump: cannot read file \"$work\": Is a directory" "$stockdump" "$work"
-mkfifo "$work/fifo.dat"
-check "a FIFO is refused without waiting" 1 \
-    "stockdump: cannot read file \"$work/fifo.dat\": not a regular file (a FIFO)" timeout 10 "$stockdump" "$work/fifo.dat"
+# A name's control bytes never reach the terminal raw.
+check "a name with ESC and a line feed is shown escaped" 1 \
+    "stockdump: cannot open file \$'$work/x\\033[31m\\nz': No such file or directory" "$stockdump" "$work/x"$'\e[31m\nz'
 
 printf '000001   Kia\n' >"$work/locked.dat"
 chmod 000 "$work/locked.dat"
@@ -50,6 +55,30 @@ if [[ $? == 1 && "$(cat "$work/err")" == "stockdump: cannot write output: No spa
 else
     failed=$((failed + 1)); echo "FAIL: a full output device: '$(cat "$work/err")'"
 fi
+
+# As a filter: standard input, a pipe named on the command line, a FIFO.
+printf '000002   Posco\r\n000001   Kia\r\n000003   Hanwha' >"$work/master.dat"
+"$stockdump" "$work/master.dat" >"$work/want"
+same_as_file() {
+    local name=$1
+    if cmp -s "$work/want" "$work/got"; then
+        passed=$((passed + 1)); echo "ok: $name gives the same bytes as the file"
+    else
+        failed=$((failed + 1)); echo "FAIL: $name: '$(cat "$work/got")'"
+    fi
+}
+"$stockdump" - <"$work/master.dat" >"$work/got"
+same_as_file "-"
+"$stockdump" /dev/stdin <"$work/master.dat" >"$work/got"
+same_as_file "/dev/stdin"
+"$stockdump" <(cat "$work/master.dat") >"$work/got"
+same_as_file "<(cat FILE)"
+mkfifo "$work/fifo.dat"
+cat "$work/master.dat" >"$work/fifo.dat" &
+timeout 10 "$stockdump" "$work/fifo.dat" >"$work/got"
+same_as_file "a FIFO with a writer"
+check "--version needs nothing else" 0 "" bash -c '"$0" --version | grep -q "^stockdump (stockpicker) [0-9]"' "$stockdump"
+check "--help needs nothing else" 0 "" bash -c '"$0" --help | grep -q "^Usage: stockdump"' "$stockdump"
 
 echo "$passed passed, $failed failed"
 exit $((failed > 0))

@@ -3,10 +3,15 @@
 #include "ByteString.h"
 #include "Exception.h"
 #include "MasterFile.h"
+#include "QuotedName.h"
 #include "SortedView.h"
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <memory>
 #include <new>
 #include <string>
@@ -75,17 +80,76 @@ bool WriteView(const lstPST& view, std::FILE* out, const Parallelism& parallelis
     return std::fflush(out) == 0;
 }
 
+// "-" is standard input; a FIFO or other stream is read to its end, as
+// filters do, waiting for its writer; a regular file takes the fast path.
+vecST ReadInput(const std::string& operand, const LoadOptions& options)
+{
+    if (operand == "-")
+        return ReadMasterStream(STDIN_FILENO, operand, options);
+    struct stat status {};
+    if (::stat(operand.c_str(), &status) != 0 || S_ISREG(status.st_mode) || S_ISDIR(status.st_mode))
+        return ReadMasterFile(ByteString(operand), options);  // which says what is wrong
+    const int fd = ::open(operand.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        throw Exception("cannot open file " + QuotedName(operand) + ": " + std::strerror(errno));
+    struct CloseOnExit {
+        int fd;
+        ~CloseOnExit() { ::close(fd); }
+    } const closer{fd};
+    return ReadMasterStream(fd, operand, options);
+}
+
+constexpr const char* HelpText =
+    "Usage: stockdump [OPTION]... FILE\n"
+    "Print the stocks of the stock master file FILE in the stock picker's order:\n"
+    "for each, its code (columns 1-9 of its line) then its name (columns 10-47),\n"
+    "bytes unconverted, then a line feed. With FILE -, read standard input.\n"
+    "\n"
+    "      --help     display this help and exit\n"
+    "      --version  output version information and exit\n"
+    "\n"
+    "Lines end with LF, CR LF or a lone CR. A load that would not fit in the\n"
+    "memory this process can get is refused before it starts.\n"
+    "\n"
+    "Exit status: 0 if OK, 1 if FILE cannot be read or the output not written,\n"
+    "2 on wrong usage.\n";
+
+constexpr const char* VersionText = "stockdump (stockpicker) " STOCKPICKER_VERSION "\nLicense: MIT.\n";
+
 }  // namespace
 
 int StockDumpMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
 {
-    if (argc != 2) {
-        std::fprintf(err, "usage: stockdump FILE\n");
+    const auto usageError = [err](const std::string& problem) {
+        std::fprintf(err, "stockdump: %s\nTry 'stockdump --help' for more information.\n", problem.c_str());
         return 2;
+    };
+    std::vector<std::string> operands;
+    bool optionsEnd = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (!optionsEnd && arg == "--") {
+            optionsEnd = true;
+        } else if (!optionsEnd && arg == "--help") {
+            std::fputs(HelpText, out);
+            return std::fflush(out) == 0 ? 0 : 1;
+        } else if (!optionsEnd && arg == "--version") {
+            std::fputs(VersionText, out);
+            return std::fflush(out) == 0 ? 0 : 1;
+        } else if (!optionsEnd && arg.size() > 1 && arg[0] == '-') {
+            return usageError("unrecognized option " + QuotedName(arg));
+        } else {
+            operands.emplace_back(arg);
+        }
     }
+    if (operands.empty())
+        return usageError("missing file operand");
+    if (operands.size() > 1)
+        return usageError("extra operand " + QuotedName(operands[1]));
+
     try {
         const LoadOptions options;
-        const vecST store = ReadMasterFile(ByteString(argv[1]), options);
+        const vecST store = ReadInput(operands[0], options);
         const lstPST view = MakeSortedST(store, SortKeyName, options.parallelism);
         if (!WriteView(view, out, options.parallelism)) {
             std::fprintf(err, "stockdump: cannot write output: %s\n", std::strerror(errno));
