@@ -77,8 +77,19 @@ void BM_WholeLoad(benchmark::State& state)
     ReportLines(state);
 }
 
+void BM_ReadMasterFile(benchmark::State& state)
+{
+    const std::string& file = MasterFile(state.range(0));
+    for (auto _ : state) {
+        vecST store = ReadMasterFile(file.c_str());
+        benchmark::DoNotOptimize(store.data());
+    }
+    ReportLines(state);
+}
+
 }  // namespace
 
+BENCHMARK(BM_ReadMasterFile)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadLines)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MakeRecords)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MakeSortedView)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);

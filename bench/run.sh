@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Speed and memory of the master data path on a generated 1,000,000-line
-# master file: stockdump against GNU sort (whole process, same file, same run),
-# peak resident memory of both, then per-phase figures from Google Benchmark.
-# Usage: bash bench/run.sh [LINES]
+# Speed and memory of the load path on generated master files: stockdump
+# against GNU sort (whole process, both on all cores, same file, same run) for
+# three kinds of file, peak resident memory, time per line from 100,000 to
+# 4,000,000 lines, per-phase figures from Google Benchmark, then the window.
+# Usage: bash bench/run.sh [LINES]   (default 1000000)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 lines=${1:-1000000}
@@ -12,33 +13,47 @@ cmake --build --preset release -j "$(nproc)" >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-file=$work/fmast.dat
-build/release/tools/genmaster "$lines" >"$file"
-size=$(stat -c %s "$file")
-stockdump="build/release/tools/stockdump $file"
-gnusort="LC_ALL=C sort -s -t \$'\\x01' -k1.10,1.47 $file"
-echo "master file: $lines lines, $((size / 1000000)) MB"
-
-hyperfine --shell bash --warmup 2 --runs 10 --output null --export-json "$work/times.json" \
-    -n stockdump "$stockdump" -n "GNU sort" "$gnusort"
-
+genmaster=build/release/tools/genmaster
+stockdump=build/release/tools/stockdump
+gnusort() { echo "LC_ALL=C sort -s -t \$'\\x01' -k1.10,1.47 $1"; }
 peak_kb() { /usr/bin/time -f %M bash -c "$1 >/dev/null" 2>&1 | tail -1; }
-dump_kb=$(peak_kb "$stockdump")
-sort_kb=$(peak_kb "$gnusort")
-python3 - "$work/times.json" "$size" "$dump_kb" "$sort_kb" <<'PY'
-import json, sys
-results = {r["command"]: r for r in json.load(open(sys.argv[1]))["results"]}
-size, dump_kb, sort_kb = int(sys.argv[2]), int(sys.argv[3]), int(sys.argv[4])
-dump, sort = results["stockdump"], results["GNU sort"]
-print(f"stockdump {dump['mean']*1000:.0f} ms (median {dump['median']*1000:.0f}), "
-      f"GNU sort {sort['mean']*1000:.0f} ms (median {sort['median']*1000:.0f}), "
-      f"ratio {dump['mean']/sort['mean']:.2f} (medians {dump['median']/sort['median']:.2f})")
-print(f"peak RSS: stockdump {dump_kb/1024:.0f} MiB ({dump_kb*1024/size:.2f}x the file), "
-      f"GNU sort {sort_kb/1024:.0f} MiB ({sort_kb*1024/size:.2f}x the file)")
-PY
 
-build/release/bench/stockdata_bench --benchmark_repetitions=3 --benchmark_report_aggregates_only=true 2>&1 | grep -E "^(Benchmark|-|BM_.*_median)"
+echo "== stockdump against GNU sort, $lines lines, $(nproc) cores"
+printf '%-11s %8s %10s %10s %7s %12s\n' file MB stockdump "GNU sort" ratio "peak RSS"
+for style in mixed vocabulary funds; do
+    file=$work/$style.dat
+    "$genmaster" "$lines" --style "$style" >"$file"
+    size=$(stat -c %s "$file")
+    hyperfine -N --warmup 3 --runs 15 --output null --export-json "$work/dump.json" "$stockdump $file" >/dev/null
+    hyperfine --shell bash --warmup 1 --runs 5 --output null --export-json "$work/sort.json" "$(gnusort "$file")" >/dev/null
+    python3 - "$style" "$size" "$work/dump.json" "$work/sort.json" "$(peak_kb "$stockdump $file")" <<'PY'
+import json, sys
+style, size, dump_kb = sys.argv[1], int(sys.argv[2]), int(sys.argv[5])
+dump = json.load(open(sys.argv[3]))["results"][0]["median"]
+sort = json.load(open(sys.argv[4]))["results"][0]["median"]
+print(f"{style:<11} {size/1e6:8.0f} {dump*1000:8.0f} ms {sort*1000:7.0f} ms {dump/sort:7.2f} "
+      f"{dump_kb/1024:6.0f} MiB {dump_kb*1024/size:.2f}x")
+PY
+done
+echo "(medians of 15 stockdump runs and 5 GNU sort runs; ratio = stockdump / GNU sort)"
 
 echo
-echo "window, offscreen, $lines-line fmast.dat:"
+echo "== time per line as the file grows (mixed)"
+printf '%10s %10s %12s\n' lines median "ns per line"
+for n in 100000 300000 1000000 2000000 4000000; do
+    file=$work/grow.dat
+    "$genmaster" "$n" >"$file"
+    hyperfine -N --warmup 2 --runs 7 --output null --export-json "$work/grow.json" "$stockdump $file" >/dev/null
+    python3 -c "
+import json; t = json.load(open('$work/grow.json'))['results'][0]['median']
+print(f'{$n:10d} {t*1000:7.1f} ms {t*1e9/$n:12.1f}')"
+done
+
+echo
+echo "== phases, one run each in process (Google Benchmark medians)"
+build/release/bench/stockdata_bench --benchmark_repetitions=3 --benchmark_report_aggregates_only=true 2>&1 |
+    grep -E "^(Benchmark|-|BM_.*_median)"
+
+echo
+echo "== the window, offscreen, $lines-line fmast.dat"
 QT_QPA_PLATFORM=offscreen build/release/bench/gui_bench "$lines" 2>/dev/null

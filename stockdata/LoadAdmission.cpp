@@ -29,10 +29,14 @@ std::uint64_t LoadBytesNeeded(std::size_t lines, std::uint64_t heldBytes, std::u
 
 std::string WithThousands(std::uint64_t value)
 {
-    std::string digits = std::to_string(value);
-    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3)
-        digits.insert(static_cast<std::size_t>(at), ",");
-    return digits;
+    const std::string digits = std::to_string(value);
+    std::string grouped;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            grouped += ',';
+        grouped += digits[i];
+    }
+    return grouped;
 }
 
 void AdmitLoad(const std::string& fileName, std::size_t lines, std::uint64_t heldBytes, const LoadLimits& limits)

@@ -100,6 +100,18 @@ std::optional<std::uint64_t> Field(std::string_view text, std::string_view key, 
     return std::nullopt;
 }
 
+// Whether the comma-separated `list` holds `word`.
+bool HasWord(std::string_view list, std::string_view word) noexcept
+{
+    while (!list.empty()) {
+        const std::size_t end = std::min(list.find(','), list.size());
+        if (list.substr(0, end) == word)
+            return true;
+        list.remove_prefix(std::min(end + 1, list.size()));
+    }
+    return false;
+}
+
 struct CgroupMount {
     std::filesystem::path mountPoint;
     std::string root;  // the hierarchy path mounted there
@@ -120,10 +132,9 @@ std::vector<CgroupMount> MemoryCgroupMounts()
         if (words.size() < 5 || words.end() - dash < 4)
             return;
         const std::string_view type = dash[1];
-        const std::string options = "," + std::string(dash[3]) + ",";
         if (type == "cgroup2")
             mounts.push_back({std::string(words[4]), std::string(words[3]), true});
-        else if (type == "cgroup" && options.find(",memory,") != std::string::npos)
+        else if (type == "cgroup" && HasWord(dash[3], "memory"))
             mounts.push_back({std::string(words[4]), std::string(words[3]), false});
     });
     return mounts;
@@ -142,8 +153,8 @@ std::optional<std::string> CgroupPath(const CgroupMount& mount)
         const std::size_t second = line.find(':', first + 1);
         if (first == std::string_view::npos || second == std::string_view::npos)
             return;
-        const std::string controllers = "," + std::string(line.substr(first + 1, second - first - 1)) + ",";
-        const bool matches = mount.unified ? controllers == ",," : controllers.find(",memory,") != std::string::npos;
+        const std::string_view controllers = line.substr(first + 1, second - first - 1);
+        const bool matches = mount.unified ? controllers.empty() : HasWord(controllers, "memory");
         if (matches && !path)
             path = std::string(line.substr(second + 1));
     });

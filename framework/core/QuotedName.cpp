@@ -59,9 +59,12 @@ bool IsPlain(std::string_view name) noexcept
 
 std::string QuotedName(std::string_view name)
 {
-    if (IsPlain(name))
-        return "\"" + std::string(name) + "\"";
-    std::string quoted = "$'";
+    std::string quoted;
+    if (IsPlain(name)) {
+        quoted.reserve(name.size() + 2);
+        return quoted.append(1, '"').append(name).append(1, '"');
+    }
+    quoted = "$'";
     for (std::size_t at = 0; at < name.size();) {
         const std::size_t length = Utf8SequenceLength(name.substr(at));
         const auto byte = static_cast<unsigned char>(name[at]);
@@ -87,5 +90,5 @@ std::string QuotedName(std::string_view name)
         }
         ++at;
     }
-    return quoted + "'";
+    return quoted.append(1, '\'');
 }
