@@ -4,12 +4,14 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cassert>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <numeric>
 #include <utility>
 #include <vector>
 
@@ -234,36 +236,15 @@ void SortFromChunk(SortEntry* data, SortEntry* tmp, std::size_t n, std::size_t c
     }
 }
 
-// An uninitialised array of entries, in huge pages where it can.
-std::unique_ptr<SortEntry[]> NewEntries(std::size_t n)
-{
-    std::unique_ptr<SortEntry[]> entries(new SortEntry[n]);
-    AdviseHugePages(entries.get(), n * sizeof(SortEntry));
-    return entries;
-}
-
-// Ranges of the 256 first-byte buckets, one per part, of about equal size.
-std::vector<std::size_t> BalancedCuts(const std::array<std::size_t, 256>& count, std::size_t n, std::size_t parts)
-{
-    std::vector<std::size_t> cuts{0};
-    std::size_t sum = 0;
-    for (unsigned b = 0; b < 256; ++b) {
-        sum += count[b];
-        if (cuts.size() < parts && sum * parts >= n * cuts.size())
-            cuts.push_back(b + 1);
-    }
-    while (cuts.size() <= parts)
-        cuts.push_back(256);
-    return cuts;
-}
-
-// The entries of `store` sorted by key; the other array it used is freed.
-std::unique_ptr<SortEntry[]> SortedEntries(const vecST& store, const KeyBytes& keys, const Parallelism& parallelism)
+// Sorts the entries of `store` by key into upper[0, n), with lower[0, n) as
+// scratch.
+void SortEntries(const vecST& store, const KeyBytes& keys, const Parallelism& parallelism, SortEntry* lower,
+                 SortEntry* upper)
 {
     const std::size_t n = store.size();
-    std::unique_ptr<SortEntry[]> entries = NewEntries(n);
-    std::unique_ptr<SortEntry[]> tmp = NewEntries(n);
     const std::size_t parts = parallelism.PartsFor(n);
+    // One part sorts in place in upper; several scatter from lower into it.
+    SortEntry* const entries = parts == 1 ? upper : lower;
     RunParts(parts, [&](std::size_t part) {
         const std::size_t begin = n * part / parts;
         const std::size_t end = n * (part + 1) / parts;
@@ -272,8 +253,8 @@ std::unique_ptr<SortEntry[]> SortedEntries(const vecST& store, const KeyBytes& k
                           keys.TailHash(static_cast<std::uint32_t>(i))};
     });
     if (parts == 1) {
-        SortFromChunk(entries.get(), tmp.get(), n, 0, keys);
-        return entries;
+        SortFromChunk(upper, lower, n, 0, keys);
+        return;
     }
 
     // Split on the first byte, then sort the buckets on as many threads.
@@ -286,13 +267,19 @@ std::unique_ptr<SortEntry[]> SortedEntries(const vecST& store, const KeyBytes& k
         start[b] = start[b - 1] + count[b - 1];
     std::array<std::size_t, 256> next = start;
     for (std::size_t i = 0; i < n; ++i)
-        tmp[next[DigitOf(entries[i].key, top)]++] = entries[i];
-    const std::vector<std::size_t> cuts = BalancedCuts(count, n, parts);
-    RunParts(parts, [&](std::size_t part) {
-        for (std::size_t b = cuts[part]; b < cuts[part + 1]; ++b)
-            SortFromChunk(tmp.get() + start[b], entries.get() + start[b], count[b], 0, keys);
+        upper[next[DigitOf(entries[i].key, top)]++] = entries[i];
+    // Threads take buckets largest first as they become free: a bucket's
+    // cost depends on how its names repeat, which its size does not tell.
+    std::array<unsigned, 256> order{};
+    std::iota(order.begin(), order.end(), 0U);
+    std::stable_sort(order.begin(), order.end(), [&count](unsigned a, unsigned b) { return count[a] > count[b]; });
+    std::atomic<std::size_t> nextBucket = 0;
+    RunParts(parts, [&](std::size_t) {
+        for (std::size_t taken; (taken = nextBucket++) < order.size() && count[order[taken]] > 0;) {
+            const unsigned b = order[taken];
+            SortFromChunk(upper + start[b], lower + start[b], count[b], 0, keys);
+        }
     });
-    return tmp;
 }
 
 const unsigned char* KeyOf(const STData* record) noexcept
@@ -322,9 +309,9 @@ lstPST MakeSortedST(const vecST& store, int key, const Parallelism& parallelism)
            static_cast<std::size_t>(STKeyOffset) + static_cast<std::size_t>(STKeyLength) <= sizeof(RecStocks) &&
            "the key window lies inside the record");
 
-    auto pool = std::make_shared<ViewNodePool>();
+    const auto pool = std::make_shared<ViewNodePool>();
     pool->Reserve(store.size());
-    lstPST view{ViewNodeAllocator<const STData*>(std::move(pool))};
+    lstPST view{ViewNodeAllocator<const STData*>(pool)};
     if (STKeyLength == 0 || store.size() < 2) {
         for (const STData& record : store)
             view.push_back(&record);
@@ -341,9 +328,24 @@ lstPST MakeSortedST(const vecST& store, int key, const Parallelism& parallelism)
         return view;
     }
 
+    // The sort's two arrays of entries lie in the block that then holds the
+    // list's nodes, so the view costs no memory beyond its nodes. The nodes
+    // are made from the block's start in view order while the sorted entries
+    // sit in its upper half: node i ends before entry i + 1 begins as long as
+    // a node takes no more room than two entries.
+    const std::size_t n = store.size();
+    auto* const lower = reinterpret_cast<SortEntry*>(pool->ReserveBlock(2 * n * sizeof(SortEntry)));
+    SortEntry* const upper = lower + n;
     const KeyBytes keys(store, static_cast<std::size_t>(STKeyOffset), static_cast<std::size_t>(STKeyLength));
-    const std::unique_ptr<SortEntry[]> sorted = SortedEntries(store, keys, parallelism);
-    for (std::size_t i = 0; i < store.size(); ++i)
+    SortEntries(store, keys, parallelism, lower, upper);
+    view.push_back(&store[upper[0].index]);
+    std::vector<SortEntry> rest;
+    const SortEntry* sorted = upper;
+    if (pool->NodeSize() > 2 * sizeof(SortEntry)) {
+        rest.assign(upper, upper + n);  // a larger node would overtake the entries
+        sorted = rest.data();
+    }
+    for (std::size_t i = 1; i < n; ++i)
         view.push_back(&store[sorted[i].index]);
     return view;
 }

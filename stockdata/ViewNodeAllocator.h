@@ -19,6 +19,14 @@ public:
     // Makes room for `count` more nodes in one block, before they are asked for.
     void Reserve(std::size_t count) { reserved_ = count; }
 
+    // Allocates a block of `bytes` now, whose start is handed out as nodes,
+    // one after another, once nodes are asked for. Until the first node, the
+    // caller may use the block as scratch memory.
+    std::byte* ReserveBlock(std::size_t bytes);
+
+    // The size of a node, 0 until the first is asked for.
+    std::size_t NodeSize() const noexcept { return nodeSize_; }
+
     void* Allocate(std::size_t size, std::size_t alignment);
     void Deallocate(void* node, std::size_t size, std::size_t alignment) noexcept;
 
@@ -35,6 +43,7 @@ private:
     std::size_t nodeAlignment_ = 0;
     std::size_t reserved_ = 0;
     std::vector<std::unique_ptr<std::byte[], AlignedDelete>> blocks_;
+    std::size_t pendingBytes_ = 0;  // of a reserved block not yet cut into nodes
     std::byte* next_ = nullptr;
     std::byte* end_ = nullptr;
     FreeNode* free_ = nullptr;
