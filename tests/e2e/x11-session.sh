@@ -32,6 +32,7 @@ wait_for() {
 }
 
 start_session() {
+    rm -f "$work/display"  # a session started before left its number there
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
     pids+=($!)
     wait_for 10 '[[ -s $work/display ]]' || { echo "FAIL: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
