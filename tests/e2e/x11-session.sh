@@ -10,8 +10,12 @@ pids=()
 mkdir -p "$artifacts"
 : >"$artifacts/stockpicker-stderr.txt"
 
+# Ends only what this shell started and is still running: a process that
+# ended long ago may have left its number to someone else's.
 cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    local running
+    running=$(jobs -pr)
+    [[ -n $running ]] && kill $running 2>/dev/null
     wait 2>/dev/null
     rm -rf "$work"
 }
