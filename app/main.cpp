@@ -1,9 +1,12 @@
 #include "Exception.h"
 #include "Unit1.h"
 
+#include <cstdlib>
 #include <exception>
 
 // The command line carries no options: Qt is given only the program name.
+// A start that fails is shown and ends with a failure status; closing the
+// window ends with 0.
 int main()
 {
     try {
@@ -12,9 +15,11 @@ int main()
         Application->Run();
     } catch (const Exception& E) {
         Application->ShowException(E);
+        return EXIT_FAILURE;
     } catch (const std::exception& E) {
         // Lack of memory included: reported, never a crash.
         Application->ShowException(E);
+        return EXIT_FAILURE;
     }
-    return 0;
+    return EXIT_SUCCESS;
 }

@@ -3,10 +3,11 @@
 # so a warm machine pays nothing. Usage: install-deps.sh run|test|bench|fuzz ...
 set -euo pipefail
 
-build=(cmake g++ make pkg-config qt6-base-dev fonts-nanum)
+# fonts-freefont-ttf draws the Control Pictures that stand for control bytes in names.
+build=(cmake g++ make pkg-config qt6-base-dev fonts-nanum fonts-freefont-ttf)
 declare -A extra=(
   [run]="xvfb xauth"
-  [test]="googletest libgtest-dev libbenchmark-dev xvfb xauth x11-utils xdotool openbox wmctrl imagemagick clang libclang-rt-14-dev"
+  [test]="googletest libgtest-dev libbenchmark-dev xvfb xauth x11-utils xdotool openbox wmctrl imagemagick clang libclang-rt-14-dev weston qt6-wayland locales"
   [bench]="libbenchmark-dev googletest libgtest-dev hyperfine time"
   [fuzz]="clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev"
 )

@@ -5,11 +5,18 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QTimer>
+#include <QSocketNotifier>
 
+#include <array>
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
+#include <optional>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 namespace {
 
@@ -18,15 +25,73 @@ QString DecodedText(const std::string& bytes)
     return QString::fromStdString(DecodeForDisplay(bytes));
 }
 
+// The text of ExceptionMessage, without allocating.
+const char* MessageText(const std::exception& E) noexcept
+{
+    if (dynamic_cast<const std::bad_alloc*>(&E) != nullptr)
+        return "Out of memory";
+    return E.what();
+}
+
+// The last resort of every report: needs no memory and no display.
+void WriteToStderr(const std::exception_ptr& error) noexcept
+{
+    const char* text = "unknown error";
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        text = MessageText(e);
+    } catch (...) {
+    }
+    std::fputs("stockpicker: ", stderr);
+    std::fputs(text, stderr);
+    std::fputc('\n', stderr);
+}
+
+// Reports waiting for the event loop, in the order they came. Its room is
+// reserved once, so queueing a report allocates nothing.
+class ReportQueue {
+public:
+    struct Entry {
+        TObject* sender = nullptr;
+        std::exception_ptr error;
+    };
+
+    bool Push(TObject* sender, const std::exception_ptr& error) noexcept
+    {
+        if (count_ == entries_.size())
+            return false;
+        Entry& entry = entries_[(first_ + count_) % entries_.size()];
+        entry.sender = sender;
+        entry.error = error;  // copying an exception_ptr only counts a reference
+        ++count_;
+        return true;
+    }
+
+    std::optional<Entry> Pop() noexcept
+    {
+        if (count_ == 0)
+            return std::nullopt;
+        Entry entry = std::move(entries_[first_]);
+        entries_[first_] = Entry();
+        first_ = (first_ + 1) % entries_.size();
+        --count_;
+        return entry;
+    }
+
+private:
+    std::array<Entry, 16> entries_;
+    std::size_t first_ = 0;
+    std::size_t count_ = 0;
+};
+
 }  // namespace
 
 std::string ExceptionMessage(const std::exception& E)
 {
     if (const auto* exception = dynamic_cast<const Exception*>(&E))
         return exception->Message();
-    if (dynamic_cast<const std::bad_alloc*>(&E) != nullptr)
-        return "Out of memory";
-    return E.what();
+    return MessageText(E);
 }
 
 struct TApplication::QtState {
@@ -34,11 +99,34 @@ struct TApplication::QtState {
     char programName[16] = "stockpicker";
     char* argv[2] = {programName, nullptr};
     std::unique_ptr<QApplication> app;
+
+    // Wakes the event loop for queued reports: writing to an eventfd needs no
+    // memory, where a timer or a posted event would allocate.
+    ReportQueue pending;
+    int wakeFd = -1;
+    std::unique_ptr<QSocketNotifier> wake;
+    bool reporting = false;
+
+    void OpenWake(TApplication& application)
+    {
+        wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+        if (wakeFd < 0)
+            throw Exception(std::string("cannot start the event loop: ") + std::strerror(errno));
+        wake = std::make_unique<QSocketNotifier>(wakeFd, QSocketNotifier::Read);
+        QObject::connect(wake.get(), &QSocketNotifier::activated, wake.get(),
+                         [&application] { application.ReportPending(); });
+    }
+
+    void CloseWake() noexcept
+    {
+        wake.reset();
+        if (wakeFd >= 0)
+            ::close(wakeFd);
+        wakeFd = -1;
+    }
 };
 
 namespace {
-
-TApplication theApplication;
 
 QtMessageHandler previousHandler = nullptr;
 
@@ -55,9 +143,29 @@ void ExitOnFatal(QtMsgType type, const QMessageLogContext& context, const QStrin
     std::_Exit(1);
 }
 
+// Qt warns that the display connection broke just before it ends the process
+// itself: with exit(1) on X11, after which Xlib may print lines of its own,
+// or _exit(1) on Wayland. End it here with one line and the same status;
+// exit's handlers would only tear down what the process is leaving anyway.
+void ExitOnDisplayLoss(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtWarningMsg
+        && (message.startsWith(u"The X11 connection broke") || message.startsWith(u"The Wayland connection"))) {
+        std::fprintf(stderr, "stockpicker: lost the display: %s\n", message.toLocal8Bit().constData());
+        std::_Exit(1);
+    }
+    if (previousHandler != nullptr)
+        previousHandler(type, context, message);
+}
+
 }  // namespace
 
-TApplication* Application = &theApplication;
+// Deliberately never deleted, so that no static destructor tears widgets
+// down: Qt's xcb plugin calls exit(1) from inside the event loop when the
+// display connection breaks, with a modal box perhaps still on a stack that
+// exit never unwinds and Qt's own statics already gone. Everything it holds
+// stays reachable from here, so leak checkers do not count it.
+TApplication* Application = new TApplication;
 
 TApplication::TApplication() : TComponent(nullptr), qt_(std::make_unique<QtState>()) {}
 
@@ -72,11 +180,12 @@ void TApplication::Initialize()
         return;
     previousHandler = qInstallMessageHandler(ExitOnFatal);
     qt_->app = std::make_unique<QApplication>(qt_->argc, qt_->argv);
-    qInstallMessageHandler(previousHandler);
+    qInstallMessageHandler(ExitOnDisplayLoss);
     QApplication::setQuitOnLastWindowClosed(false);
-    // Qt's own statics die before a static object made earlier than them, so
-    // a program that leaves main without Run or Finalize shuts down here.
-    std::atexit([] { Application->Finalize(); });
+    qt_->OpenWake(*this);
+    // Chosen now, so that a character set iconv does not know is said once,
+    // at start, and not in the middle of painting.
+    DisplayCharset();
 }
 
 void TApplication::Finalize() noexcept
@@ -84,16 +193,22 @@ void TApplication::Finalize() noexcept
     // Forms and their widgets go before the QApplication they need.
     DestroyComponents();
     mainForm_ = nullptr;
+    while (std::optional<ReportQueue::Entry> entry = qt_->pending.Pop())
+        WriteToStderr(entry->error);
+    qt_->CloseWake();
     qt_->app.reset();
+    if (previousHandler != nullptr)
+        qInstallMessageHandler(previousHandler);
 }
 
 void TApplication::AdoptForm(std::unique_ptr<TForm> form)
 {
+    TForm* adopted = form.get();
+    InsertComponent(std::move(form));
     if (mainForm_ == nullptr) {
-        mainForm_ = form.get();
+        mainForm_ = adopted;
         mainForm_->SetMainForm();
     }
-    InsertComponent(std::move(form));
 }
 
 void TApplication::Run()
@@ -105,30 +220,55 @@ void TApplication::Run()
     Finalize();
 }
 
-void TApplication::ShowException(const std::exception& E)
+void TApplication::ShowException(const std::exception& E) noexcept
 {
-    const std::string message = ExceptionMessage(E);
-    if (!qt_->app) {
-        std::fprintf(stderr, "stockpicker: %s\n", message.c_str());
-        return;
+    try {
+        const std::string message = ExceptionMessage(E);
+        if (!qt_->app) {
+            std::fprintf(stderr, "stockpicker: %s\n", message.c_str());
+            return;
+        }
+        QWidget* parent = mainForm_ != nullptr ? mainForm_->Widget() : nullptr;
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("stockpicker"), DecodedText(message), QMessageBox::Ok, parent);
+        box.exec();
+    } catch (...) {
+        std::fprintf(stderr, "stockpicker: %s\n", MessageText(E));
     }
-    QWidget* parent = mainForm_ != nullptr ? mainForm_->Widget() : nullptr;
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("stockpicker"), DecodedText(message), QMessageBox::Ok, parent);
-    box.exec();
 }
 
-void TApplication::HandleException(TObject* Sender)
+void TApplication::HandleException(TObject* Sender) noexcept
 {
-    std::exception_ptr error = std::current_exception();
-    if (!qt_->app) {
+    const std::exception_ptr error = std::current_exception();
+    if (qt_->wake == nullptr) {
+        // No event loop to come back to.
         Report(Sender, error);
         return;
     }
-    // Reported from the event loop, not from inside a paint or a click.
-    QTimer::singleShot(0, qt_->app.get(), [this, Sender, error] { Report(Sender, error); });
+    if (!qt_->pending.Push(Sender, error)) {
+        WriteToStderr(error);
+        return;
+    }
+    // Reported from the event loop, not from inside a paint or a click. A
+    // failed write leaves the counter set, so the loop still wakes.
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = ::write(qt_->wakeFd, &one, sizeof one);
 }
 
-void TApplication::Report(TObject* Sender, std::exception_ptr error)
+void TApplication::ReportPending() noexcept
+{
+    std::uint64_t count = 0;
+    [[maybe_unused]] const ssize_t read = ::read(qt_->wakeFd, &count, sizeof count);
+    // One report at a time: those that come while an error box is up wait
+    // until it is closed, instead of stacking boxes on top of it.
+    if (qt_->reporting)
+        return;
+    qt_->reporting = true;
+    while (std::optional<ReportQueue::Entry> entry = qt_->pending.Pop())
+        Report(entry->sender, entry->error);
+    qt_->reporting = false;
+}
+
+void TApplication::Report(TObject* Sender, const std::exception_ptr& error) noexcept
 {
     try {
         try {
@@ -146,6 +286,7 @@ void TApplication::Report(TObject* Sender, std::exception_ptr error)
                 ShowException(unknown);
         }
     } catch (...) {
-        std::fputs("stockpicker: an error occurred and could not be reported\n", stderr);
+        // The report itself failed, most likely for lack of memory.
+        WriteToStderr(error);
     }
 }

@@ -4,7 +4,8 @@
 
 #include <string>
 
-// A push button with a caption (no glyph is used here).
+// A push button with a caption (no glyph is used here). With the keyboard
+// focus, Space, Return and keypad Enter press it.
 class TBitBtn : public TWinControl {
 public:
     explicit TBitBtn(TComponent* Owner);

@@ -8,14 +8,21 @@
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 
+#include <algorithm>
+
 void ItemListModel::Add(std::string_view text)
 {
-    texts_.append(text);
-    ends_.push_back(texts_.size());
-    if (publishQueued_)
-        return;
-    publishQueued_ = true;
-    QMetaObject::invokeMethod(this, [this] { Publish(); }, Qt::QueuedConnection);
+    // Strong guarantee: everything that can throw comes before the first
+    // change a reader could see, so a failed Add leaves no stray bytes to
+    // prefix the next item and no item the views will not be told of.
+    if (ends_.size() == ends_.capacity())
+        ends_.reserve(std::max<std::size_t>(16, ends_.capacity() * 2));
+    if (!publishQueued_) {
+        QMetaObject::invokeMethod(this, [this] { Publish(); }, Qt::QueuedConnection);
+        publishQueued_ = true;  // only once the call is surely queued
+    }
+    texts_.append(text);              // strong by itself
+    ends_.push_back(texts_.size());  // within capacity: cannot throw
 }
 
 void ItemListModel::Publish()

@@ -17,6 +17,8 @@
 // texts share one buffer, so a million items cost no million strings.
 class ItemListModel : public QAbstractListModel {
 public:
+    // Appends one item. Strongly exception-safe: if it throws, the model is
+    // as it was.
     void Add(std::string_view text);
     void Clear();
     int Count() const noexcept { return static_cast<int>(ends_.size()); }

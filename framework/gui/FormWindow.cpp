@@ -29,6 +29,15 @@ bool FormWindow::event(QEvent* event)
     const bool handled = QWidget::event(event);
     switch (event->type()) {
     case QEvent::Show:
+        if (!activated_) {
+            // A window manager gives a new window the focus as it would to
+            // any new application; this asks it the same way (or, with none
+            // running, takes the focus).
+            activated_ = true;
+            activateWindow();
+        }
+        FitToFrame();
+        break;
     case QEvent::Move:
     case QEvent::Resize:
         // The frame's size is known only once the window manager has put it

@@ -47,43 +47,51 @@ private:
 };
 
 // The program's application object: it owns the forms, runs the event loop
-// and reports exceptions to the user.
+// and reports exceptions to the user. The one instance is never destroyed:
+// the GUI is shut down by Run (or Finalize), in the code path that asked for
+// it, never by exit(), which Qt may call itself when the display goes.
 class TApplication : public TComponent {
 public:
     TApplication();
     ~TApplication() override;
 
-    // Starts the GUI. With no display to show windows on it says so on stderr
-    // and ends the process with exit status 1.
+    // Starts the GUI and chooses the display character set. With no display
+    // to show windows on it says so on stderr and ends the process with exit
+    // status 1.
     void Initialize();
 
     // Builds a form of class T from its layout (found as FormLayoutOf(T*)),
     // stores it in `Reference`, then raises its OnCreate. The first form
-    // made is the main form. The application owns the form.
+    // made is the main form. The application owns the form. If building
+    // throws, no form is kept and `Reference` is left as it was.
     template <class T>
     void CreateForm(T*& Reference)
     {
         std::unique_ptr<T> form = NewForm<T>(this);
-        Reference = form.get();
+        T* created = form.get();
         AdoptForm(std::move(form));
-        Reference->DoCreate();
+        Reference = created;
+        created->DoCreate();
     }
 
     // Shows the main form and runs the event loop until it is closed; then
     // destroys the forms and shuts the GUI down (Finalize).
     void Run();
 
-    // Destroys the forms, then the GUI, while Qt's own statics still live.
-    // Run does it; a program that never calls Run calls it before main returns.
+    // Destroys the forms, newest first, then the GUI; reports still waiting
+    // for the event loop go to stderr. Run does it; a program that never
+    // calls Run calls it before main returns.
     void Finalize() noexcept;
 
-    // Shows the exception's message in a modal error box.
-    void ShowException(const std::exception& E);
+    // Shows the exception's message in a modal error box; where no box can
+    // be shown, on stderr.
+    void ShowException(const std::exception& E) noexcept;
 
     // Reports the exception being handled, through OnException when set, else
     // ShowException, once control is back in the event loop. Call it only
-    // from a catch block.
-    void HandleException(TObject* Sender);
+    // from a catch block. It allocates nothing: a report that finds no room
+    // reserved for it goes to stderr at once.
+    void HandleException(TObject* Sender) noexcept;
 
     // When set, replaces the error box for exceptions from event handlers.
     std::function<void(TObject* Sender, const std::exception& E)> OnException;
@@ -92,7 +100,8 @@ public:
 
 private:
     void AdoptForm(std::unique_ptr<TForm> form);
-    void Report(TObject* Sender, std::exception_ptr error);
+    void Report(TObject* Sender, const std::exception_ptr& error) noexcept;
+    void ReportPending() noexcept;
 
     TForm* mainForm_ = nullptr;
     struct QtState;

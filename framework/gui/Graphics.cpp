@@ -13,18 +13,47 @@ TCanvas::TCanvas() : state_(std::make_unique<CanvasState>()) {}
 
 TCanvas::~TCanvas() = default;
 
+namespace {
+
+// Saves the painter's state and restores it however the drawing ends.
+class SavedPainterState {
+public:
+    explicit SavedPainterState(QPainter& painter) : painter_(painter) { painter_.save(); }
+    SavedPainterState(const SavedPainterState&) = delete;
+    SavedPainterState& operator=(const SavedPainterState&) = delete;
+    ~SavedPainterState() { painter_.restore(); }
+
+private:
+    QPainter& painter_;
+};
+
+// Control characters as Unicode's Control Pictures (U+2409 for TAB), so that
+// they show and take one fixed width instead of a tab stop or nothing.
+QString WithControlPictures(QString text)
+{
+    for (QChar& c : text) {
+        if (c.unicode() < 0x20)
+            c = QChar(static_cast<char16_t>(0x2400 + c.unicode()));
+        else if (c.unicode() == 0x7F)
+            c = QChar(u'\u2421');
+    }
+    return text;
+}
+
+}  // namespace
+
 void TCanvas::TextRect(const TRect& Rect, int X, int Y, const ByteString& Text)
 {
     QPainter* painter = state_->painter;
     assert(painter != nullptr && "TCanvas::TextRect called outside a paint event");
+    const std::string decoded = DecodeForDisplay(Text.View());
+    const QString text = WithControlPictures(QString::fromUtf8(decoded.data(), static_cast<qsizetype>(decoded.size())));
     const QRect rect(Rect.Left, Rect.Top, Rect.Width(), Rect.Height());
-    painter->save();
+    const SavedPainterState saved(*painter);
     painter->fillRect(rect, state_->brush);
     painter->setClipRect(rect, Qt::IntersectClip);
     painter->setFont(state_->font);
     painter->setPen(state_->text);
-    const std::string text = DecodeForDisplay(Text.View());
     const QFontMetrics metrics(state_->font);
-    painter->drawText(QPoint(X, Y + metrics.ascent()), QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
-    painter->restore();
+    painter->drawText(QPoint(X, Y + metrics.ascent()), text);
 }

@@ -2,8 +2,11 @@
 
 #include "Exception.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <clocale>
+#include <cstdio>
 #include <cstring>
 #include <iconv.h>
 #include <langinfo.h>
@@ -11,6 +14,34 @@
 namespace {
 
 constexpr std::string_view ReplacementCharacter = "\xEF\xBF\xBD";
+
+// Upper case without '-' and '_', so that "utf8", "UTF-8" and "euc_kr"
+// compare as iconv's aliases do.
+std::string NormalizedName(std::string_view charset)
+{
+    std::string name;
+    for (const char c : charset)
+        if (c != '-' && c != '_')
+            name += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return name;
+}
+
+bool IsUtf8(std::string_view charset)
+{
+    return NormalizedName(charset) == "UTF8";
+}
+
+// EUC-KR files are written by Korean Windows in CP949, its superset: glibc's
+// EUC-KR lacks the 8,822 syllables CP949 adds (똠, 뷁, 햏).
+std::string CharsetForDecoding(const std::string& charset)
+{
+    const std::string name = NormalizedName(charset);
+    if (name == "EUCKR" || name == "CSEUCKR")
+        return "CP949";
+    if (name == "UTF8")
+        return "UTF-8";
+    return charset;
+}
 
 std::string LocaleCharset()
 {
@@ -21,34 +52,105 @@ std::string LocaleCharset()
     return codeset;
 }
 
-// One iconv descriptor, kept for the charset in use; GUI thread only.
+// How long the UTF-8 sequence at the start of `bytes` is, and whether it is
+// well formed (Unicode's table 3-7). When it is not, the length is that of
+// its maximal subpart: the longest start of some well-formed sequence, or 1.
+struct Utf8Sequence {
+    std::size_t length;
+    bool wellFormed;
+};
+
+Utf8Sequence NextUtf8Sequence(std::string_view bytes) noexcept
+{
+    const auto lead = static_cast<unsigned char>(bytes[0]);
+    if (lead < 0x80)
+        return {1, true};
+    std::size_t length = 0;
+    unsigned char secondLow = 0x80;
+    unsigned char secondHigh = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0)
+            secondLow = 0xA0;  // shorter forms are overlong
+        if (lead == 0xED)
+            secondHigh = 0x9F;  // surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0)
+            secondLow = 0x90;
+        if (lead == 0xF4)
+            secondHigh = 0x8F;  // beyond U+10FFFF
+    } else {
+        return {1, false};
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        if (i >= bytes.size())
+            return {i, false};
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        const unsigned char low = i == 1 ? secondLow : 0x80;
+        const unsigned char high = i == 1 ? secondHigh : 0xBF;
+        if (byte < low || byte > high)
+            return {i, false};
+    }
+    return {length, true};
+}
+
+std::string DecodeUtf8(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    while (!bytes.empty()) {
+        const Utf8Sequence sequence = NextUtf8Sequence(bytes);
+        if (sequence.wellFormed)
+            out.append(bytes.substr(0, sequence.length));
+        else
+            out.append(ReplacementCharacter);
+        bytes.remove_prefix(sequence.length);
+    }
+    return out;
+}
+
+// One iconv descriptor, kept for the charset in use; GUI thread only. UTF-8
+// needs none: it is checked here, the way Unicode recommends for marks.
 class Decoder {
 public:
     ~Decoder() { Close(); }
 
     void Open(const std::string& charset)
     {
-        const std::string wanted = charset.empty() ? LocaleCharset() : charset;
-        if (wanted == charset_ && cd_ != Invalid())
+        if (charset.empty()) {
+            OpenLocaleCharset();
             return;
-        iconv_t cd = ::iconv_open("UTF-8", wanted.c_str());
-        if (cd == Invalid())
-            throw Exception("unknown character set \"" + wanted + "\": " + std::strerror(errno));
+        }
+        const std::string wanted = CharsetForDecoding(charset);
+        if (opened_ && wanted == charset_)
+            return;
+        iconv_t cd = Invalid();
+        if (!IsUtf8(wanted)) {
+            cd = ::iconv_open("UTF-8", wanted.c_str());
+            if (cd == Invalid())
+                throw Exception("unknown character set \"" + charset + "\": " + std::strerror(errno));
+        }
         Close();
         cd_ = cd;
         charset_ = wanted;
+        opened_ = true;
     }
 
     const std::string& Charset()
     {
-        if (cd_ == Invalid())
-            Open("");
+        if (!opened_)
+            OpenLocaleCharset();
         return charset_;
     }
 
     std::string Decode(std::string_view bytes)
     {
         Charset();
+        if (cd_ == Invalid())
+            return DecodeUtf8(bytes);
         ::iconv(cd_, nullptr, nullptr, nullptr, nullptr);
         std::string out(bytes.size() * 3 + 8, '\0');
         char* in = const_cast<char*>(bytes.data());  // iconv's signature; it does not write there
@@ -65,13 +167,15 @@ public:
                 out.resize(out.size() * 2);
                 continue;
             }
-            // EILSEQ or EINVAL (cut off at the end): mark it, skip a byte.
+            // EILSEQ, or EINVAL for a sequence cut off at the end: one mark
+            // for the whole ill-formed part.
             if (out.size() - written < ReplacementCharacter.size())
                 out.resize(out.size() * 2);
             ReplacementCharacter.copy(out.data() + written, ReplacementCharacter.size());
             written += ReplacementCharacter.size();
-            ++in;
-            --inLeft;
+            const std::size_t skip = errno == EINVAL ? inLeft : IllFormedLength(std::string_view(in, inLeft));
+            in += skip;
+            inLeft -= skip;
             ::iconv(cd_, nullptr, nullptr, nullptr, nullptr);
         }
         out.resize(written);
@@ -87,8 +191,49 @@ private:
         cd_ = Invalid();
     }
 
+    // A locale whose character set iconv does not know must not leave names
+    // undrawable: they are read as UTF-8, and that is said once.
+    void OpenLocaleCharset()
+    {
+        const std::string locale = LocaleCharset();
+        try {
+            Open(locale);
+        } catch (const Exception&) {
+            if (warnedAbout_ != locale) {
+                std::fprintf(stderr, "stockpicker: the locale's character set \"%s\" is unknown to iconv; showing names as UTF-8\n",
+                             locale.c_str());
+                warnedAbout_ = locale;
+            }
+            Open("UTF-8");
+        }
+    }
+
+    // How many bytes at the start of `bytes`, which iconv rejected, are its
+    // maximal subpart: the longest start that iconv takes for a sequence
+    // still to be completed (EINVAL), or 1.
+    std::size_t IllFormedLength(std::string_view bytes)
+    {
+        constexpr std::size_t LongestSequence = 8;
+        std::size_t length = 1;
+        while (length < bytes.size() && length < LongestSequence) {
+            char sink[64];
+            char* in = const_cast<char*>(bytes.data());
+            std::size_t inLeft = length + 1;
+            char* out = sink;
+            std::size_t outLeft = sizeof sink;
+            ::iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+            const std::size_t result = ::iconv(cd_, &in, &inLeft, &out, &outLeft);
+            if (result != static_cast<std::size_t>(-1) || errno != EINVAL || in != bytes.data())
+                break;
+            ++length;
+        }
+        return length;
+    }
+
     iconv_t cd_ = Invalid();
     std::string charset_;
+    bool opened_ = false;
+    std::string warnedAbout_;
 };
 
 Decoder& TheDecoder()

@@ -5,15 +5,21 @@
 
 // Texts are bytes everywhere; only the screen needs characters. They are
 // read in the display character set: by default that of the process's locale
-// (LC_CTYPE), a C or POSIX locale counting as UTF-8, as Qt does.
+// (LC_CTYPE), a C or POSIX locale counting as UTF-8, as Qt does. EUC-KR is
+// read as CP949, its superset, in which Korean files are written. A locale
+// whose character set iconv does not know is read as UTF-8, with one warning
+// on stderr.
 
-// Decodes `bytes` to UTF-8. A byte sequence that is invalid in the display
-// character set becomes U+FFFD and decoding goes on after its first byte.
+// Decodes `bytes` to UTF-8. Each maximal ill-formed subsequence (the longest
+// start of a valid sequence, or else one byte) becomes one U+FFFD, as
+// Unicode recommends and QString::fromUtf8 does; decoding goes on after it.
+// A sequence cut off at the end is one such subsequence.
 std::string DecodeForDisplay(std::string_view bytes);
 
 // The display character set as iconv names it.
 std::string DisplayCharset();
 
 // Overrides the display character set ("" returns to the locale's). Throws
-// the framework's Exception when iconv does not know `charset`.
+// the framework's Exception when iconv does not know `charset`; the previous
+// character set then stays.
 void SetDisplayCharset(const std::string& charset);

@@ -1,6 +1,8 @@
 #include "FailingAllocator.h"
 #include "Form1Fixture.h"
 
+#include "CanvasState.h"
+
 namespace {
 
 using Form1OutOfMemory = Form1Fixture;
@@ -59,6 +61,49 @@ TEST_F(Form1OutOfMemory, ALoadEndsWhereMemoryRanOutAndTheNextLoadWorks)
     }
     RecordProperty("allocation_failures_swept", static_cast<int>(failures));
     EXPECT_GT(failures, 10) << "a load makes more allocations than that";
+}
+
+// Each allocation of painting a row fails in turn: the row's failure is
+// reported, and the painter is left as it was found, with no state saved.
+TEST_F(Form1OutOfMemory, PaintingThatRunsOutOfMemoryLeavesThePainterBalanced)
+{
+    WriteMaster("fmast.dat", {"\xEC\x82\xBC\xEC\x84\xB1 Electronics\tKR"});
+    const auto form = OpenForm();
+    const TDrawItemEvent draw = form->ComboBox1->OnDrawItem;
+    long failAfter = 0;
+    form->ComboBox1->OnDrawItem = [&](TWinControl* Control, int Index, const TRect& Rect, TOwnerDrawState State) {
+        struct StopFailing {
+            ~StopFailing() { StopFailingAllocations(); }
+        } stop;
+        FailAllocationsAfter(failAfter);
+        draw(Control, Index, Rect, State);
+    };
+    static std::vector<std::string> warnings;
+    warnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& message) { warnings.push_back(message.toStdString()); });
+    long failures = 0;
+    for (failAfter = 1; failAfter < 1000; ++failAfter) {
+        reports_.clear();
+        QImage image(200, 16, QImage::Format_RGB32);
+        bool failed = false;
+        {
+            QPainter painter(&image);
+            form->ComboBox1->Canvas->State().painter = &painter;
+            form->ComboBox1->DrawItem(0, TRect{0, 0, 200, 16}, TOwnerDrawState());
+            failed = AllocationFailed();
+            EXPECT_FALSE(painter.hasClipping()) << "allocation " << failAfter;
+        }
+        Settle();
+        if (!failed)
+            break;
+        ++failures;
+        EXPECT_EQ(reports_, std::vector<std::string>{"Out of memory"}) << "allocation " << failAfter;
+    }
+    qInstallMessageHandler(previous);
+    EXPECT_GT(failures, 2) << "decoding and drawing the name allocate";
+    for (const std::string& warning : warnings)
+        EXPECT_EQ(warning.find("saved states"), std::string::npos) << warning;
 }
 
 }  // namespace

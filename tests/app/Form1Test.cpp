@@ -56,6 +56,30 @@ TEST_F(Form1Test, ListsOneItemPerLineAndPaintsTheNamesInNameOrder)
     }
 }
 
+// A TAB would otherwise jump to an 80-pixel tab stop and push the rest of
+// the name out of the row.
+TEST_F(Form1Test, ControlBytesInANameAreDrawnAsTheirControlPictures)
+{
+    WriteMaster("fmast.dat", {"Kia\tMotors", "LG\x1B" "Chem"});
+    const auto form = OpenForm();
+    const QImage tab = PaintedRow(form->ComboBox1, 0);
+    EXPECT_EQ(tab, DrawnDirectly(Box(form->ComboBox1), tab.size(), "Kia\u2409Motors", false));
+    const QImage escape = PaintedRow(form->ComboBox1, 1);
+    EXPECT_EQ(escape, DrawnDirectly(Box(form->ComboBox1), escape.size(), "LG\u241BChem", false));
+}
+
+// The 38-byte name field cuts a character as often as not: one mark for it.
+TEST_F(Form1Test, ACharacterCutAtTheFieldEdgeIsDrawnAsOneMark)
+{
+    std::string name;
+    for (int i = 0; i < 12; ++i)
+        name += "삼";  // 36 bytes
+    WriteMaster("fmast.dat", {name + "\xEC\x84"});
+    const auto form = OpenForm();
+    const QImage painted = PaintedRow(form->ComboBox1, 0);
+    EXPECT_EQ(painted, DrawnDirectly(Box(form->ComboBox1), painted.size(), name + "\uFFFD", false));
+}
+
 TEST_F(Form1Test, AnEmptyNamePaintsABlankRow)
 {
     WriteMaster("fmast.dat", {"", "Kia"});

@@ -66,6 +66,22 @@ close_and_check_exit wmctrl
 start_program || fail "the program starts a second time"
 close_and_check_exit alt+F4
 
+# --- names with a character cut at the 38-byte edge and with a TAB: one
+# replacement mark for the cut syllable, the TAB as a fixed-width picture
+mkdir "$work/odd"
+cd "$work/odd"
+cut_name=$(printf '\xEC\x82\xBC%.0s' {1..12})$'\xEC\x84'
+printf '%s\r\n' "100001   $cut_name" $'100002   Kia\tMotors after a TAB' >fmast.dat
+start_program || fail "the program starts on odd names"
+click_at 240 $((112 + 11))
+wait_for 5 '[[ -n "$(popup_geometry)" ]]'
+sleep 0.5
+read -r cx cy cw ch <<<"$(geometry "$window")"
+import -window root -crop "490x80+$cx+$((cy + 100))" "$artifacts/odd-names.png"
+xdotool key Escape
+close_and_check_exit wmctrl
+cd "$work/run"
+
 # --- no display at all: a clear message and a failure status, no core dump
 env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$stockpicker" >"$work/out" 2>"$work/err"
 status=$?

@@ -10,8 +10,12 @@ pids=()
 mkdir -p "$artifacts"
 : >"$artifacts/stockpicker-stderr.txt"
 
+# Ends only what this shell started and is still running: a process that
+# ended long ago may have left its number to someone else's.
 cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    local running
+    running=$(jobs -pr)
+    [[ -n $running ]] && kill $running 2>/dev/null
     wait 2>/dev/null
     rm -rf "$work"
 }
@@ -31,11 +35,14 @@ wait_for() {
     done
 }
 
+# Starts Xvfb and, unless told "without-window-manager", openbox.
 start_session() {
+    rm -f "$work/display"  # a session started before left its number there
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
     pids+=($!)
     wait_for 10 '[[ -s $work/display ]]' || { echo "FAIL: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
     export DISPLAY=:$(cat "$work/display")
+    [[ ${1:-} == without-window-manager ]] && return
     openbox >"$work/openbox.log" 2>&1 &
     pids+=($!)
     wait_for 10 'wmctrl -m' || { echo "FAIL: openbox did not start"; exit 1; }

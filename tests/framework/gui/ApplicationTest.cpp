@@ -3,9 +3,11 @@
 #include "Forms.h"
 
 #include <QCoreApplication>
+#include <QtGlobal>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -41,6 +43,27 @@ TEST(HandleException, ReportsWhatAHandlerThrowsAndCarriesOn)
     QCoreApplication::processEvents();
     Application->OnException = nullptr;
     EXPECT_EQ(reports, (std::vector<std::string>{"Out of memory", "second"}));
+}
+
+// Qt warns so just before it ends the process itself from inside the event
+// loop; the program ends there, with one line and status 1, and runs no
+// exit handlers that could touch widgets.
+TEST(DisplayLoss, EndsTheProcessWithStatusOneAndOneLine)
+{
+    EXPECT_EXIT(qWarning("The X11 connection broke (error 1). Did the X11 server die?"), testing::ExitedWithCode(1),
+                "^stockpicker: lost the display: The X11 connection broke \\(error 1\\)\\. Did the X11 server die\\?\n$");
+    EXPECT_EXIT(qWarning("The Wayland connection broke. Did the Wayland compositor die?"), testing::ExitedWithCode(1),
+                "^stockpicker: lost the display: The Wayland connection broke");
+}
+
+TEST(DisplayLoss, OtherWarningsGoOnAsBefore)
+{
+    EXPECT_EXIT(
+        {
+            qWarning("The X11 connection is fine");
+            std::exit(7);
+        },
+        testing::ExitedWithCode(7), "The X11 connection is fine");
 }
 
 }  // namespace

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Makes the locales the character-set tests run under, in DIR (for LOCPATH):
+#   ko_KR.EUC-KR  Korean with the EUC-KR character set
+#   xx_XX         a character set named STOCKPICKER-NO-SUCH-CHARSET, which
+#                 iconv does not know
+# Needs localedef and the locale sources of the `locales` package. What
+# cannot be made is left out, and the tests that need it skip, saying why.
+# Usage: make-test-locales.sh DIR
+set -uo pipefail
+dir=$1
+rm -rf "$dir"
+mkdir -p "$dir"
+if ! command -v localedef >/dev/null; then
+    echo "no localedef: the character-set tests will skip"
+    exit 0
+fi
+# localedef warns about categories the sources leave out; only the result counts.
+localedef -i ko_KR -f EUC-KR "$dir/ko_KR.EUC-KR" >"$dir/ko_KR.log" 2>&1 ||
+    { rm -rf "$dir/ko_KR.EUC-KR"; echo "cannot make ko_KR.EUC-KR:"; cat "$dir/ko_KR.log"; }
+charmap=/usr/share/i18n/charmaps/ANSI_X3.4-1968.gz
+if [[ -r $charmap ]]; then
+    zcat "$charmap" | sed -e 's/^<code_set_name> .*/<code_set_name> STOCKPICKER-NO-SUCH-CHARSET/' -e '/^% alias/d' >"$dir/unknown.charmap"
+    # -c: the C locale's sources name characters this character set lacks.
+    localedef -c -i C -f "$dir/unknown.charmap" "$dir/xx_XX" >"$dir/xx_XX.log" 2>&1
+    [[ -d $dir/xx_XX ]] || { echo "cannot make xx_XX:"; cat "$dir/xx_XX.log"; }
+fi
+ls "$dir"
+exit 0
