@@ -1,8 +1,11 @@
 #pragma once
 
+#include "Buttons.h"
+#include "FormLayout.h"
 #include "Forms.h"
 #include "MasterFile.h"
 #include "SortedView.h"
+#include "StdCtrls.h"
 #include "ViewCursor.h"
 
 #include <memory>

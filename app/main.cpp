@@ -1,3 +1,4 @@
+#include "Application.h"
 #include "Exception.h"
 #include "Unit1.h"
 

@@ -2,6 +2,7 @@
 // window with a large "fmast.dat", on Qt's offscreen platform.
 // Usage: gui_bench [LINES]   (default 1000000)
 
+#include "Application.h"
 #include "MasterFile.h"
 #include "MasterGenerator.h"
 #include "SortedView.h"

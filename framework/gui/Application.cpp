@@ -1,5 +1,6 @@
-#include "Forms.h"
+#include "Application.h"
 
+#include "DispatchEvent.h"
 #include "Exception.h"
 #include "TextCodec.h"
 
@@ -148,4 +149,9 @@ void TApplication::Report(TObject* Sender, std::exception_ptr error)
     } catch (...) {
         std::fputs("stockpicker: an error occurred and could not be reported\n", stderr);
     }
+}
+
+void HandleEventException(TObject* Sender)
+{
+    Application->HandleException(Sender);
 }

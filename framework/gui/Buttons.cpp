@@ -1,6 +1,6 @@
 #include "Buttons.h"
 
-#include "Forms.h"
+#include "DispatchEvent.h"
 
 #include <QPushButton>
 

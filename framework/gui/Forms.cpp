@@ -1,5 +1,6 @@
 #include "Forms.h"
 
+#include "DispatchEvent.h"
 #include "FormWindow.h"
 
 #include <QWidget>

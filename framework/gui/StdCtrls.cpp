@@ -1,7 +1,7 @@
 #include "StdCtrls.h"
 
 #include "ComboBoxWidget.h"
-#include "Forms.h"
+#include "DispatchEvent.h"
 
 #include <QAbstractItemView>
 

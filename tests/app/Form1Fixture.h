@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Application.h"
 #include "Unit1.h"
 
 #include "TempDir.h"

@@ -1,4 +1,4 @@
-#include "Forms.h"
+#include "Application.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
+#include "Application.h"
 #include "Buttons.h"
 #include "Exception.h"
-#include "Forms.h"
 
 #include <QCoreApplication>
 
