@@ -1,6 +1,6 @@
-#include "Application.h"
-#include "Exception.h"
-#include "Unit1.h"
+#include "app/Unit1.h"
+#include "framework/core/Exception.h"
+#include "framework/gui/Application.h"
 
 #include <exception>
 

@@ -1,9 +1,9 @@
 // Feeds arbitrary bytes through the line rule, the reader's columns and the
 // name-ordered view, and checks what must hold for any input.
 
-#include "MasterFile.h"
-#include "SortedView.h"
-#include "TStringList.h"
+#include "framework/core/TStringList.h"
+#include "stockdata/MasterFile.h"
+#include "stockdata/SortedView.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,7 +1,7 @@
-#include "MasterFile.h"
+#include "stockdata/MasterFile.h"
 
-#include "ByteString.h"
-#include "TStringList.h"
+#include "framework/core/ByteString.h"
+#include "framework/core/TStringList.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
-#include "RegularFile.h"
+#include "framework/core/RegularFile.h"
 
-#include "Exception.h"
+#include "framework/core/Exception.h"
 
 #include <cerrno>
 #include <cstring>

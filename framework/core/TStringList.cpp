@@ -1,6 +1,6 @@
-#include "TStringList.h"
+#include "framework/core/TStringList.h"
 
-#include "RegularFile.h"
+#include "framework/core/RegularFile.h"
 
 #include <algorithm>
 #include <cassert>

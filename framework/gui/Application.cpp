@@ -1,8 +1,8 @@
-#include "Application.h"
+#include "framework/gui/Application.h"
 
-#include "DispatchEvent.h"
-#include "Exception.h"
-#include "TextCodec.h"
+#include "framework/core/Exception.h"
+#include "framework/gui/DispatchEvent.h"
+#include "framework/gui/TextCodec.h"
 
 #include <QApplication>
 #include <QMessageBox>

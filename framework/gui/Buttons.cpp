@@ -1,6 +1,6 @@
-#include "Buttons.h"
+#include "framework/gui/Buttons.h"
 
-#include "DispatchEvent.h"
+#include "framework/gui/DispatchEvent.h"
 
 #include <QPushButton>
 

@@ -1,7 +1,7 @@
 #include "ComboBoxWidget.h"
 
 #include "CanvasState.h"
-#include "TextCodec.h"
+#include "framework/gui/TextCodec.h"
 
 #include <QListView>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "StdCtrls.h"
+#include "framework/gui/StdCtrls.h"
 
 #include <QAbstractItemDelegate>
 #include <QAbstractListModel>

@@ -1,4 +1,4 @@
-#include "Controls.h"
+#include "framework/gui/Controls.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
-#include "Forms.h"
+#include "framework/gui/Forms.h"
 
-#include "DispatchEvent.h"
 #include "FormWindow.h"
+#include "framework/gui/DispatchEvent.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
-#include "Graphics.h"
+#include "framework/gui/Graphics.h"
 
 #include "CanvasState.h"
-#include "TextCodec.h"
+#include "framework/gui/TextCodec.h"
 
 #include <QFontMetrics>
 #include <QPainter>

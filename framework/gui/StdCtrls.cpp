@@ -1,7 +1,7 @@
-#include "StdCtrls.h"
+#include "framework/gui/StdCtrls.h"
 
 #include "ComboBoxWidget.h"
-#include "DispatchEvent.h"
+#include "framework/gui/DispatchEvent.h"
 
 #include <QAbstractItemView>
 

@@ -1,6 +1,6 @@
-#include "TextCodec.h"
+#include "framework/gui/TextCodec.h"
 
-#include "Exception.h"
+#include "framework/core/Exception.h"
 
 #include <cerrno>
 #include <clocale>

@@ -1,5 +1,5 @@
-#include "FailingAllocator.h"
 #include "Form1Fixture.h"
+#include "support/FailingAllocator.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "Application.h"
+#include "framework/gui/Application.h"
 
 #include <gtest/gtest.h>
 

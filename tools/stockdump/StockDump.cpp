@@ -1,9 +1,9 @@
 #include "StockDump.h"
 
-#include "ByteString.h"
-#include "Exception.h"
-#include "MasterFile.h"
-#include "SortedView.h"
+#include "framework/core/ByteString.h"
+#include "framework/core/Exception.h"
+#include "stockdata/MasterFile.h"
+#include "stockdata/SortedView.h"
 
 #include <cerrno>
 #include <cstring>

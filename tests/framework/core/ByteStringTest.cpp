@@ -1,4 +1,4 @@
-#include "ByteString.h"
+#include "framework/core/ByteString.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "Exception.h"
-#include "TStringList.h"
-#include "TempDir.h"
+#include "framework/core/Exception.h"
+#include "framework/core/TStringList.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

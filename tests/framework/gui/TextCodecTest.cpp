@@ -1,5 +1,5 @@
-#include "Exception.h"
-#include "TextCodec.h"
+#include "framework/core/Exception.h"
+#include "framework/gui/TextCodec.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Classes.h"
+#include "framework/gui/Classes.h"
 
 // Reports the exception being handled through the application object, as
 // TApplication::HandleException does. Call it only from a catch block.

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ByteString.h"
-#include "Classes.h"
+#include "framework/core/ByteString.h"
+#include "framework/gui/Classes.h"
 
 #include <cstdint>
 #include <memory>

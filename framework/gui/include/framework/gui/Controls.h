@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Classes.h"
-#include "Graphics.h"
+#include "framework/gui/Classes.h"
+#include "framework/gui/Graphics.h"
 
 class QWidget;
 

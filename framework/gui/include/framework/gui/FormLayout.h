@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Buttons.h"
-#include "StdCtrls.h"
+#include "framework/gui/Buttons.h"
+#include "framework/gui/StdCtrls.h"
 
 #include <cassert>
 #include <memory>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "StockRecord.h"
+#include "stockdata/StockRecord.h"
 
 #include <list>
 

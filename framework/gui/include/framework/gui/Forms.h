@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Controls.h"
-#include "Graphics.h"
+#include "framework/gui/Controls.h"
+#include "framework/gui/Graphics.h"
 
 #include <string>
 

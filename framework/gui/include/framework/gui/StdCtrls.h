@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ByteString.h"
-#include "Controls.h"
+#include "framework/core/ByteString.h"
+#include "framework/gui/Controls.h"
 
 #include <functional>
 #include <memory>

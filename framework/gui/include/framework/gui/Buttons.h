@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Controls.h"
+#include "framework/gui/Controls.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Classes.h"
-#include "FormLayout.h"
-#include "Forms.h"
+#include "framework/gui/Classes.h"
+#include "framework/gui/FormLayout.h"
+#include "framework/gui/Forms.h"
 
 #include <exception>
 #include <functional>

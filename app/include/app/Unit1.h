@@ -1,12 +1,12 @@
 #pragma once
 
-#include "Buttons.h"
-#include "FormLayout.h"
-#include "Forms.h"
-#include "MasterFile.h"
-#include "SortedView.h"
-#include "StdCtrls.h"
-#include "ViewCursor.h"
+#include "framework/gui/Buttons.h"
+#include "framework/gui/FormLayout.h"
+#include "framework/gui/Forms.h"
+#include "framework/gui/StdCtrls.h"
+#include "stockdata/MasterFile.h"
+#include "stockdata/SortedView.h"
+#include "stockdata/ViewCursor.h"
 
 #include <memory>
 
