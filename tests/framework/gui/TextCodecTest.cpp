@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdlib>
+#include <string>
+
 namespace {
 
 // Restores the locale's character set when a test is done.
@@ -39,6 +43,18 @@ TEST_F(TextCodec, LongTextsAreDecodedWhole)
     for (int i = 0; i < 1000; ++i)
         bytes += "\xEC\x82\xBC";
     EXPECT_EQ(DecodeForDisplay(bytes), bytes);
+}
+
+TEST_F(TextCodec, ReadingTheLocalesCharacterSetLeavesTheProcessLocaleAlone)
+{
+    const std::string before = std::setlocale(LC_CTYPE, nullptr);
+    // Both count as UTF-8; one of them differs from the locale in force.
+    ::setenv("LC_ALL", before == "C" ? "C.UTF-8" : "C", 1);
+    SetDisplayCharset("");
+    const std::string charset = DisplayCharset();
+    ::unsetenv("LC_ALL");
+    EXPECT_EQ(charset, "UTF-8");
+    EXPECT_EQ(std::setlocale(LC_CTYPE, nullptr), before);
 }
 
 TEST_F(TextCodec, UnknownCharacterSetIsAnError)
