@@ -1,13 +1,15 @@
 #include "framework/gui/Buttons.h"
 
+#include "QtBridge.h"
 #include "framework/gui/DispatchEvent.h"
 
 #include <QPushButton>
 
-TBitBtn::TBitBtn(TComponent* Owner) : TWinControl(Owner)
+#include <memory>
+
+TBitBtn::TBitBtn(TComponent* owner) : TWinControl(owner, std::make_unique<QPushButton>())
 {
-    auto* button = new QPushButton;
-    AdoptWidget(button);
+    QPushButton* button = &WidgetOf<QPushButton>(*this);
     QObject::connect(button, &QPushButton::clicked, button, [this] {
         DispatchEvent(this, [this] {
             if (OnClick)
@@ -18,15 +20,15 @@ TBitBtn::TBitBtn(TComponent* Owner) : TWinControl(Owner)
 
 void TBitBtn::SetCaption(const std::string& caption)
 {
-    static_cast<QPushButton*>(Widget())->setText(QString::fromStdString(caption));
+    WidgetOf<QPushButton>(*this).setText(QString::fromStdString(caption));
 }
 
 std::string TBitBtn::Caption() const
 {
-    return static_cast<QPushButton*>(Widget())->text().toStdString();
+    return WidgetOf<QPushButton>(*this).text().toStdString();
 }
 
 void TBitBtn::Click()
 {
-    static_cast<QPushButton*>(Widget())->click();
+    WidgetOf<QPushButton>(*this).click();
 }

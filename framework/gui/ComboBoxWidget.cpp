@@ -1,6 +1,7 @@
 #include "ComboBoxWidget.h"
 
 #include "CanvasState.h"
+#include "QtBridge.h"
 #include "framework/gui/TextCodec.h"
 
 #include <QListView>
@@ -8,9 +9,9 @@
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 
-void ItemListModel::Add(std::string_view text)
+void ItemListModel::Add(const ByteString& text)
 {
-    texts_.append(text);
+    texts_.append(text.View());
     ends_.push_back(texts_.size());
     if (publishQueued_)
         return;
@@ -21,7 +22,7 @@ void ItemListModel::Add(std::string_view text)
 void ItemListModel::Publish()
 {
     publishQueued_ = false;
-    const int count = Count();
+    const auto count = static_cast<int>(ends_.size());
     if (published_ == count)
         return;
     beginInsertRows(QModelIndex(), published_, count - 1);
@@ -57,42 +58,6 @@ QVariant ItemListModel::data(const QModelIndex& index, int role) const
     return QString::fromStdString(DecodeForDisplay(At(index.row())));
 }
 
-namespace {
-
-// Loads `canvas` with the painter, the widget's font and the colours of an
-// item, selected or not.
-void PrepareCanvas(TCanvas& canvas, QPainter& painter, const QWidget& widget, bool selected)
-{
-    CanvasState& state = canvas.State();
-    const QPalette& palette = widget.palette();
-    state.painter = &painter;
-    state.brush = palette.color(selected ? QPalette::Highlight : QPalette::Base);
-    state.text = palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
-    state.font = widget.font();
-}
-
-TRect RectOf(const QRect& r)
-{
-    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
-}
-
-// Detaches the painter when the owner-draw call is over, even if it throws.
-class CanvasSession {
-public:
-    CanvasSession(TCanvas& canvas, QPainter& painter, const QWidget& widget, bool selected) : canvas_(canvas)
-    {
-        PrepareCanvas(canvas, painter, widget, selected);
-    }
-    CanvasSession(const CanvasSession&) = delete;
-    CanvasSession& operator=(const CanvasSession&) = delete;
-    ~CanvasSession() { canvas_.State().painter = nullptr; }
-
-private:
-    TCanvas& canvas_;
-};
-
-}  // namespace
-
 void OwnerDrawDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     const bool selected = option.state.testFlag(QStyle::State_Selected);
@@ -118,10 +83,9 @@ int PopupBelowStyle::styleHint(StyleHint hint, const QStyleOption* option, const
     return QProxyStyle::styleHint(hint, option, widget, returnData);
 }
 
-ComboBoxWidget::ComboBoxWidget(TComboBox& combo, ItemListModel& model) : combo_(combo), model_(model)
+ComboBoxWidget::ComboBoxWidget(TComboBox& combo) : combo_(combo), model_(*new ItemListModel(this))
 {
-    model.setParent(this);
-    setModel(&model);
+    setModel(&model_);
     // Sizing to contents would measure every item.
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     setMaxVisibleItems(8);

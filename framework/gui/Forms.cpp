@@ -1,12 +1,14 @@
 #include "framework/gui/Forms.h"
 
 #include "FormWindow.h"
+#include "QtBridge.h"
 #include "framework/gui/DispatchEvent.h"
 
 #include <QWidget>
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -33,40 +35,36 @@ QColor ColorOf(TColor color, const QPalette& palette)
 
 }  // namespace
 
-TForm::TForm(TComponent* Owner) : TWinControl(Owner), window_(new FormWindow)
+TForm::TForm(TComponent* owner) : TWinControl(owner, std::make_unique<FormWindow>())
 {
-    AdoptWidget(window_);
-    window_->setAutoFillBackground(true);
+    WidgetOf<FormWindow>(*this).setAutoFillBackground(true);
 }
 
-TForm::~TForm() = default;
-
-void TForm::SetBounds(int Left, int Top, int Width, int Height)
+void TForm::SetBounds(int left, int top, int width, int height)
 {
-    window_->SetOuterGeometry(QRect(Left, Top, Width, Height));
+    WidgetOf<FormWindow>(*this).SetOuterGeometry(QRect(left, top, width, height));
 }
 
 TRect TForm::BoundsRect() const
 {
-    const QRect r = window_->OuterGeometry();
-    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+    return RectOf(WidgetOf<FormWindow>(*this).OuterGeometry());
 }
 
 void TForm::SetCaption(const std::string& caption)
 {
-    window_->setWindowTitle(QString::fromStdString(caption));
+    Widget()->setWindowTitle(QString::fromStdString(caption));
 }
 
 std::string TForm::Caption() const
 {
-    return window_->windowTitle().toStdString();
+    return Widget()->windowTitle().toStdString();
 }
 
 void TForm::SetColor(TColor color)
 {
-    QPalette palette = window_->palette();
+    QPalette palette = Widget()->palette();
     palette.setColor(QPalette::Window, ColorOf(color, palette));
-    window_->setPalette(palette);
+    Widget()->setPalette(palette);
 }
 
 void TForm::SetFont(const TFontLayout& layout)
@@ -77,20 +75,20 @@ void TForm::SetFont(const TFontLayout& layout)
     font.setPixelSize(std::abs(layout.Height));
     font.setBold(layout.Bold);
     font.setItalic(layout.Italic);
-    window_->setFont(font);
-    QPalette palette = window_->palette();
+    Widget()->setFont(font);
+    QPalette palette = Widget()->palette();
     palette.setColor(QPalette::WindowText, ColorOf(layout.Color, palette));
-    window_->setPalette(palette);
+    Widget()->setPalette(palette);
 }
 
 void TForm::Show()
 {
-    window_->show();
+    Widget()->show();
 }
 
 void TForm::Close()
 {
-    window_->close();
+    Widget()->close();
 }
 
 void TForm::DoCreate()
@@ -115,5 +113,5 @@ void TForm::ApplyTabOrder()
 
 void TForm::SetMainForm() noexcept
 {
-    window_->SetMainForm(true);
+    WidgetOf<FormWindow>(*this).SetMainForm(true);
 }

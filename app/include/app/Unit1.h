@@ -37,7 +37,7 @@ private:
     void LoadMaster(const ByteString& fileName);
 
 public:
-    explicit TForm1(TComponent* Owner) : TForm(Owner) {}
+    explicit TForm1(TComponent* owner) : TForm(owner) {}
 };
 
 // The layout TForm1 windows are built from.

@@ -21,15 +21,15 @@ public:
     void Initialize();
 
     // Builds a form of class T from its layout (found as FormLayoutOf(T*)),
-    // stores it in `Reference`, then raises its OnCreate. The first form
+    // stores it in `reference`, then raises its OnCreate. The first form
     // made is the main form. The application owns the form.
     template <class T>
-    void CreateForm(T*& Reference)
+    void CreateForm(T*& reference)
     {
         std::unique_ptr<T> form = NewForm<T>(this);
-        Reference = form.get();
+        reference = form.get();
         AdoptForm(std::move(form));
-        Reference->DoCreate();
+        reference->DoCreate();
     }
 
     // Shows the main form and runs the event loop until it is closed; then

@@ -7,7 +7,7 @@
 // A push button with a caption (no glyph is used here).
 class TBitBtn : public TWinControl {
 public:
-    explicit TBitBtn(TComponent* Owner);
+    explicit TBitBtn(TComponent* owner);
 
     void SetCaption(const std::string& caption);
     std::string Caption() const;

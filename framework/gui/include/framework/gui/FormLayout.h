@@ -117,9 +117,9 @@ void BuildForm(F& form, const TFormLayout<F>& layout)
 
 // A new form of class F, built from FormLayoutOf(F*), OnCreate not raised yet.
 template <class F>
-std::unique_ptr<F> NewForm(TComponent* Owner)
+std::unique_ptr<F> NewForm(TComponent* owner)
 {
-    auto form = std::make_unique<F>(Owner);
+    auto form = std::make_unique<F>(owner);
     BuildForm(*form, FormLayoutOf(static_cast<F*>(nullptr)));
     return form;
 }

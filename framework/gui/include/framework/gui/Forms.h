@@ -5,23 +5,22 @@
 
 #include <string>
 
-class FormWindow;
-
 // A top-level window. Its bounds are the OUTER frame, title bar included:
 // once a window manager has decorated it, the client area is fitted so that
 // the frame covers exactly those bounds.
 class TForm : public TWinControl {
 public:
-    explicit TForm(TComponent* Owner);
-    ~TForm() override;
+    explicit TForm(TComponent* owner);
 
-    void SetBounds(int Left, int Top, int Width, int Height) override;
+    void SetBounds(int left, int top, int width, int height) override;
     TRect BoundsRect() const override;
 
     void SetCaption(const std::string& caption);
     std::string Caption() const;
     void SetColor(TColor color);
-    void SetFont(const TFontLayout& font);
+    // The font of the form and of its controls; TFontLayout tells what a
+    // negative and a positive Height mean.
+    void SetFont(const TFontLayout& layout);
 
     void Show();
     void Close();
@@ -38,7 +37,4 @@ public:
 
     // Closing the main form ends the application's event loop.
     void SetMainForm() noexcept;
-
-private:
-    FormWindow* window_;
 };
