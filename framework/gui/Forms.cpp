@@ -4,10 +4,10 @@
 #include "QtBridge.h"
 #include "framework/gui/DispatchEvent.h"
 
+#include <QFontMetrics>
 #include <QWidget>
 
 #include <algorithm>
-#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -31,6 +31,23 @@ QColor ColorOf(TColor color, const QPalette& palette)
     }
     const auto bgr = static_cast<std::uint32_t>(color);
     return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF), static_cast<int>((bgr >> 16) & 0xFF));
+}
+
+// Qt's pixel size is the character height without internal leading, what a
+// negative layout height gives. A positive one is the whole cell, ascent
+// plus descent: the largest size whose cell fits.
+void SetLayoutHeight(QFont& font, int height)
+{
+    if (height == 0)
+        return;  // the default size
+    if (height < 0) {
+        font.setPixelSize(-height);
+        return;
+    }
+    int size = height;
+    font.setPixelSize(size);
+    while (size > 1 && QFontMetrics(font).height() > height)
+        font.setPixelSize(--size);
 }
 
 }  // namespace
@@ -72,7 +89,7 @@ void TForm::SetFont(const TFontLayout& layout)
     // fontconfig picks a sans face for a name it does not have.
     QFont font(QString::fromUtf8(layout.Name));
     font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(std::abs(layout.Height));
+    SetLayoutHeight(font, layout.Height);
     font.setBold(layout.Bold);
     font.setItalic(layout.Italic);
     Widget()->setFont(font);
