@@ -6,7 +6,7 @@ set -euo pipefail
 build=(cmake g++ make pkg-config qt6-base-dev fonts-nanum)
 declare -A extra=(
   [run]="xvfb xauth"
-  [test]="googletest libgtest-dev libbenchmark-dev xvfb xauth x11-utils xdotool openbox wmctrl imagemagick clang libclang-rt-14-dev"
+  [test]="googletest libgtest-dev libbenchmark-dev xvfb xauth x11-utils xdotool openbox wmctrl imagemagick"
   [bench]="libbenchmark-dev googletest libgtest-dev hyperfine time"
   [fuzz]="clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev"
 )
