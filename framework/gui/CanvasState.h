@@ -8,6 +8,8 @@
 class QPainter;
 class QWidget;
 
+// What a TCanvas paints with; the painter is set only while a CanvasSession
+// holds the canvas.
 struct TCanvas::State {
     QPainter* painter = nullptr;
     QColor brush;
