@@ -1,7 +1,6 @@
 #pragma once
 
 #include "framework/gui/Classes.h"
-#include "framework/gui/Graphics.h"
 
 #include <initializer_list>
 #include <memory>

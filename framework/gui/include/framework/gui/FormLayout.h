@@ -1,6 +1,8 @@
 #pragma once
 
 #include "framework/gui/Buttons.h"
+#include "framework/gui/Classes.h"
+#include "framework/gui/Graphics.h"
 #include "framework/gui/StdCtrls.h"
 
 #include <cassert>
