@@ -1,4 +1,4 @@
-#include "Unit1.h"
+#include "app/Unit1.h"
 
 // Form1's layout: pixels at 96 dpi; the form's Left, Top, Width and Height
 // are its outer frame on the screen, the controls' relative to its client area.

@@ -1,5 +1,6 @@
-#include "Exception.h"
-#include "Unit1.h"
+#include "app/Unit1.h"
+#include "framework/core/Exception.h"
+#include "framework/gui/Application.h"
 
 #include <cstdlib>
 #include <exception>

@@ -2,10 +2,11 @@
 // window with a large "fmast.dat", on Qt's offscreen platform.
 // Usage: gui_bench [LINES]   (default 1000000)
 
-#include "MasterFile.h"
-#include "MasterGenerator.h"
-#include "SortedView.h"
-#include "Unit1.h"
+#include "app/Unit1.h"
+#include "framework/gui/Application.h"
+#include "genmaster/MasterGenerator.h"
+#include "stockdata/MasterFile.h"
+#include "stockdata/SortedView.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -1,7 +1,7 @@
-#include "MasterFile.h"
-#include "MasterGenerator.h"
-#include "SortedView.h"
-#include "TStringList.h"
+#include "framework/core/TStringList.h"
+#include "genmaster/MasterGenerator.h"
+#include "stockdata/MasterFile.h"
+#include "stockdata/SortedView.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,10 +1,10 @@
 // Feeds arbitrary bytes through the line rule, the reader's columns and the
 // name-ordered view, and checks what must hold for any input.
 
-#include "LineRule.h"
-#include "MasterFile.h"
-#include "SortedView.h"
-#include "TStringList.h"
+#include "framework/core/LineRule.h"
+#include "framework/core/TStringList.h"
+#include "stockdata/MasterFile.h"
+#include "stockdata/SortedView.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Runs the fuzz target over saved inputs, for builds without libFuzzer:
 // replay FILE_OR_DIRECTORY...
-#include "RegularFile.h"
+#include "framework/core/RegularFile.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,8 +1,8 @@
-#include "LoadAdmission.h"
+#include "stockdata/LoadAdmission.h"
 
-#include "AvailableMemory.h"
-#include "Exception.h"
-#include "QuotedName.h"
+#include "framework/core/AvailableMemory.h"
+#include "framework/core/Exception.h"
+#include "framework/core/QuotedName.h"
 
 #include <algorithm>
 

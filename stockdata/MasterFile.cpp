@@ -1,12 +1,12 @@
-#include "MasterFile.h"
+#include "stockdata/MasterFile.h"
 
-#include "ByteString.h"
-#include "Exception.h"
-#include "LineRule.h"
-#include "MemoryPages.h"
-#include "QuotedName.h"
-#include "RegularFile.h"
-#include "TStringList.h"
+#include "framework/core/ByteString.h"
+#include "framework/core/Exception.h"
+#include "framework/core/LineRule.h"
+#include "framework/core/MemoryPages.h"
+#include "framework/core/QuotedName.h"
+#include "framework/core/RegularFile.h"
+#include "framework/core/TStringList.h"
 
 #include <algorithm>
 #include <cstring>

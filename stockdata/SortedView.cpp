@@ -1,6 +1,6 @@
-#include "SortedView.h"
+#include "stockdata/SortedView.h"
 
-#include "MemoryPages.h"
+#include "framework/core/MemoryPages.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "StockRecord.h"
+#include "stockdata/StockRecord.h"
 
 #include <cstring>
 

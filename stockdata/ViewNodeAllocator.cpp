@@ -1,6 +1,6 @@
-#include "ViewNodeAllocator.h"
+#include "stockdata/ViewNodeAllocator.h"
 
-#include "MemoryPages.h"
+#include "framework/core/MemoryPages.h"
 
 #include <algorithm>
 #include <utility>

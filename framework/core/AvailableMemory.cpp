@@ -1,4 +1,4 @@
-#include "AvailableMemory.h"
+#include "framework/core/AvailableMemory.h"
 
 #include <algorithm>
 #include <cerrno>

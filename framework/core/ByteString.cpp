@@ -1,4 +1,4 @@
-#include "ByteString.h"
+#include "framework/core/ByteString.h"
 
 ByteString::ByteString(const char* text) : bytes_(text != nullptr ? text : "") {}
 

@@ -1,4 +1,4 @@
-#include "LineRule.h"
+#include "framework/core/LineRule.h"
 
 #include <bit>
 

@@ -1,4 +1,4 @@
-#include "MemoryPages.h"
+#include "framework/core/MemoryPages.h"
 
 #include <cstdint>
 #include <sys/mman.h>

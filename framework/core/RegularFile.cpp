@@ -1,9 +1,9 @@
-#include "RegularFile.h"
+#include "framework/core/RegularFile.h"
 
-#include "AvailableMemory.h"
-#include "Exception.h"
-#include "MemoryPages.h"
-#include "QuotedName.h"
+#include "framework/core/AvailableMemory.h"
+#include "framework/core/Exception.h"
+#include "framework/core/MemoryPages.h"
+#include "framework/core/QuotedName.h"
 
 #include <cerrno>
 #include <cstring>

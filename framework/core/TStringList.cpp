@@ -1,7 +1,7 @@
-#include "TStringList.h"
+#include "framework/core/TStringList.h"
 
-#include "LineRule.h"
-#include "RegularFile.h"
+#include "framework/core/LineRule.h"
+#include "framework/core/RegularFile.h"
 
 #include <cassert>
 

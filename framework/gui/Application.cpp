@@ -1,7 +1,8 @@
-#include "Forms.h"
+#include "framework/gui/Application.h"
 
-#include "Exception.h"
-#include "TextCodec.h"
+#include "framework/core/Exception.h"
+#include "framework/gui/DispatchEvent.h"
+#include "framework/gui/TextCodec.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -289,4 +290,9 @@ void TApplication::Report(TObject* Sender, const std::exception_ptr& error) noex
         // The report itself failed, most likely for lack of memory.
         WriteToStderr(error);
     }
+}
+
+void HandleEventException(TObject* Sender)
+{
+    Application->HandleException(Sender);
 }

@@ -1,9 +1,12 @@
-#include "Buttons.h"
+#include "framework/gui/Buttons.h"
 
-#include "Forms.h"
+#include "QtBridge.h"
+#include "framework/gui/DispatchEvent.h"
 
 #include <QKeyEvent>
 #include <QPushButton>
+
+#include <memory>
 
 namespace {
 
@@ -26,10 +29,9 @@ protected:
 
 }  // namespace
 
-TBitBtn::TBitBtn(TComponent* Owner) : TWinControl(Owner)
+TBitBtn::TBitBtn(TComponent* owner) : TWinControl(owner, std::make_unique<PushButton>())
 {
-    auto* button = new PushButton;
-    AdoptWidget(button);
+    QPushButton* button = &WidgetOf<QPushButton>(*this);
     QObject::connect(button, &QPushButton::clicked, button, [this] {
         DispatchEvent(this, [this] {
             if (OnClick)
@@ -40,15 +42,15 @@ TBitBtn::TBitBtn(TComponent* Owner) : TWinControl(Owner)
 
 void TBitBtn::SetCaption(const std::string& caption)
 {
-    static_cast<QPushButton*>(Widget())->setText(QString::fromStdString(caption));
+    WidgetOf<QPushButton>(*this).setText(QString::fromStdString(caption));
 }
 
 std::string TBitBtn::Caption() const
 {
-    return static_cast<QPushButton*>(Widget())->text().toStdString();
+    return WidgetOf<QPushButton>(*this).text().toStdString();
 }
 
 void TBitBtn::Click()
 {
-    static_cast<QPushButton*>(Widget())->click();
+    WidgetOf<QPushButton>(*this).click();
 }

@@ -1,4 +1,4 @@
-#include "Classes.h"
+#include "framework/gui/Classes.h"
 
 void TComponent::InsertComponent(std::unique_ptr<TComponent> component)
 {

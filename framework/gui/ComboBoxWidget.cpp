@@ -1,7 +1,8 @@
 #include "ComboBoxWidget.h"
 
 #include "CanvasState.h"
-#include "TextCodec.h"
+#include "QtBridge.h"
+#include "framework/gui/TextCodec.h"
 
 #include <QListView>
 #include <QPainter>
@@ -10,7 +11,7 @@
 
 #include <algorithm>
 
-void ItemListModel::Add(std::string_view text)
+void ItemListModel::Add(const ByteString& text)
 {
     // Strong guarantee: everything that can throw comes before the first
     // change a reader could see, so a failed Add leaves no stray bytes to
@@ -21,14 +22,14 @@ void ItemListModel::Add(std::string_view text)
         QMetaObject::invokeMethod(this, [this] { Publish(); }, Qt::QueuedConnection);
         publishQueued_ = true;  // only once the call is surely queued
     }
-    texts_.append(text);              // strong by itself
+    texts_.append(text.View());       // strong by itself
     ends_.push_back(texts_.size());  // within capacity: cannot throw
 }
 
 void ItemListModel::Publish()
 {
     publishQueued_ = false;
-    const int count = Count();
+    const auto count = static_cast<int>(ends_.size());
     if (published_ == count)
         return;
     beginInsertRows(QModelIndex(), published_, count - 1);
@@ -64,42 +65,6 @@ QVariant ItemListModel::data(const QModelIndex& index, int role) const
     return QString::fromStdString(DecodeForDisplay(At(index.row())));
 }
 
-namespace {
-
-// Loads `canvas` with the painter, the widget's font and the colours of an
-// item, selected or not.
-void PrepareCanvas(TCanvas& canvas, QPainter& painter, const QWidget& widget, bool selected)
-{
-    CanvasState& state = canvas.State();
-    const QPalette& palette = widget.palette();
-    state.painter = &painter;
-    state.brush = palette.color(selected ? QPalette::Highlight : QPalette::Base);
-    state.text = palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
-    state.font = widget.font();
-}
-
-TRect RectOf(const QRect& r)
-{
-    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
-}
-
-// Detaches the painter when the owner-draw call is over, even if it throws.
-class CanvasSession {
-public:
-    CanvasSession(TCanvas& canvas, QPainter& painter, const QWidget& widget, bool selected) : canvas_(canvas)
-    {
-        PrepareCanvas(canvas, painter, widget, selected);
-    }
-    CanvasSession(const CanvasSession&) = delete;
-    CanvasSession& operator=(const CanvasSession&) = delete;
-    ~CanvasSession() { canvas_.State().painter = nullptr; }
-
-private:
-    TCanvas& canvas_;
-};
-
-}  // namespace
-
 void OwnerDrawDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     const bool selected = option.state.testFlag(QStyle::State_Selected);
@@ -125,10 +90,9 @@ int PopupBelowStyle::styleHint(StyleHint hint, const QStyleOption* option, const
     return QProxyStyle::styleHint(hint, option, widget, returnData);
 }
 
-ComboBoxWidget::ComboBoxWidget(TComboBox& combo, ItemListModel& model) : combo_(combo), model_(model)
+ComboBoxWidget::ComboBoxWidget(TComboBox& combo) : combo_(combo), model_(*new ItemListModel(this))
 {
-    model.setParent(this);
-    setModel(&model);
+    setModel(&model_);
     // Sizing to contents would measure every item.
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     setMaxVisibleItems(8);

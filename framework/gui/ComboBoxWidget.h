@@ -1,6 +1,6 @@
 #pragma once
 
-#include "StdCtrls.h"
+#include "framework/gui/StdCtrls.h"
 
 #include <QAbstractItemDelegate>
 #include <QAbstractListModel>
@@ -11,17 +11,22 @@
 #include <string_view>
 #include <vector>
 
-// The item texts behind a TComboBox. Added items are published to the views
-// in one batch when control returns to the event loop, or before anything
-// reads the model, so adding a million items costs no per-item signals. The
-// texts share one buffer, so a million items cost no million strings.
-class ItemListModel : public QAbstractListModel {
+// The item texts behind a TComboBox, its Items. Added items are published to
+// the views in one batch when control returns to the event loop, or before
+// anything reads the model, so adding a million items costs no per-item
+// signals. The texts share one buffer, so a million items cost no million
+// strings.
+class ItemListModel : public QAbstractListModel, public TStrings {
 public:
+    explicit ItemListModel(QObject* parent) : QAbstractListModel(parent) {}
+
     // Appends one item. Strongly exception-safe: if it throws, the model is
     // as it was.
-    void Add(std::string_view text);
-    void Clear();
-    int Count() const noexcept { return static_cast<int>(ends_.size()); }
+    void Add(const ByteString& text) override;
+    Index Count() const noexcept override { return static_cast<Index>(ends_.size()); }
+    ByteString Strings(Index i) const override { return ByteString(At(static_cast<int>(i))); }
+    void Clear() override;
+
     std::string_view At(int row) const noexcept;
     // Tells the views of every item added so far.
     void Publish();
@@ -54,10 +59,13 @@ public:
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget, QStyleHintReturn* returnData) const override;
 };
 
-// The Qt widget of a TComboBox; owner-draws its closed box too.
+// The Qt widget of a TComboBox; owner-draws its closed box too. It makes
+// and keeps the item model.
 class ComboBoxWidget : public QComboBox {
 public:
-    ComboBoxWidget(TComboBox& combo, ItemListModel& model);
+    // Only keeps `combo`, which may still be under construction.
+    explicit ComboBoxWidget(TComboBox& combo);
+    ItemListModel& Model() noexcept { return model_; }
     void SetOwnerDraw(bool ownerDraw);
     void showPopup() override;
 

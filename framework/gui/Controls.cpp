@@ -1,25 +1,57 @@
-#include "Controls.h"
+#include "framework/gui/Controls.h"
+
+#include "QtBridge.h"
 
 #include <QWidget>
 
-TWinControl::~TWinControl()
+#include <algorithm>
+#include <cassert>
+
+// Who deletes a Qt object, in one rule for the whole GUI half: a control owns
+// its widget through widget_, and nothing else deletes that widget. Qt would
+// have a widget delete its child widgets, so before a control's widget goes,
+// the widgets of the controls shown inside it are taken out of it; they stay
+// with their controls, which their owners destroy. What a widget makes for
+// itself (a model, a delegate, a style, its popup list) is its Qt child and
+// goes with it; nothing outside the widget keeps such an object alive.
+
+TWinControl::TWinControl(TComponent* owner, std::unique_ptr<QWidget> widget) noexcept
+    : TComponent(owner), widget_(std::move(widget))
 {
-    DestroyComponents();
-    delete widget_;
+    assert(widget_ != nullptr && "a control is made with its widget");
 }
 
-void TWinControl::SetBounds(int Left, int Top, int Width, int Height)
+TWinControl::~TWinControl()
 {
-    widget_->setGeometry(Left, Top, Width, Height);
+    // The components it owns go first, most often the very controls shown
+    // inside it.
+    DestroyComponents();
+    for (TWinControl* child : children_) {
+        child->parent_ = nullptr;
+        child->widget_->setParent(nullptr);
+    }
+    if (parent_ != nullptr)
+        std::erase(parent_->children_, this);
+}
+
+void TWinControl::SetBounds(int left, int top, int width, int height)
+{
+    widget_->setGeometry(left, top, width, height);
 }
 
 TRect TWinControl::BoundsRect() const
 {
-    const QRect r = widget_->geometry();
-    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+    return RectOf(widget_->geometry());
 }
 
-void TWinControl::SetParent(TWinControl* Parent)
+void TWinControl::SetParent(TWinControl* parent)
 {
-    widget_->setParent(Parent != nullptr ? Parent->Widget() : nullptr);
+    if (parent == parent_)
+        return;
+    if (parent != nullptr)
+        parent->children_.push_back(this);
+    if (parent_ != nullptr)
+        std::erase(parent_->children_, this);
+    parent_ = parent;
+    widget_->setParent(parent != nullptr ? parent->widget_.get() : nullptr);
 }

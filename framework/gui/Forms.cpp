@@ -1,11 +1,14 @@
-#include "Forms.h"
+#include "framework/gui/Forms.h"
 
 #include "FormWindow.h"
+#include "QtBridge.h"
+#include "framework/gui/DispatchEvent.h"
 
+#include <QFontMetrics>
 #include <QWidget>
 
 #include <algorithm>
-#include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -30,42 +33,55 @@ QColor ColorOf(TColor color, const QPalette& palette)
     return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF), static_cast<int>((bgr >> 16) & 0xFF));
 }
 
-}  // namespace
-
-TForm::TForm(TComponent* Owner) : TWinControl(Owner), window_(new FormWindow)
+// Qt's pixel size is the character height without internal leading, what a
+// negative layout height gives. A positive one is the whole cell, ascent
+// plus descent: the largest size whose cell fits.
+void SetLayoutHeight(QFont& font, int height)
 {
-    AdoptWidget(window_);
-    window_->setAutoFillBackground(true);
+    if (height == 0)
+        return;  // the default size
+    if (height < 0) {
+        font.setPixelSize(-height);
+        return;
+    }
+    int size = height;
+    font.setPixelSize(size);
+    while (size > 1 && QFontMetrics(font).height() > height)
+        font.setPixelSize(--size);
 }
 
-TForm::~TForm() = default;
+}  // namespace
 
-void TForm::SetBounds(int Left, int Top, int Width, int Height)
+TForm::TForm(TComponent* owner) : TWinControl(owner, std::make_unique<FormWindow>())
 {
-    window_->SetOuterGeometry(QRect(Left, Top, Width, Height));
+    WidgetOf<FormWindow>(*this).setAutoFillBackground(true);
+}
+
+void TForm::SetBounds(int left, int top, int width, int height)
+{
+    WidgetOf<FormWindow>(*this).SetOuterGeometry(QRect(left, top, width, height));
 }
 
 TRect TForm::BoundsRect() const
 {
-    const QRect r = window_->OuterGeometry();
-    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+    return RectOf(WidgetOf<FormWindow>(*this).OuterGeometry());
 }
 
 void TForm::SetCaption(const std::string& caption)
 {
-    window_->setWindowTitle(QString::fromStdString(caption));
+    Widget()->setWindowTitle(QString::fromStdString(caption));
 }
 
 std::string TForm::Caption() const
 {
-    return window_->windowTitle().toStdString();
+    return Widget()->windowTitle().toStdString();
 }
 
 void TForm::SetColor(TColor color)
 {
-    QPalette palette = window_->palette();
+    QPalette palette = Widget()->palette();
     palette.setColor(QPalette::Window, ColorOf(color, palette));
-    window_->setPalette(palette);
+    Widget()->setPalette(palette);
 }
 
 void TForm::SetFont(const TFontLayout& layout)
@@ -73,23 +89,23 @@ void TForm::SetFont(const TFontLayout& layout)
     // fontconfig picks a sans face for a name it does not have.
     QFont font(QString::fromUtf8(layout.Name));
     font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(std::abs(layout.Height));
+    SetLayoutHeight(font, layout.Height);
     font.setBold(layout.Bold);
     font.setItalic(layout.Italic);
-    window_->setFont(font);
-    QPalette palette = window_->palette();
+    Widget()->setFont(font);
+    QPalette palette = Widget()->palette();
     palette.setColor(QPalette::WindowText, ColorOf(layout.Color, palette));
-    window_->setPalette(palette);
+    Widget()->setPalette(palette);
 }
 
 void TForm::Show()
 {
-    window_->show();
+    Widget()->show();
 }
 
 void TForm::Close()
 {
-    window_->close();
+    Widget()->close();
 }
 
 void TForm::DoCreate()
@@ -114,5 +130,5 @@ void TForm::ApplyTabOrder()
 
 void TForm::SetMainForm() noexcept
 {
-    window_->SetMainForm(true);
+    WidgetOf<FormWindow>(*this).SetMainForm(true);
 }

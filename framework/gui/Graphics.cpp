@@ -1,15 +1,17 @@
-#include "Graphics.h"
+#include "framework/gui/Graphics.h"
 
 #include "CanvasState.h"
-#include "TextCodec.h"
+#include "QtBridge.h"
+#include "framework/gui/TextCodec.h"
 
 #include <QFontMetrics>
 #include <QPainter>
 #include <QString>
+#include <QWidget>
 
 #include <cassert>
 
-TCanvas::TCanvas() : state_(std::make_unique<CanvasState>()) {}
+TCanvas::TCanvas() : state_(std::make_unique<State>()) {}
 
 TCanvas::~TCanvas() = default;
 
@@ -48,7 +50,7 @@ void TCanvas::TextRect(const TRect& Rect, int X, int Y, const ByteString& Text)
     assert(painter != nullptr && "TCanvas::TextRect called outside a paint event");
     const std::string decoded = DecodeForDisplay(Text.View());
     const QString text = WithControlPictures(QString::fromUtf8(decoded.data(), static_cast<qsizetype>(decoded.size())));
-    const QRect rect(Rect.Left, Rect.Top, Rect.Width(), Rect.Height());
+    const QRect rect = QRectOf(Rect);
     const SavedPainterState saved(*painter);
     painter->fillRect(rect, state_->brush);
     painter->setClipRect(rect, Qt::IntersectClip);
@@ -56,4 +58,14 @@ void TCanvas::TextRect(const TRect& Rect, int X, int Y, const ByteString& Text)
     painter->setPen(state_->text);
     const QFontMetrics metrics(state_->font);
     painter->drawText(QPoint(X, Y + metrics.ascent()), text);
+}
+
+CanvasSession::CanvasSession(TCanvas& canvas, QPainter& painter, const QWidget& widget, bool selected) : canvas_(canvas)
+{
+    TCanvas::State& state = *canvas.state_;
+    const QPalette& palette = widget.palette();
+    state.painter = &painter;
+    state.brush = palette.color(selected ? QPalette::Highlight : QPalette::Base);
+    state.text = palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
+    state.font = widget.font();
 }

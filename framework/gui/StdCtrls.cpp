@@ -1,87 +1,65 @@
-#include "StdCtrls.h"
+#include "framework/gui/StdCtrls.h"
 
 #include "ComboBoxWidget.h"
-#include "Forms.h"
+#include "QtBridge.h"
+#include "framework/gui/DispatchEvent.h"
 
 #include <QAbstractItemView>
 
-void TStrings::Add(const ByteString& text)
-{
-    model_.Add(text.View());
-}
+#include <memory>
 
-TStrings::Index TStrings::Count() const noexcept
+// Items points into the widget, which the base class has made before any
+// member of this class is initialized.
+TComboBox::TComboBox(TComponent* owner)
+    : TWinControl(owner, std::make_unique<ComboBoxWidget>(*this)), Items(&WidgetOf<ComboBoxWidget>(*this).Model())
 {
-    return model_.Count();
-}
-
-ByteString TStrings::Strings(Index i) const
-{
-    return ByteString(model_.At(static_cast<int>(i)));
-}
-
-void TStrings::Clear()
-{
-    model_.Clear();
-}
-
-TComboBox::TComboBox(TComponent* Owner)
-    : TWinControl(Owner),
-      model_(new ItemListModel),
-      items_(std::make_unique<TStrings>(*model_)),
-      canvas_(std::make_unique<TCanvas>())
-{
-    AdoptWidget(new ComboBoxWidget(*this, *model_));
-}
-
-TComboBox::~TComboBox() = default;
-
-ComboBoxWidget* TComboBox::Box() const noexcept
-{
-    return static_cast<ComboBoxWidget*>(Widget());
 }
 
 void TComboBox::Clear()
 {
-    model_->Clear();
-    Box()->setCurrentIndex(-1);
+    Items->Clear();
+    WidgetOf<ComboBoxWidget>(*this).setCurrentIndex(-1);
 }
 
 int TComboBox::ItemIndex() const
 {
-    model_->Publish();
-    return Box()->currentIndex();
+    ComboBoxWidget& box = WidgetOf<ComboBoxWidget>(*this);
+    box.Model().Publish();
+    return box.currentIndex();
 }
 
 void TComboBox::SetItemIndex(int index)
 {
-    model_->Publish();
-    Box()->setCurrentIndex(index);
+    ComboBoxWidget& box = WidgetOf<ComboBoxWidget>(*this);
+    box.Model().Publish();
+    box.setCurrentIndex(index);
 }
 
 void TComboBox::SetStyle(TComboBoxStyle style)
 {
     style_ = style;
-    Box()->SetOwnerDraw(style == TComboBoxStyle::csOwnerDrawFixed || style == TComboBoxStyle::csOwnerDrawVariable);
+    WidgetOf<ComboBoxWidget>(*this).SetOwnerDraw(style == TComboBoxStyle::csOwnerDrawFixed ||
+                                                 style == TComboBoxStyle::csOwnerDrawVariable);
 }
 
 void TComboBox::SetItemHeight(int height)
 {
     itemHeight_ = height;
-    Box()->view()->doItemsLayout();
+    WidgetOf<ComboBoxWidget>(*this).view()->doItemsLayout();
 }
 
 bool TComboBox::DroppedDown() const
 {
-    return Box()->view()->isVisible();
+    return WidgetOf<ComboBoxWidget>(*this).view()->isVisible();
 }
 
 void TComboBox::SetDroppedDown(bool dropped)
 {
+    ComboBoxWidget& box = WidgetOf<ComboBoxWidget>(*this);
     if (dropped)
-        Box()->showPopup();
+        box.showPopup();
     else
-        Box()->hidePopup();
+        box.hidePopup();
 }
 
 void TComboBox::DrawItem(int index, const TRect& rect, TOwnerDrawState state)

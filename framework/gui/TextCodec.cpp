@@ -1,6 +1,6 @@
-#include "TextCodec.h"
+#include "framework/gui/TextCodec.h"
 
-#include "Exception.h"
+#include "framework/core/Exception.h"
 
 #include <algorithm>
 #include <cctype>
@@ -10,6 +10,7 @@
 #include <cstring>
 #include <iconv.h>
 #include <langinfo.h>
+#include <locale.h>
 
 namespace {
 
@@ -45,8 +46,12 @@ std::string CharsetForDecoding(const std::string& charset)
 
 std::string LocaleCharset()
 {
-    std::setlocale(LC_CTYPE, "");
-    const std::string codeset = ::nl_langinfo(CODESET);
+    // A locale object of our own: setlocale would change the whole process's.
+    const locale_t locale = ::newlocale(LC_CTYPE_MASK, "", locale_t{});
+    if (locale == locale_t{})
+        return "UTF-8";  // the environment names no locale we have: the C locale's rule
+    const std::string codeset = ::nl_langinfo_l(CODESET, locale);
+    ::freelocale(locale);
     if (codeset.empty() || codeset == "ANSI_X3.4-1968" || codeset == "ASCII")
         return "UTF-8";
     return codeset;

@@ -1,7 +1,7 @@
 #include "Form1Fixture.h"
 
-#include "MasterGenerator.h"
-#include "TStringList.h"
+#include "framework/core/TStringList.h"
+#include "genmaster/MasterGenerator.h"
 
 #include <cerrno>
 #include <cstdlib>

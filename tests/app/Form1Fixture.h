@@ -1,8 +1,9 @@
 #pragma once
 
-#include "Unit1.h"
+#include "app/Unit1.h"
+#include "framework/gui/Application.h"
 
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

@@ -1,6 +1,7 @@
-#include "Exception.h"
-#include "FailingAllocator.h"
-#include "Unit1.h"
+#include "app/Unit1.h"
+#include "framework/core/Exception.h"
+#include "framework/gui/Application.h"
+#include "support/FailingAllocator.h"
 
 #include <QApplication>
 #include <QMessageBox>

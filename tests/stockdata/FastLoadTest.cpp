@@ -2,11 +2,11 @@
 // view on several threads) against a plain reference written here: records
 // cut by the line rule read byte by byte, ordered by std::stable_sort.
 
-#include "ByteString.h"
-#include "LineRule.h"
-#include "MasterFile.h"
-#include "SortedView.h"
-#include "TempDir.h"
+#include "framework/core/ByteString.h"
+#include "framework/core/LineRule.h"
+#include "stockdata/MasterFile.h"
+#include "stockdata/SortedView.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "ByteString.h"
-#include "Exception.h"
-#include "LoadAdmission.h"
-#include "MasterFile.h"
-#include "MasterGenerator.h"
-#include "SortedView.h"
-#include "TempDir.h"
+#include "framework/core/ByteString.h"
+#include "framework/core/Exception.h"
+#include "stockdata/LoadAdmission.h"
+#include "stockdata/MasterFile.h"
+#include "genmaster/MasterGenerator.h"
+#include "stockdata/SortedView.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "ByteString.h"
-#include "Exception.h"
-#include "MasterFile.h"
-#include "TStringList.h"
-#include "TempDir.h"
+#include "framework/core/ByteString.h"
+#include "framework/core/Exception.h"
+#include "framework/core/TStringList.h"
+#include "stockdata/MasterFile.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "SortedView.h"
+#include "stockdata/SortedView.h"
 
 #include <gtest/gtest.h>
 

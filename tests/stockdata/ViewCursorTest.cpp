@@ -1,4 +1,4 @@
-#include "ViewCursor.h"
+#include "stockdata/ViewCursor.h"
 
 #include <gtest/gtest.h>
 

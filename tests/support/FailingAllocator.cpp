@@ -1,4 +1,4 @@
-#include "FailingAllocator.h"
+#include "support/FailingAllocator.h"
 
 #include <atomic>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "Forms.h"
+#include "framework/gui/Application.h"
 
 #include <gtest/gtest.h>
 

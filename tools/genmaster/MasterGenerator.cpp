@@ -1,4 +1,4 @@
-#include "MasterGenerator.h"
+#include "genmaster/MasterGenerator.h"
 
 #include <array>
 #include <cstdio>

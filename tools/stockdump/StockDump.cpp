@@ -1,10 +1,10 @@
 #include "StockDump.h"
 
-#include "ByteString.h"
-#include "Exception.h"
-#include "MasterFile.h"
-#include "QuotedName.h"
-#include "SortedView.h"
+#include "framework/core/ByteString.h"
+#include "framework/core/Exception.h"
+#include "framework/core/QuotedName.h"
+#include "stockdata/MasterFile.h"
+#include "stockdata/SortedView.h"
 
 #include <cerrno>
 #include <cstring>

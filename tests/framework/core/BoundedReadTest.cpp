@@ -1,10 +1,10 @@
 // Reads that end: a file is read up to the size it had when opened, and one
 // that reports no size only up to a cap. And the memory a process can get.
 
-#include "AvailableMemory.h"
-#include "Exception.h"
-#include "RegularFile.h"
-#include "TempDir.h"
+#include "framework/core/AvailableMemory.h"
+#include "framework/core/Exception.h"
+#include "framework/core/RegularFile.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,9 @@
-#include "ByteString.h"
+#include "framework/core/ByteString.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 
 using namespace std::string_literals;
 
@@ -14,6 +15,13 @@ struct SubStringCase {
     ByteString::Index count;
     std::string expected;
 };
+
+// gtest would otherwise print the case as its raw bytes, heap addresses
+// included, into every listing of the test.
+void PrintTo(const SubStringCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class SubStringOf20Bytes : public testing::TestWithParam<SubStringCase> {};
 

@@ -1,4 +1,4 @@
-#include "QuotedName.h"
+#include "framework/core/QuotedName.h"
 
 #include <gtest/gtest.h>
 

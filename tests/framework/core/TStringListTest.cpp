@@ -1,12 +1,13 @@
-#include "Exception.h"
-#include "TStringList.h"
-#include "TempDir.h"
+#include "framework/core/Exception.h"
+#include "framework/core/TStringList.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <ostream>
 #include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -30,6 +31,13 @@ struct LineRuleCase {
     std::string text;
     std::vector<std::string> lines;
 };
+
+// gtest would otherwise print the case as its raw bytes, heap addresses
+// included, into every listing of the test.
+void PrintTo(const LineRuleCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class LineRule : public testing::TestWithParam<LineRuleCase> {};
 

@@ -1,6 +1,6 @@
-#include "Buttons.h"
-#include "Exception.h"
-#include "Forms.h"
+#include "framework/core/Exception.h"
+#include "framework/gui/Application.h"
+#include "framework/gui/Buttons.h"
 
 #include <QCoreApplication>
 #include <QtGlobal>

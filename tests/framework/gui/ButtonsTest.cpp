@@ -1,5 +1,6 @@
-#include "Buttons.h"
-#include "Forms.h"
+#include "framework/gui/Buttons.h"
+#include "framework/gui/Application.h"
+#include "framework/gui/Forms.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>

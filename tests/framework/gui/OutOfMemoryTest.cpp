@@ -1,7 +1,7 @@
-#include "Exception.h"
-#include "FailingAllocator.h"
-#include "Forms.h"
-#include "StdCtrls.h"
+#include "framework/core/Exception.h"
+#include "framework/gui/Application.h"
+#include "framework/gui/StdCtrls.h"
+#include "support/FailingAllocator.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

@@ -1,11 +1,13 @@
-#include "Exception.h"
-#include "TextCodec.h"
+#include "framework/core/Exception.h"
+#include "framework/gui/TextCodec.h"
 
 #include <QString>
 
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <clocale>
+#include <cstdlib>
 #include <ostream>
 #include <random>
 #include <string>
@@ -155,6 +157,18 @@ TEST_F(TextCodec, LongTextsAreDecodedWhole)
     for (int i = 0; i < 1000; ++i)
         cp949 += "\xBB\xEF";
     EXPECT_EQ(DecodeForDisplay(cp949), bytes);
+}
+
+TEST_F(TextCodec, ReadingTheLocalesCharacterSetLeavesTheProcessLocaleAlone)
+{
+    const std::string before = std::setlocale(LC_CTYPE, nullptr);
+    // Both count as UTF-8; one of them differs from the locale in force.
+    ::setenv("LC_ALL", before == "C" ? "C.UTF-8" : "C", 1);
+    SetDisplayCharset("");
+    const std::string charset = DisplayCharset();
+    ::unsetenv("LC_ALL");
+    EXPECT_EQ(charset, "UTF-8");
+    EXPECT_EQ(std::setlocale(LC_CTYPE, nullptr), before);
 }
 
 TEST_F(TextCodec, UnknownCharacterSetIsAnError)

@@ -1,50 +1,13 @@
 #pragma once
 
-#include "Controls.h"
-#include "FormLayout.h"
+#include "framework/gui/Classes.h"
+#include "framework/gui/FormLayout.h"
+#include "framework/gui/Forms.h"
 
 #include <exception>
 #include <functional>
 #include <memory>
 #include <string>
-
-class FormWindow;
-
-// A top-level window. Its bounds are the OUTER frame, title bar included:
-// once a window manager has decorated it, the client area is fitted so that
-// the frame covers exactly those bounds.
-class TForm : public TWinControl {
-public:
-    explicit TForm(TComponent* Owner);
-    ~TForm() override;
-
-    void SetBounds(int Left, int Top, int Width, int Height) override;
-    TRect BoundsRect() const override;
-
-    void SetCaption(const std::string& caption);
-    std::string Caption() const;
-    void SetColor(TColor color);
-    void SetFont(const TFontLayout& font);
-
-    void Show();
-    void Close();
-
-    // Raised once the form is built from its layout.
-    TNotifyEvent OnCreate;
-
-    // Raises OnCreate; an exception it throws is reported, not passed on, so
-    // the window still opens.
-    void DoCreate();
-
-    // Gives controls their keyboard order from their TabOrder values.
-    void ApplyTabOrder();
-
-    // Closing the main form ends the application's event loop.
-    void SetMainForm() noexcept;
-
-private:
-    FormWindow* window_;
-};
 
 // The program's application object: it owns the forms, runs the event loop
 // and reports exceptions to the user. The one instance is never destroyed:
@@ -61,16 +24,16 @@ public:
     void Initialize();
 
     // Builds a form of class T from its layout (found as FormLayoutOf(T*)),
-    // stores it in `Reference`, then raises its OnCreate. The first form
+    // stores it in `reference`, then raises its OnCreate. The first form
     // made is the main form. The application owns the form. If building
-    // throws, no form is kept and `Reference` is left as it was.
+    // throws, no form is kept and `reference` is left as it was.
     template <class T>
-    void CreateForm(T*& Reference)
+    void CreateForm(T*& reference)
     {
         std::unique_ptr<T> form = NewForm<T>(this);
         T* created = form.get();
         AdoptForm(std::move(form));
-        Reference = created;
+        reference = created;
         created->DoCreate();
     }
 
@@ -113,14 +76,3 @@ extern TApplication* Application;
 
 // The message a user is shown for `E`.
 std::string ExceptionMessage(const std::exception& E);
-
-// Runs an event handler, reporting what it throws through the application.
-template <class Handler>
-void DispatchEvent(TObject* Sender, Handler&& handler) noexcept
-{
-    try {
-        handler();
-    } catch (...) {
-        Application->HandleException(Sender);
-    }
-}

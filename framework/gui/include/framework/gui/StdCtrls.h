@@ -1,26 +1,25 @@
 #pragma once
 
-#include "ByteString.h"
-#include "Controls.h"
+#include "framework/core/ByteString.h"
+#include "framework/gui/Classes.h"
+#include "framework/gui/Controls.h"
+#include "framework/gui/Graphics.h"
 
 #include <cstddef>
 #include <functional>
 #include <limits>
 #include <memory>
+#include <string>
 
 enum class TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
 
 using TDrawItemEvent = std::function<void(TWinControl* Control, int Index, const TRect& Rect, TOwnerDrawState State)>;
 
-class ComboBoxWidget;
-class ItemListModel;
-
-// The item texts of a list control, in the order they were added.
+// The item texts of a list control, in the order they were added. The
+// control keeps them; it is never destroyed through this interface.
 class TStrings {
 public:
     using Index = ByteString::Index;
-
-    explicit TStrings(ItemListModel& model) noexcept : model_(model) {}
 
     // Items are numbered with an int, so a list holds at most this many.
     static constexpr Index MaxCount = std::numeric_limits<int>::max();
@@ -29,13 +28,16 @@ public:
     static constexpr std::size_t BytesPerItem = 20;
 
     // Appends one item; cheap even for a million items.
-    void Add(const ByteString& text);
-    Index Count() const noexcept;
-    ByteString Strings(Index i) const;  // i in [0, Count())
-    void Clear();
+    virtual void Add(const ByteString& text) = 0;
+    virtual Index Count() const noexcept = 0;
+    virtual ByteString Strings(Index i) const = 0;  // i in [0, Count())
+    virtual void Clear() = 0;
 
-private:
-    ItemListModel& model_;
+protected:
+    TStrings() = default;
+    TStrings(const TStrings&) = delete;
+    TStrings& operator=(const TStrings&) = delete;
+    ~TStrings() = default;
 };
 
 // A drop-down list. With style csOwnerDrawFixed every row of the list, and
@@ -44,8 +46,12 @@ private:
 // below the box, showing up to 8 rows.
 class TComboBox : public TWinControl {
 public:
-    explicit TComboBox(TComponent* Owner);
-    ~TComboBox() override;
+    explicit TComboBox(TComponent* owner);
+
+    // The items; they live as long as the control.
+    TStrings* const Items;
+    // Where OnDrawItem paints.
+    TCanvas* const Canvas = &canvas_;
 
     // Removes every item; no item is selected afterwards.
     void Clear();
@@ -75,16 +81,8 @@ public:
     void DrawItem(int index, const TRect& rect, TOwnerDrawState state);
 
 private:
-    ComboBoxWidget* Box() const noexcept;
-
-    ItemListModel* model_;  // owned by the widget, as Qt objects are
-    std::unique_ptr<TStrings> items_;
-    std::unique_ptr<TCanvas> canvas_;
+    TCanvas canvas_;
     TComboBoxStyle style_ = TComboBoxStyle::csDropDown;
     int itemHeight_ = 16;
     std::string imeName_;
-
-public:
-    TStrings* const Items = items_.get();
-    TCanvas* const Canvas = canvas_.get();
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Controls.h"
+#include "framework/gui/Controls.h"
 
 #include <string>
 
@@ -8,7 +8,7 @@
 // focus, Space, Return and keypad Enter press it.
 class TBitBtn : public TWinControl {
 public:
-    explicit TBitBtn(TComponent* Owner);
+    explicit TBitBtn(TComponent* owner);
 
     void SetCaption(const std::string& caption);
     std::string Caption() const;

@@ -1,9 +1,12 @@
 #pragma once
 
-#include "Forms.h"
-#include "MasterFile.h"
-#include "SortedView.h"
-#include "ViewCursor.h"
+#include "framework/gui/Buttons.h"
+#include "framework/gui/FormLayout.h"
+#include "framework/gui/Forms.h"
+#include "framework/gui/StdCtrls.h"
+#include "stockdata/MasterFile.h"
+#include "stockdata/SortedView.h"
+#include "stockdata/ViewCursor.h"
 
 #include <memory>
 
@@ -34,7 +37,7 @@ private:
     void LoadMaster(const ByteString& fileName);
 
 public:
-    explicit TForm1(TComponent* Owner) : TForm(Owner) {}
+    explicit TForm1(TComponent* owner) : TForm(owner) {}
 };
 
 // The layout TForm1 windows are built from.

@@ -1,7 +1,10 @@
 #pragma once
 
-#include "Classes.h"
-#include "Graphics.h"
+#include "framework/gui/Classes.h"
+
+#include <initializer_list>
+#include <memory>
+#include <vector>
 
 class QWidget;
 
@@ -29,32 +32,36 @@ private:
     unsigned bits_ = 0;
 };
 
-// A control with a window of its own. It owns its widget and destroys the
-// components it owns before that widget, since a widget takes its children
-// with it.
+// A control with a window of its own: a Qt widget, which the control alone
+// owns and destroys (the rule is in Controls.cpp). Its parent is where it is
+// shown, not who owns it: that is its Owner, as for every component.
 class TWinControl : public TComponent {
 public:
     ~TWinControl() override;
 
     // Position relative to the parent's client area (a form's: on the
     // screen, frame included), in logical pixels.
-    virtual void SetBounds(int Left, int Top, int Width, int Height);
+    virtual void SetBounds(int left, int top, int width, int height);
     virtual TRect BoundsRect() const;
 
-    void SetParent(TWinControl* Parent);
+    // Shows the control inside `parent`, or on its own when null. A control
+    // destroyed while it has children leaves them without a parent.
+    void SetParent(TWinControl* parent);
+    TWinControl* Parent() const noexcept { return parent_; }
+
     int TabOrder() const noexcept { return tabOrder_; }
     void SetTabOrder(int order) noexcept { tabOrder_ = order; }
 
     // The Qt widget behind the control, for the framework and its tests.
-    QWidget* Widget() const noexcept { return widget_; }
+    QWidget* Widget() const noexcept { return widget_.get(); }
 
 protected:
-    explicit TWinControl(TComponent* Owner) noexcept : TComponent(Owner) {}
-    // Gives the control its widget, which it owns from then on; call once,
-    // from the constructor.
-    void AdoptWidget(QWidget* widget) noexcept { widget_ = widget; }
+    // `widget` (never null) is the control's from then on.
+    TWinControl(TComponent* owner, std::unique_ptr<QWidget> widget) noexcept;
 
 private:
-    QWidget* widget_ = nullptr;
+    std::unique_ptr<QWidget> widget_;
+    TWinControl* parent_ = nullptr;
+    std::vector<TWinControl*> children_;  // controls whose parent this is
     int tabOrder_ = 0;
 };

@@ -1,7 +1,9 @@
 #pragma once
 
-#include "Buttons.h"
-#include "StdCtrls.h"
+#include "framework/gui/Buttons.h"
+#include "framework/gui/Classes.h"
+#include "framework/gui/Graphics.h"
+#include "framework/gui/StdCtrls.h"
 
 #include <cassert>
 #include <memory>
@@ -117,9 +119,9 @@ void BuildForm(F& form, const TFormLayout<F>& layout)
 
 // A new form of class F, built from FormLayoutOf(F*), OnCreate not raised yet.
 template <class F>
-std::unique_ptr<F> NewForm(TComponent* Owner)
+std::unique_ptr<F> NewForm(TComponent* owner)
 {
-    auto form = std::make_unique<F>(Owner);
+    auto form = std::make_unique<F>(owner);
     BuildForm(*form, FormLayoutOf(static_cast<F*>(nullptr)));
     return form;
 }

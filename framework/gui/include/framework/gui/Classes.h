@@ -19,7 +19,7 @@ public:
 // with InsertComponent, newest first, before itself.
 class TComponent : public TObject {
 public:
-    explicit TComponent(TComponent* Owner) noexcept : owner_(Owner) {}
+    explicit TComponent(TComponent* owner) noexcept : owner_(owner) {}
     ~TComponent() override { DestroyComponents(); }
 
     TComponent* Owner() const noexcept { return owner_; }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ByteString.h"
-#include "Classes.h"
+#include "framework/core/ByteString.h"
+#include "framework/gui/Classes.h"
 
 #include <cstdint>
 #include <memory>
@@ -32,8 +32,6 @@ struct TFontLayout {
     bool Italic = false;
 };
 
-struct CanvasState;
-
 // Where a control paints. Valid only inside the paint event that hands it
 // out: before each call the framework loads it with the item's font and its
 // brush and text colours.
@@ -51,8 +49,9 @@ public:
     // as tab stops. The painter is left as it was, even when this throws.
     void TextRect(const TRect& Rect, int X, int Y, const ByteString& Text);
 
-    CanvasState& State() noexcept { return *state_; }
-
 private:
-    std::unique_ptr<CanvasState> state_;
+    // What it paints with, on the Qt side; only a CanvasSession sets it.
+    struct State;
+    friend class CanvasSession;
+    std::unique_ptr<State> state_;
 };

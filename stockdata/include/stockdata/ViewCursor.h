@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SortedView.h"
+#include "stockdata/SortedView.h"
 
 #include <cstddef>
 

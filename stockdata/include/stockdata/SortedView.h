@@ -3,6 +3,7 @@
 #include "Parallel.h"
 #include "StockRecord.h"
 #include "ViewNodeAllocator.h"
+#include "stockdata/StockRecord.h"
 
 #include <list>
 

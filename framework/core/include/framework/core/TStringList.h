@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ByteString.h"
+#include "framework/core/ByteString.h"
 
 #include <string>
 #include <string_view>

@@ -3,6 +3,7 @@
 #include "LoadAdmission.h"
 #include "Parallel.h"
 #include "StockRecord.h"
+#include "stockdata/StockRecord.h"
 
 #include <string>
 #include <string_view>

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "framework/gui/Controls.h"
+#include "framework/gui/Graphics.h"
+
+#include <string>
+
+// A top-level window. Its bounds are the OUTER frame, title bar included:
+// once a window manager has decorated it, the client area is fitted so that
+// the frame covers exactly those bounds.
+class TForm : public TWinControl {
+public:
+    explicit TForm(TComponent* owner);
+
+    void SetBounds(int left, int top, int width, int height) override;
+    TRect BoundsRect() const override;
+
+    void SetCaption(const std::string& caption);
+    std::string Caption() const;
+    void SetColor(TColor color);
+    // The font of the form and of its controls; TFontLayout tells what a
+    // negative and a positive Height mean.
+    void SetFont(const TFontLayout& layout);
+
+    void Show();
+    void Close();
+
+    // Raised once the form is built from its layout.
+    TNotifyEvent OnCreate;
+
+    // Raises OnCreate; an exception it throws is reported, not passed on, so
+    // the window still opens.
+    void DoCreate();
+
+    // Gives controls their keyboard order from their TabOrder values.
+    void ApplyTabOrder();
+
+    // Closing the main form ends the application's event loop.
+    void SetMainForm() noexcept;
+};
