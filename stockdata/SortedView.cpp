@@ -122,6 +122,26 @@ bool DigitVaries(std::uint64_t varying, unsigned digit) noexcept
     return DigitOf(varying, digit) != 0;
 }
 
+// Where the buckets of one byte of the key begin and how many entries each
+// holds, after a stable scatter of from[0, n) into to[0, n) by that byte.
+struct Buckets {
+    std::array<std::size_t, 256> count{};
+    std::array<std::size_t, 256> start{};
+};
+
+Buckets ScatterByDigit(const SortEntry* from, SortEntry* to, std::size_t n, unsigned digit) noexcept
+{
+    Buckets buckets;
+    for (std::size_t i = 0; i < n; ++i)
+        ++buckets.count[DigitOf(from[i].key, digit)];
+    for (unsigned b = 1; b < 256; ++b)
+        buckets.start[b] = buckets.start[b - 1] + buckets.count[b - 1];
+    std::array<std::size_t, 256> next = buckets.start;
+    for (std::size_t i = 0; i < n; ++i)
+        to[next[DigitOf(from[i].key, digit)]++] = from[i];
+    return buckets;
+}
+
 // Sorts data[0, n) stably by key, using tmp[0, n) as scratch; the result is
 // in data. `varying` has the bits in which the keys differ: bytes in which
 // they all agree cost no pass.
@@ -132,18 +152,12 @@ void RadixSortByKey(SortEntry* data, SortEntry* tmp, std::size_t n, std::uint64_
     const auto top = static_cast<unsigned>(63 - std::countl_zero(varying)) / 8;
     const std::uint64_t below = top == 0 ? 0 : varying & ((std::uint64_t{1} << (8 * top)) - 1);
     if (n > CachedEntries && below != 0) {
-        std::array<std::size_t, 256> count{};
-        for (std::size_t i = 0; i < n; ++i)
-            ++count[DigitOf(data[i].key, top)];
-        std::array<std::size_t, 256> start{};
-        for (unsigned b = 1; b < 256; ++b)
-            start[b] = start[b - 1] + count[b - 1];
-        std::array<std::size_t, 256> next = start;
-        for (std::size_t i = 0; i < n; ++i)
-            tmp[next[DigitOf(data[i].key, top)]++] = data[i];
-        for (unsigned b = 0; b < 256; ++b)
-            if (count[b] > 1)
-                RadixSortByKey(tmp + start[b], data + start[b], count[b], VaryingBits(tmp + start[b], count[b]) & below);
+        const Buckets buckets = ScatterByDigit(data, tmp, n, top);
+        for (unsigned b = 0; b < 256; ++b) {
+            SortEntry* const bucket = tmp + buckets.start[b];
+            if (buckets.count[b] > 1)
+                RadixSortByKey(bucket, data + buckets.start[b], buckets.count[b], VaryingBits(bucket, buckets.count[b]) & below);
+        }
         std::copy(tmp, tmp + n, data);
         return;
     }
@@ -258,16 +272,9 @@ void SortEntries(const vecST& store, const KeyBytes& keys, const Parallelism& pa
     }
 
     // Split on the first byte, then sort the buckets on as many threads.
-    constexpr unsigned top = ChunkBytes - 1;
-    std::array<std::size_t, 256> count{};
-    for (std::size_t i = 0; i < n; ++i)
-        ++count[DigitOf(entries[i].key, top)];
-    std::array<std::size_t, 256> start{};
-    for (unsigned b = 1; b < 256; ++b)
-        start[b] = start[b - 1] + count[b - 1];
-    std::array<std::size_t, 256> next = start;
-    for (std::size_t i = 0; i < n; ++i)
-        upper[next[DigitOf(entries[i].key, top)]++] = entries[i];
+    const Buckets buckets = ScatterByDigit(entries, upper, n, ChunkBytes - 1);
+    const std::array<std::size_t, 256>& count = buckets.count;
+    const std::array<std::size_t, 256>& start = buckets.start;
     // Threads take buckets largest first as they become free: a bucket's
     // cost depends on how its names repeat, which its size does not tell.
     std::array<unsigned, 256> order{};

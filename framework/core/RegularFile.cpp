@@ -50,6 +50,26 @@ std::unique_ptr<char[]> NewBlock(std::size_t size)
     return block;
 }
 
+// Fills [data, data + size) by calls of readOnce(into, count, done), a read
+// or pread, until it is full or the input ends; returns how many bytes came.
+template <class ReadOnce>
+std::size_t ReadUntilFull(ReadOnce&& readOnce, char* data, std::size_t size, const std::string& name)
+{
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t got = readOnce(data + done, size - done, done);
+        if (got == 0)
+            break;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            Fail("cannot read", name, std::strerror(errno));
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
 // Reads with read(offset, data, size), which gives fewer bytes than asked
 // only at the end, until the end or past `cap`.
 template <class Read>
@@ -110,19 +130,11 @@ RegularFile::RegularFile(std::string fileName) : name_(std::move(fileName)), fd_
 
 std::size_t RegularFile::ReadAt(std::size_t offset, char* data, std::size_t size) const
 {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t got = ::pread(fd_.Get(), data + done, size - done, static_cast<off_t>(offset + done));
-        if (got == 0)
-            break;
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            Fail("cannot read", name_, std::strerror(errno));
-        }
-        done += static_cast<std::size_t>(got);
-    }
-    return done;
+    return ReadUntilFull(
+        [&](char* into, std::size_t count, std::size_t done) {
+            return ::pread(fd_.Get(), into, count, static_cast<off_t>(offset + done));
+        },
+        data, size, name_);
 }
 
 FileBytes RegularFile::ReadAll(std::size_t sizelessCap) const
@@ -150,19 +162,8 @@ FileBytes ReadStream(int fd, const std::string& name, std::size_t cap)
 {
     return ReadWhole(
         [&](std::size_t, char* data, std::size_t size) {
-            std::size_t done = 0;
-            while (done < size) {
-                const ssize_t got = ::read(fd, data + done, size - done);
-                if (got == 0)
-                    break;
-                if (got < 0) {
-                    if (errno == EINTR)
-                        continue;
-                    Fail("cannot read", name, std::strerror(errno));
-                }
-                done += static_cast<std::size_t>(got);
-            }
-            return done;
+            return ReadUntilFull([fd](char* into, std::size_t count, std::size_t) { return ::read(fd, into, count); },
+                                 data, size, name);
         },
         name, cap);
 }

@@ -7,11 +7,6 @@
 set -uo pipefail
 stockpicker=$(realpath "$1") stockdump=$(realpath "$2") genmaster=$(realpath "$3") artifacts=$(realpath -m "$4")
 source "$(dirname "$0")/x11-session.sh"
-skip() {
-    echo "skipped: $1"
-    echo "0 passed, 0 failed, 1 skipped"
-    exit 77
-}
 sanitized_build && skip "a sanitizer build's shadow memory does not fit under a memory limit"
 ((EUID == 0)) || skip "making a memory cgroup needs root"
 
@@ -59,6 +54,16 @@ make_cgroup() {
 # Runs a command inside $cgroup.
 in_cgroup() { bash -c 'echo $$ >"$0/cgroup.procs" && exec "$@"' "$cgroup" "$@"; }
 
+# Starts the window inside $cgroup in the current directory; waits up to $1
+# seconds for it (a large load comes first) and sets $window.
+start_in_cgroup() {
+    in_cgroup "$stockpicker" 2>>"$artifacts/stockpicker-stderr.txt" &
+    program=$!
+    pids+=("$program")
+    wait_for "$1" 'xdotool search --name "^Form1\$"' || return 1
+    window=$(xdotool search --name '^Form1$' | head -1)
+}
+
 oom_kills() {
     if [[ $cgroup_kind == v2 ]]; then
         awk '$1 == "oom_kill" {print $2}' "$cgroup/memory.events"
@@ -90,11 +95,7 @@ start_session
 
 # The window, under the same limit: an error box, then a clean close.
 cd "$work/empty"
-in_cgroup "$stockpicker" 2>>"$artifacts/stockpicker-stderr.txt" &
-program=$!
-pids+=("$program")
-if wait_for 60 'xdotool search --name "^Form1\$"' && wait_for 20 error_box_shown; then
-    window=$(xdotool search --name '^Form1$' | head -1)
+if start_in_cgroup 60 && wait_for 20 error_box_shown; then
     ok "the window reports 20,000,000 lines as too many for 1 GiB"
     import -window root "$artifacts/not-enough-memory.png"
     check "the error box is dismissed with Return" dismiss_error_box
@@ -104,11 +105,7 @@ else
 fi
 
 cd "$work/sparse"
-in_cgroup "$stockpicker" 2>>"$artifacts/stockpicker-stderr.txt" &
-program=$!
-pids+=("$program")
-if wait_for 120 'xdotool search --name "^Form1\$"'; then
-    window=$(xdotool search --name '^Form1$' | head -1)
+if start_in_cgroup 120; then
     sleep 1
     check "the window loads a 3 GB line in 1 GiB without a report" '! error_box_shown'
     close_and_check_exit wmctrl
@@ -127,11 +124,7 @@ close_and_check_exit wmctrl
 limit=$((peak_kb * 1024 * 3 / 2))
 make_cgroup "$limit" || skip "no second memory cgroup"
 echo "one load of 4,000,000 lines peaks at $((peak_kb / 1024)) MB; limit $((limit >> 20)) MB"
-in_cgroup "$stockpicker" 2>>"$artifacts/stockpicker-stderr.txt" &
-program=$!
-pids+=("$program")
-if wait_for 60 'xdotool search --name "^Form1\$"'; then
-    window=$(xdotool search --name '^Form1$' | head -1)
+if start_in_cgroup 60; then
     check "the first load fits without a report" '! error_box_shown'
     click_omast
     sleep 8  # the reload takes a few seconds; a report would show by then
