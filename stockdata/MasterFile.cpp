@@ -148,6 +148,8 @@ std::size_t FillRecords(const TextSource& source, std::size_t from, std::size_t 
 vecST BlankStore(std::size_t lines, const Parallelism& parallelism)
 {
     vecST store;
+    if (lines == 0)
+        return store;
     store.reserve(lines);
     const std::size_t bytes = lines * sizeof(STData);
     AdviseHugePages(store.data(), bytes);
