@@ -9,6 +9,7 @@
 #include <QSocketNotifier>
 
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -152,6 +153,12 @@ void ExitOnDisplayLoss(QtMsgType type, const QMessageLogContext& context, const 
 {
     if (type == QtWarningMsg
         && (message.startsWith(u"The X11 connection broke") || message.startsWith(u"The Wayland connection"))) {
+        // Qt's Wayland platform may see the loss on its event thread and on
+        // the GUI thread at once: the first says so, the other waits for the end.
+        static std::atomic_flag told;
+        if (told.test_and_set())
+            for (;;)
+                ::pause();
         std::fprintf(stderr, "stockpicker: lost the display: %s\n", message.toLocal8Bit().constData());
         std::_Exit(1);
     }
