@@ -1,15 +1,20 @@
+#include "app/CommandLine.h"
 #include "app/Unit1.h"
 #include "framework/core/Exception.h"
 #include "framework/gui/Application.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <optional>
 
-// The command line carries no options: Qt is given only the program name.
-// A start that fails is shown and ends with a failure status; closing the
-// window ends with 0.
-int main()
+// The command line is answered before Initialize, so --help and --version
+// need no display; Qt is given only the program name. A start that fails is
+// shown and ends with a failure status; closing the window ends with 0.
+int main(int argc, char** argv)
 {
+    if (const std::optional<int> status = AnswerCommandLine(argc, argv, stdout, stderr))
+        return *status;
     try {
         Application->Initialize();
         Application->CreateForm(Form1);

@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a given purpose needs, only those not yet installed,
-# so a warm machine pays nothing. Usage: install-deps.sh run|test|bench|fuzz ...
+# so a warm machine pays nothing. Usage: install-deps.sh run|test|bench|fuzz|package ...
 set -euo pipefail
 
 # fonts-freefont-ttf draws the Control Pictures that stand for control bytes in names.
 build=(cmake g++ make pkg-config qt6-base-dev fonts-nanum fonts-freefont-ttf)
+# qt6-wayland shows the window in a Wayland session that has no Xwayland.
+# The install tests validate with desktop-file-utils, appstream, groff-base
+# and lintian; CPack's Debian package needs dpkg-dev (dpkg-shlibdeps) and file.
+packaging="desktop-file-utils appstream groff-base lintian dpkg-dev file"
 declare -A extra=(
-  [run]="xvfb xauth"
-  [test]="googletest libgtest-dev libbenchmark-dev xvfb xauth x11-utils xdotool openbox wmctrl imagemagick weston qt6-wayland locales"
+  [run]="xvfb xauth qt6-wayland"
+  [test]="googletest libgtest-dev libbenchmark-dev xvfb xauth x11-utils xdotool openbox wmctrl imagemagick weston qt6-wayland locales $packaging"
+  [package]="$packaging"
   [bench]="libbenchmark-dev googletest libgtest-dev hyperfine time"
   [fuzz]="clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev"
 )

@@ -2,6 +2,7 @@
 
 #include "framework/core/Exception.h"
 #include "framework/gui/DispatchEvent.h"
+#include "framework/gui/DisplayAdvice.h"
 #include "framework/gui/TextCodec.h"
 
 #include <QApplication>
@@ -17,6 +18,7 @@
 #include <cstring>
 #include <new>
 #include <optional>
+#include <string_view>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -133,7 +135,7 @@ namespace {
 QtMessageHandler previousHandler = nullptr;
 
 // Qt ends the process with abort() and a core dump when it cannot reach a
-// display; say why plainly and exit instead.
+// display; say why plainly, and what would help, and exit instead.
 void ExitOnFatal(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
     if (type != QtFatalMsg) {
@@ -142,6 +144,17 @@ void ExitOnFatal(QtMsgType type, const QMessageLogContext& context, const QStrin
         return;
     }
     std::fprintf(stderr, "stockpicker: cannot show a window: %s\n", message.toLocal8Bit().constData());
+    const auto variable = [](const char* name) -> std::string_view {
+        const char* value = std::getenv(name);
+        return value != nullptr ? value : "";
+    };
+    const std::string advice = NoDisplayAdvice({
+        .display = variable("DISPLAY"),
+        .waylandDisplay = variable("WAYLAND_DISPLAY"),
+        .platform = variable("QT_QPA_PLATFORM"),
+        .waylandPlatformInstalled = WaylandPlatformInstalled(),
+    });
+    std::fprintf(stderr, "stockpicker: %s\n", advice.c_str());
     std::_Exit(1);
 }
 

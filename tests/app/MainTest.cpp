@@ -13,7 +13,7 @@
 #include <string>
 
 // The program's main, built from app/main.cpp under this name.
-int StockpickerMain();
+int StockpickerMain(int argc, char** argv);
 
 namespace {
 
@@ -38,11 +38,24 @@ TEST(Main, AStartThatFailsIsShownAndEndsWithAFailureStatus)
         // The application is started already, so the first allocation is
         // that of the form.
         FailAllocationsAfter(1);
-        status = StockpickerMain();
+        char name[] = "stockpicker";
+        char* argv[] = {name, nullptr};
+        status = StockpickerMain(1, argv);
     }
     EXPECT_TRUE(AllocationFailed());
     EXPECT_EQ(status, EXIT_FAILURE);
     EXPECT_EQ(shown, "Out of memory");
+    EXPECT_EQ(Form1, nullptr);
+    EXPECT_EQ(Application->MainForm(), nullptr);
+}
+
+// A wrong command line ends the program before anything is shown.
+TEST(Main, AWrongCommandLineEndsWithStatus2AndNoWindow)
+{
+    char name[] = "stockpicker";
+    char operand[] = "fmast.dat";
+    char* argv[] = {name, operand, nullptr};
+    EXPECT_EQ(StockpickerMain(2, argv), 2);
     EXPECT_EQ(Form1, nullptr);
     EXPECT_EQ(Application->MainForm(), nullptr);
 }

@@ -3,6 +3,11 @@
 # Expects $stockpicker and $artifacts; sets $work, $DISPLAY, $program, $window.
 
 work=$(mktemp -d)
+# The program shows its window on the X server the test starts: with Qt's
+# Wayland platform installed, Qt would prefer a Wayland session's compositor
+# even with DISPLAY set. The Wayland cases say so per command.
+export QT_QPA_PLATFORM=xcb
+unset WAYLAND_DISPLAY
 # In a sanitizer build the program needs the suppressions however it is run.
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$(realpath "$(dirname "${BASH_SOURCE[0]}")/../lsan.supp"):print_suppressions=0}
 passed=0 failed=0
