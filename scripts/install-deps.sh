@@ -7,7 +7,7 @@ set -euo pipefail
 build=(cmake g++ make pkg-config qt6-base-dev fonts-nanum fonts-freefont-ttf)
 declare -A extra=(
   [run]="xvfb xauth"
-  [test]="googletest libgtest-dev libbenchmark-dev xvfb xauth x11-utils xdotool openbox wmctrl imagemagick weston qt6-wayland locales"
+  [test]="googletest libgtest-dev libbenchmark-dev xvfb xauth x11-utils xdotool openbox wmctrl imagemagick weston qt6-wayland locales at-spi2-core python3-pyatspi dbus-daemon xclip"
   [bench]="libbenchmark-dev googletest libgtest-dev hyperfine time"
   [fuzz]="clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev"
 )
