@@ -77,8 +77,10 @@ void FormWindow::FitToFrame()
     if (frameExtra.isNull())
         return;  // no frame yet, or none at all
     fittedClient_ = outer_.size() - frameExtra;
-    resize(fittedClient_);
-    move(outer_.topLeft());
+    // One request for place and size: a window manager that sees the
+    // frame off the screen between two would move it on its own.
+    const QPoint clientOffset = geometry().topLeft() - frameGeometry().topLeft();
+    setGeometry(QRect(outer_.topLeft() + clientOffset, fittedClient_));
 }
 
 bool FormWindow::event(QEvent* event)

@@ -34,18 +34,18 @@ check "each row reads as the name it paints, in order" 'cmp -s "$work/rows" "$wo
 # --- typing finds a name; the screen reader reads the pick
 xdotool windowactivate --sync "$window"
 xdotool type --delay 30 "Samsung S"
-wait_for 5 '[[ "$(atspi combo)" == "Samsung SDI" ]]'
+wait_for 20 '[[ "$(atspi combo)" == "Samsung SDI" ]]'
 check "typing \"Samsung S\" picks Samsung SDI" '[[ "$(atspi combo)" == "Samsung SDI" ]]' "combo: $(atspi combo 2>&1)"
 sleep 1
 xdotool type --delay 30 "셀"
-wait_for 5 '[[ "$(atspi combo)" == "셀트리온" ]]'
+wait_for 20 '[[ "$(atspi combo)" == "셀트리온" ]]'
 check "typing Hangul picks its name" '[[ "$(atspi combo)" == "셀트리온" ]]' "combo: $(atspi combo 2>&1)"
 
 # --- copying: the code, a TAB, the name
 sleep 1
 xdotool type --delay 30 "Samsung Electronics"
 xdotool key ctrl+c
-wait_for 5 '[[ "$(xclip -o -selection clipboard)" == "$(printf "005930\tSamsung Electronics")" ]]'
+wait_for 20 '[[ "$(xclip -o -selection clipboard)" == "$(printf "005930\tSamsung Electronics")" ]]'
 check "Ctrl+C copies CODE<TAB>NAME" '[[ "$(xclip -o -selection clipboard)" == "$(printf "005930\tSamsung Electronics")" ]]' \
     "clipboard: $(xclip -o -selection clipboard 2>&1 | od -c | head -2)"
 
@@ -92,7 +92,7 @@ xdotool type --delay 30 "$last"
 sleep 1
 import -window root -crop "700x300+$cx+$((cy + 90))" "$artifacts/found-in-a-million.png"
 xdotool key Return
-wait_for 5 '[[ "$(atspi combo)" == "$last" ]]'
+wait_for 20 '[[ "$(atspi combo)" == "$last" ]]'
 check "typing in the open list of a million rows finds \"$last\"" '[[ "$(atspi combo)" == "$last" ]]' \
     "combo: $(atspi combo 2>&1)"
 close_and_check_exit wmctrl
