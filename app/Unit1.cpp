@@ -1,5 +1,12 @@
 #include "app/Unit1.h"
 
+#include "framework/gui/Application.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <string_view>
+
 TForm1* Form1 = nullptr;
 
 void TForm1::FormCreate(TObject*)
@@ -15,12 +22,12 @@ void TForm1::BitBtn1Click(TObject*)
 namespace {
 
 // A load for the list: no more lines than it can number, and room for an
-// item per line counted before the load commits.
+// item and an index entry per line counted before the load commits.
 LoadOptions ListLoad()
 {
     LoadOptions options;
     options.limits.maxLines = static_cast<std::size_t>(TStrings::MaxCount);
-    options.limits.callerBytesPerLine = TStrings::BytesPerItem;
+    options.limits.callerBytesPerLine = TStrings::BytesPerItem + sizeof(const STData*);
     return options;
 }
 
@@ -28,10 +35,13 @@ LoadOptions ListLoad()
 
 void TForm1::LoadMaster(const ByteString& fileName)
 {
+    // A load can take seconds; what the user clicks meanwhile is dropped.
+    const TBusyCursor busy;
     ComboBox1->Clear();
     // Nothing can show the previous stocks again: give their memory to the
     // next load, so a reload fits wherever one load fits.
     FDrawCursor = ViewCursor();
+    std::vector<const STData*>().swap(FByPosition);
     FSorted.reset();
     FStocks = vecST();
     vecST stocks = ReadMasterFile(fileName, ListLoad());
@@ -40,6 +50,7 @@ void TForm1::LoadMaster(const ByteString& fileName)
     FStocks = std::move(stocks);
     FSorted = std::move(sorted);
     FDrawCursor.Reset(*FSorted);
+    FByPosition.assign(FSorted->begin(), FSorted->end());
     for (std::size_t i = 0; i < FSorted->size(); ++i)
         ComboBox1->Items->Add("NULL");
 }
@@ -50,4 +61,65 @@ void TForm1::ComboBox1DrawItem(TWinControl*, int Index, const TRect& Rect, TOwne
     // walking the whole view for every row painted.
     if (const STData* record = FDrawCursor.At(Index))
         ComboBox1->Canvas->TextRect(Rect, Rect.Left, Rect.Top, record->name);
+}
+
+namespace {
+
+std::string_view Trimmed(const char* field)
+{
+    std::string_view text(field);
+    while (text.ends_with(' '))
+        text.remove_suffix(1);
+    return text;
+}
+
+}  // namespace
+
+const STData* TForm1::Stock(int index) const
+{
+    if (index < 0 || static_cast<std::size_t>(index) >= FByPosition.size())
+        return nullptr;
+    return FByPosition[static_cast<std::size_t>(index)];
+}
+
+ByteString TForm1::ComboBox1ItemText(TComboBox*, int Index)
+{
+    const STData* record = Stock(Index);
+    return record != nullptr ? ByteString(Trimmed(record->name)) : ByteString();
+}
+
+ByteString TForm1::ComboBox1ItemHint(TComboBox*, int Index)
+{
+    const STData* record = Stock(Index);
+    if (record == nullptr)
+        return {};
+    return ByteString(std::string(Trimmed(record->code)) + "  " + std::string(Trimmed(record->name)));
+}
+
+ByteString TForm1::ComboBox1ItemCopyText(TComboBox*, int Index)
+{
+    const STData* record = Stock(Index);
+    if (record == nullptr)
+        return {};
+    return ByteString(std::string(Trimmed(record->code)) + "\t" + std::string(Trimmed(record->name)));
+}
+
+int TForm1::ComboBox1FindItem(TComboBox*, const ByteString& Prefix, int StartIndex)
+{
+    const std::string_view prefix = Prefix.View();
+    if (prefix.empty() || prefix.size() >= sizeof(STData::name) || prefix.find('\0') != std::string_view::npos)
+        return -1;  // no name holds it
+    // Names are 0-filled fields in byte order, so those starting with the
+    // prefix are one run, and comparing the prefix's length of bytes is
+    // monotonic along it.
+    const auto compare = [&](const STData* record) {
+        return std::memcmp(record->name, prefix.data(), prefix.size());
+    };
+    const auto first = std::partition_point(FByPosition.begin(), FByPosition.end(),
+                                            [&](const STData* record) { return compare(record) < 0; });
+    const auto end = std::partition_point(first, FByPosition.end(),
+                                          [&](const STData* record) { return compare(record) == 0; });
+    const auto start = FByPosition.begin() + std::clamp<std::ptrdiff_t>(StartIndex, 0, std::ssize(FByPosition));
+    const auto found = std::max(first, start);
+    return found < end ? static_cast<int>(found - FByPosition.begin()) : -1;
 }

@@ -26,6 +26,10 @@ const TFormLayout<TForm1>& FormLayoutOf(const TForm1*)
                 .ImeName = "한국어(한글) (MS-IME98)",
                 .TabOrder = 0,
                 .OnDrawItem = &TForm1::ComboBox1DrawItem,
+                .OnItemText = &TForm1::ComboBox1ItemText,
+                .OnItemHint = &TForm1::ComboBox1ItemHint,
+                .OnItemCopyText = &TForm1::ComboBox1ItemCopyText,
+                .OnFindItem = &TForm1::ComboBox1FindItem,
             },
             TBitBtnLayout<TForm1>{
                 .Name = "BitBtn1",

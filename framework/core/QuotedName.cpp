@@ -1,6 +1,9 @@
 #include "framework/core/QuotedName.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -55,16 +58,9 @@ bool IsPlain(std::string_view name) noexcept
     return true;
 }
 
-}  // namespace
-
-std::string QuotedName(std::string_view name)
+std::string ShellQuoted(std::string_view name)
 {
-    std::string quoted;
-    if (IsPlain(name)) {
-        quoted.reserve(name.size() + 2);
-        return quoted.append(1, '"').append(name).append(1, '"');
-    }
-    quoted = "$'";
+    std::string quoted = "$'";
     for (std::size_t at = 0; at < name.size();) {
         const std::size_t length = Utf8SequenceLength(name.substr(at));
         const auto byte = static_cast<unsigned char>(name[at]);
@@ -91,4 +87,32 @@ std::string QuotedName(std::string_view name)
         ++at;
     }
     return quoted.append(1, '\'');
+}
+
+}  // namespace
+
+std::string QuotedName(std::string_view name)
+{
+    if (!IsPlain(name))
+        return ShellQuoted(name);
+    std::string quoted;
+    quoted.reserve(name.size() + 2);
+    return quoted.append(1, '"').append(name).append(1, '"');
+}
+
+std::string ShownFolder(std::string_view folder)
+{
+    return IsPlain(folder) ? std::string(folder) : ShellQuoted(folder);
+}
+
+std::string QuotedFileName(std::string_view name)
+{
+    std::string shown = QuotedName(name);
+    if (name.starts_with('/'))
+        return shown;
+    // getcwd with a null buffer allocates what the path needs, however long.
+    const std::unique_ptr<char, decltype(&std::free)> folder(::getcwd(nullptr, 0), &std::free);
+    if (folder == nullptr)
+        return shown;
+    return shown.append(" in ").append(ShownFolder(folder.get()));
 }

@@ -13,9 +13,19 @@
 
 namespace {
 
-[[noreturn]] void Fail(const char* what, const std::string& fileName, const std::string& reason)
+// What messages call the input: a file by its name and, for a relative
+// name, the folder it was resolved in; a stream (standard input, a pipe) by
+// its name alone, since no folder was looked in.
+enum class InputKind { File, Stream };
+struct InputName {
+    const std::string& name;
+    InputKind kind;
+};
+
+[[noreturn]] void Fail(const char* what, const InputName& input, const std::string& reason)
 {
-    throw Exception(std::string(what) + " file " + QuotedName(fileName) + ": " + reason);
+    const std::string shown = input.kind == InputKind::File ? QuotedFileName(input.name) : QuotedName(input.name);
+    throw Exception(std::string(what) + " file " + shown + ": " + reason);
 }
 
 std::string KindOf(mode_t mode)
@@ -38,7 +48,7 @@ int OpenForReading(const std::string& fileName)
     // O_NONBLOCK so that opening a FIFO with no writer returns at once.
     const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
-        Fail("cannot open", fileName, std::strerror(errno));
+        Fail("cannot open", {fileName, InputKind::File}, std::strerror(errno));
     return fd;
 }
 
@@ -53,7 +63,7 @@ std::unique_ptr<char[]> NewBlock(std::size_t size)
 // Fills [data, data + size) by calls of readOnce(into, count, done), a read
 // or pread, until it is full or the input ends; returns how many bytes came.
 template <class ReadOnce>
-std::size_t ReadUntilFull(ReadOnce&& readOnce, char* data, std::size_t size, const std::string& name)
+std::size_t ReadUntilFull(ReadOnce&& readOnce, char* data, std::size_t size, const InputName& name)
 {
     std::size_t done = 0;
     while (done < size) {
@@ -73,7 +83,7 @@ std::size_t ReadUntilFull(ReadOnce&& readOnce, char* data, std::size_t size, con
 // Reads with read(offset, data, size), which gives fewer bytes than asked
 // only at the end, until the end or past `cap`.
 template <class Read>
-FileBytes ReadWhole(Read&& read, const std::string& name, std::size_t cap)
+FileBytes ReadWhole(Read&& read, const InputName& name, std::size_t cap)
 {
     // Whole blocks only: some /proc files refuse reads of odd sizes. Reading
     // past the cap tells a file of exactly `cap` bytes from a longer one.
@@ -122,9 +132,9 @@ RegularFile::RegularFile(std::string fileName) : name_(std::move(fileName)), fd_
 {
     struct stat status {};
     if (::fstat(fd_.Get(), &status) != 0)
-        Fail("cannot read", name_, std::strerror(errno));
+        Fail("cannot read", {name_, InputKind::File}, std::strerror(errno));
     if (!S_ISREG(status.st_mode))
-        Fail("cannot read", name_, KindOf(status.st_mode));
+        Fail("cannot read", {name_, InputKind::File}, KindOf(status.st_mode));
     size_ = static_cast<std::size_t>(status.st_size);
 }
 
@@ -134,7 +144,7 @@ std::size_t RegularFile::ReadAt(std::size_t offset, char* data, std::size_t size
         [&](char* into, std::size_t count, std::size_t done) {
             return ::pread(fd_.Get(), into, count, static_cast<off_t>(offset + done));
         },
-        data, size, name_);
+        data, size, {name_, InputKind::File});
 }
 
 FileBytes RegularFile::ReadAll(std::size_t sizelessCap) const
@@ -150,7 +160,7 @@ FileBytes RegularFile::ReadAll(std::size_t sizelessCap) const
 FileBytes RegularFile::ReadToEnd(std::size_t cap) const
 {
     return ReadWhole([this](std::size_t offset, char* data, std::size_t size) { return ReadAt(offset, data, size); },
-                     name_, cap);
+                     {name_, InputKind::File}, cap);
 }
 
 FileBytes ReadRegularFile(const std::string& fileName, std::size_t sizelessCap)
@@ -163,7 +173,7 @@ FileBytes ReadStream(int fd, const std::string& name, std::size_t cap)
     return ReadWhole(
         [&](std::size_t, char* data, std::size_t size) {
             return ReadUntilFull([fd](char* into, std::size_t count, std::size_t) { return ::read(fd, into, count); },
-                                 data, size, name);
+                                 data, size, {name, InputKind::Stream});
         },
-        name, cap);
+        {name, InputKind::Stream}, cap);
 }

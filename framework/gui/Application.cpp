@@ -6,6 +6,8 @@
 #include "framework/gui/TextCodec.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QInputEvent>
 #include <QMessageBox>
 #include <QSocketNotifier>
 
@@ -89,6 +91,55 @@ private:
     std::size_t count_ = 0;
 };
 
+// Drops the clicks and key presses given while the application was busy.
+// Qt reads them only once the busy work returns, but each carries the window
+// system's time of its making; the time the work ended is estimated from
+// the last input seen before it, since both clocks run in milliseconds.
+class StaleInputFilter : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (!IsUserAction(event->type()))
+            return false;
+        const quint64 stamp = static_cast<const QInputEvent*>(event)->timestamp();
+        if (stamp == 0)
+            return false;  // made by the program itself, with no time
+        if (dropUpTo_ && stamp <= *dropUpTo_)
+            return true;
+        lastStamp_ = stamp;
+        lastSeen_.start();
+        return false;
+    }
+
+    // Drops what was given up to now.
+    void DropUpToNow() noexcept
+    {
+        if (lastSeen_.isValid())
+            dropUpTo_ = lastStamp_ + static_cast<quint64>(lastSeen_.elapsed());
+    }
+
+private:
+    static bool IsUserAction(QEvent::Type type) noexcept
+    {
+        switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Wheel:
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    quint64 lastStamp_ = 0;
+    QElapsedTimer lastSeen_;
+    std::optional<quint64> dropUpTo_;
+};
+
 }  // namespace
 
 std::string ExceptionMessage(const std::exception& E)
@@ -110,6 +161,9 @@ struct TApplication::QtState {
     int wakeFd = -1;
     std::unique_ptr<QSocketNotifier> wake;
     bool reporting = false;
+
+    StaleInputFilter staleInput;
+    int busyDepth = 0;
 
     void OpenWake(TApplication& application)
     {
@@ -203,6 +257,7 @@ void TApplication::Initialize()
     qt_->app = std::make_unique<QApplication>(qt_->argc, qt_->argv);
     qInstallMessageHandler(ExitOnDisplayLoss);
     QApplication::setQuitOnLastWindowClosed(false);
+    qt_->app->installEventFilter(&qt_->staleInput);
     qt_->OpenWake(*this);
     // Chosen now, so that a character set iconv does not know is said once,
     // at start, and not in the middle of painting.
@@ -239,6 +294,29 @@ void TApplication::Run()
     mainForm_->Show();
     QApplication::exec();
     Finalize();
+}
+
+void TApplication::BeginBusy() noexcept
+{
+    if (qt_->busyDepth++ > 0 || !qt_->app)
+        return;
+    try {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } catch (...) {
+        // Only the cursor is missing: the work goes on.
+    }
+}
+
+void TApplication::EndBusy() noexcept
+{
+    if (--qt_->busyDepth > 0 || !qt_->app)
+        return;
+    qt_->staleInput.DropUpToNow();
+    try {
+        if (QApplication::overrideCursor() != nullptr)
+            QApplication::restoreOverrideCursor();
+    } catch (...) {
+    }
 }
 
 void TApplication::ShowException(const std::exception& E) noexcept

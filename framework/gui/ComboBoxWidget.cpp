@@ -2,14 +2,41 @@
 
 #include "CanvasState.h"
 #include "QtBridge.h"
+#include "framework/gui/DispatchEvent.h"
 #include "framework/gui/TextCodec.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QHelpEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QListView>
+#include <QMenu>
 #include <QPainter>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
+#include <QToolTip>
 
 #include <algorithm>
+#include <optional>
+
+namespace {
+
+QString Decoded(const ByteString& bytes)
+{
+    return QString::fromStdString(DecodeForDisplay(bytes.View()));
+}
+
+// A key that types text into a search: a printable character, with no
+// modifier but Shift (which makes capitals) or the keypad's.
+bool TypesSearchText(const QKeyEvent& event)
+{
+    const Qt::KeyboardModifiers other = event.modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    return other == Qt::NoModifier && !event.text().isEmpty() && event.text().front().isPrint();
+}
+
+}  // namespace
 
 void ItemListModel::Add(const ByteString& text)
 {
@@ -60,9 +87,24 @@ int ItemListModel::rowCount(const QModelIndex& parent) const
 
 QVariant ItemListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= published_ || role != Qt::DisplayRole)
+    if (!index.isValid() || index.row() >= published_)
         return {};
-    return QString::fromStdString(DecodeForDisplay(At(index.row())));
+    QVariant value;
+    DispatchEvent(&combo_, [&] {
+        switch (role) {
+        case Qt::DisplayRole:
+        case Qt::AccessibleTextRole:
+            value = Decoded(combo_.ItemText(index.row()));
+            break;
+        case Qt::ToolTipRole:
+            if (const ByteString hint = combo_.ItemHint(index.row()); !hint.IsEmpty())
+                value = Decoded(hint);
+            break;
+        default:
+            break;
+        }
+    });
+    return value;
 }
 
 void OwnerDrawDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
@@ -90,7 +132,7 @@ int PopupBelowStyle::styleHint(StyleHint hint, const QStyleOption* option, const
     return QProxyStyle::styleHint(hint, option, widget, returnData);
 }
 
-ComboBoxWidget::ComboBoxWidget(TComboBox& combo) : combo_(combo), model_(*new ItemListModel(this))
+ComboBoxWidget::ComboBoxWidget(TComboBox& combo) : combo_(combo), model_(*new ItemListModel(combo, this))
 {
     setModel(&model_);
     // Sizing to contents would measure every item.
@@ -104,6 +146,153 @@ ComboBoxWidget::ComboBoxWidget(TComboBox& combo) : combo_(combo), model_(*new It
     auto* list = new QListView(this);
     list->setUniformItemSizes(true);
     setView(list);
+    // Before the popup's own filter, which would hand typing to Qt's search.
+    list->installEventFilter(this);
+}
+
+void ComboBoxWidget::SetTakesInputMethodText(bool takes)
+{
+    setAttribute(Qt::WA_InputMethodEnabled, takes);
+    view()->setAttribute(Qt::WA_InputMethodEnabled, takes);
+}
+
+int ComboBoxWidget::TypeAhead(const QString& typed, int current)
+{
+    if (!lastTyped_.isValid() || lastTyped_.elapsed() > QApplication::keyboardInputInterval())
+        search_.clear();
+    lastTyped_.start();
+    search_ += typed;
+    // "sss" steps through the items that start with "s", as Qt's views do.
+    const bool sameLetter = search_.size() > 1 && search_.count(search_.front()) == search_.size();
+    const QString wanted = sameLetter ? search_.left(1) : search_;
+    const std::optional<std::string> bytes = EncodeForDisplay(wanted.toStdString());
+    if (!bytes || bytes->empty())
+        return -1;  // nothing in the display character set can start with it
+    const ByteString prefix(*bytes);
+    const int start = sameLetter ? current + 1 : 0;
+    const int found = combo_.FindItem(prefix, start);
+    if (found < 0 && start > 0)
+        return combo_.FindItem(prefix, 0);
+    return found;
+}
+
+bool ComboBoxWidget::SearchFrom(const QString& typed, bool inList)
+{
+    // A space opens the list, unless it continues a search ("LG E").
+    const bool continues = lastTyped_.isValid() && lastTyped_.elapsed() <= QApplication::keyboardInputInterval();
+    if (typed == QStringLiteral(" ") && !continues)
+        return false;
+    model_.Publish();
+    DispatchEvent(&combo_, [&] {
+        const int current = inList ? view()->currentIndex().row() : currentIndex();
+        const int found = TypeAhead(typed, current);
+        if (found < 0)
+            return;  // no match: the selection stays
+        if (!inList) {
+            setCurrentIndex(found);
+            return;
+        }
+        const QModelIndex index = model_.index(found, 0);
+        view()->setCurrentIndex(index);
+        view()->scrollTo(index);
+    });
+    return true;
+}
+
+void ComboBoxWidget::CopyItem(int index)
+{
+    if (index < 0)
+        return;
+    DispatchEvent(&combo_, [&] {
+        if (const ByteString text = combo_.ItemCopyText(index); !text.IsEmpty())
+            QGuiApplication::clipboard()->setText(Decoded(text));
+    });
+}
+
+bool ComboBoxWidget::event(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QComboBox::event(event);
+    QString hint;
+    DispatchEvent(&combo_, [&] {
+        if (currentIndex() >= 0)
+            hint = Decoded(combo_.ItemHint(currentIndex()));
+    });
+    if (hint.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+        return true;
+    }
+    QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), hint, this, rect());
+    return true;
+}
+
+bool ComboBoxWidget::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != view())
+        return QComboBox::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress) {
+        const auto& key = static_cast<const QKeyEvent&>(*event);
+        if (key.matches(QKeySequence::Copy)) {
+            CopyItem(view()->currentIndex().row());
+            return true;
+        }
+        if (TypesSearchText(key))
+            return SearchFrom(key.text(), true);
+    }
+    if (event->type() == QEvent::InputMethod) {
+        const auto& input = static_cast<const QInputMethodEvent&>(*event);
+        if (!input.commitString().isEmpty())
+            return SearchFrom(input.commitString(), true);
+    }
+    return false;
+}
+
+void ComboBoxWidget::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Copy)) {
+        CopyItem(currentIndex());
+        event->accept();
+        return;
+    }
+    if (TypesSearchText(*event) && SearchFrom(event->text(), false)) {
+        event->accept();
+        return;
+    }
+    QComboBox::keyPressEvent(event);
+}
+
+void ComboBoxWidget::inputMethodEvent(QInputMethodEvent* event)
+{
+    // Only committed text searches: a syllable still being composed is not
+    // yet what the user means.
+    if (!event->commitString().isEmpty())
+        SearchFrom(event->commitString(), false);
+    event->accept();
+}
+
+QVariant ComboBoxWidget::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    switch (query) {
+    case Qt::ImEnabled:
+        return testAttribute(Qt::WA_InputMethodEnabled);
+    case Qt::ImCursorRectangle:
+        return rect();
+    default:
+        return QComboBox::inputMethodQuery(query);
+    }
+}
+
+void ComboBoxWidget::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    QAction* copy = menu.addAction(QStringLiteral("Copy"));
+    copy->setShortcut(QKeySequence::Copy);
+    const int index = currentIndex();
+    copy->setEnabled(index >= 0);
+    connect(copy, &QAction::triggered, this, [this, index] { CopyItem(index); });
+    menu.exec(event->globalPos());
+    event->accept();
 }
 
 void ComboBoxWidget::SetOwnerDraw(bool ownerDraw)

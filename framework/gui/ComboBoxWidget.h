@@ -5,6 +5,7 @@
 #include <QAbstractItemDelegate>
 #include <QAbstractListModel>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QProxyStyle>
 
 #include <string>
@@ -15,10 +16,11 @@
 // the views in one batch when control returns to the event loop, or before
 // anything reads the model, so adding a million items costs no per-item
 // signals. The texts share one buffer, so a million items cost no million
-// strings.
+// strings. What views and screen readers show of an item is the control's
+// ItemText, not the item's own text.
 class ItemListModel : public QAbstractListModel, public TStrings {
 public:
-    explicit ItemListModel(QObject* parent) : QAbstractListModel(parent) {}
+    ItemListModel(TComboBox& combo, QObject* parent) : QAbstractListModel(parent), combo_(combo) {}
 
     // Appends one item. Strongly exception-safe: if it throws, the model is
     // as it was.
@@ -35,6 +37,7 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
 
 private:
+    TComboBox& combo_;
     std::string texts_;
     std::vector<std::size_t> ends_;  // where each item's text ends in texts_
     int published_ = 0;
@@ -60,20 +63,39 @@ public:
 };
 
 // The Qt widget of a TComboBox; owner-draws its closed box too. It makes
-// and keeps the item model.
+// and keeps the item model. Typing, in the box or in its open list, finds
+// items through TComboBox::FindItem rather than Qt's search, which reads
+// every item's text.
 class ComboBoxWidget : public QComboBox {
 public:
     // Only keeps `combo`, which may still be under construction.
     explicit ComboBoxWidget(TComboBox& combo);
     ItemListModel& Model() noexcept { return model_; }
     void SetOwnerDraw(bool ownerDraw);
+    void SetTakesInputMethodText(bool takes);
     void showPopup() override;
 
 protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    // Adds `typed` to the search text and returns the item it finds, or -1;
+    // `current` is where the search stands.
+    int TypeAhead(const QString& typed, int current);
+    // Moves the box's current item, or the open list's current row, to what
+    // `typed` finds; whether it took the text.
+    bool SearchFrom(const QString& typed, bool inList);
+    void CopyItem(int index);
+
     TComboBox& combo_;
     ItemListModel& model_;
     bool ownerDraw_ = false;
+    QString search_;
+    QElapsedTimer lastTyped_;
 };

@@ -1,31 +1,92 @@
 #include "FormWindow.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QScreen>
+
+#include <algorithm>
+
+namespace {
+
+// A plain top-level QWidget is a "filler" to screen readers; a form is a
+// window, as a dialog or main window is.
+QAccessibleInterface* FormAccessible(const QString&, QObject* object)
+{
+    if (auto* window = dynamic_cast<FormWindow*>(object))
+        return new QAccessibleWidget(window, QAccessible::Window);
+    return nullptr;
+}
+
+}  // namespace
+
+QRect KeptWithin(const QRect& outer, const QRect& available)
+{
+    if (available.isEmpty())
+        return outer;
+    QRect kept(outer.topLeft(), outer.size().boundedTo(available.size()));
+    kept.moveLeft(std::clamp(kept.left(), available.left(), available.right() + 1 - kept.width()));
+    kept.moveTop(std::clamp(kept.top(), available.top(), available.bottom() + 1 - kept.height()));
+    return kept;
+}
+
+FormWindow::FormWindow()
+{
+    static const bool installed = (QAccessible::installFactory(FormAccessible), true);
+    (void)installed;
+}
 
 void FormWindow::SetOuterGeometry(const QRect& outer)
 {
     outer_ = outer;
-    fittedFrame_ = QSize();
     move(outer.topLeft());
     resize(outer.size());
+    fittedClient_ = size();
+    fitting_ = true;
     FitToFrame();
+}
+
+QRect FormWindow::OuterGeometry() const
+{
+    return isVisible() ? frameGeometry() : outer_;
+}
+
+void FormWindow::KeepOnScreen()
+{
+    const QScreen* shownOn = screen();
+    if (shownOn == nullptr)
+        return;
+    const QRect kept = KeptWithin(outer_, shownOn->availableGeometry());
+    if (kept == outer_)
+        return;
+    SetOuterGeometry(kept);
 }
 
 void FormWindow::FitToFrame()
 {
-    if (!isVisible() || outer_.isNull())
+    if (!fitting_ || !isVisible() || outer_.isNull())
         return;
-    const QSize frameExtra = frameGeometry().size() - geometry().size();
-    if (frameExtra == fittedFrame_)
+    // A size we did not ask for is the user's or the window manager's
+    // (maximized, say): from then on fitting it back would fight them.
+    if (size() != fittedClient_ || windowState() != Qt::WindowNoState) {
+        fitting_ = false;
         return;
-    fittedFrame_ = frameExtra;
-    resize(outer_.size() - frameExtra);
-    move(outer_.topLeft());
+    }
+    const QSize frameExtra = frameGeometry().size() - size();
+    if (frameExtra.isNull())
+        return;  // no frame yet, or none at all
+    fittedClient_ = outer_.size() - frameExtra;
+    // One request for place and size: a window manager that sees the
+    // frame off the screen between two would move it on its own.
+    const QPoint clientOffset = geometry().topLeft() - frameGeometry().topLeft();
+    setGeometry(QRect(outer_.topLeft() + clientOffset, fittedClient_));
 }
 
 bool FormWindow::event(QEvent* event)
 {
+    if (event->type() == QEvent::Show && !activated_)
+        KeepOnScreen();
     const bool handled = QWidget::event(event);
     switch (event->type()) {
     case QEvent::Show:
@@ -40,6 +101,7 @@ bool FormWindow::event(QEvent* event)
         break;
     case QEvent::Move:
     case QEvent::Resize:
+    case QEvent::WindowStateChange:
         // The frame's size is known only once the window manager has put it
         // around us, which Qt learns asynchronously.
         FitToFrame();

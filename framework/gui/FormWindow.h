@@ -2,15 +2,22 @@
 
 #include <QWidget>
 
-// The top-level widget of a TForm. It keeps the form's outer rectangle and,
-// once a window manager has put a frame around it, fits the client area so
-// that the frame covers exactly that rectangle. Closing the main form ends
-// the application's event loop. The first time it is shown it asks for the
+// The top-level widget of a TForm. It keeps the form's outer rectangle, the
+// frame's place and size on the screen: when it first shows, that rectangle
+// is moved, and only then shrunk, until it lies within the screen's
+// available area; once a window manager has put a frame around the window,
+// the client area is fitted so that the frame covers exactly that
+// rectangle. From then on the window is the user's and the window manager's
+// to move, resize, maximize and restore. Closing the main form ends the
+// application's event loop. The first time it is shown it asks for the
 // keyboard focus, which nothing else gives it where no window manager runs.
+// To screen readers it is a frame named by its caption.
 class FormWindow : public QWidget {
 public:
+    FormWindow();
     void SetOuterGeometry(const QRect& outer);
-    QRect OuterGeometry() const noexcept { return outer_; }
+    // Where the frame is: on the screen once shown, else where it will be.
+    QRect OuterGeometry() const;
     void SetMainForm(bool isMain) noexcept { isMain_ = isMain; }
 
 protected:
@@ -18,10 +25,17 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void KeepOnScreen();
     void FitToFrame();
 
     QRect outer_;
-    QSize fittedFrame_;
+    // The client size last asked for, while fitting is still ours to do.
+    QSize fittedClient_;
+    bool fitting_ = false;
     bool isMain_ = false;
     bool activated_ = false;
 };
+
+// `outer` moved, and only where that is not enough shrunk, to lie within
+// `available`.
+QRect KeptWithin(const QRect& outer, const QRect& available);

@@ -6,6 +6,7 @@
 
 #include <QAbstractItemView>
 
+#include <algorithm>
 #include <memory>
 
 // Items points into the widget, which the base class has made before any
@@ -60,6 +61,38 @@ void TComboBox::SetDroppedDown(bool dropped)
         box.showPopup();
     else
         box.hidePopup();
+}
+
+void TComboBox::SetImeName(std::string name)
+{
+    imeName_ = std::move(name);
+    WidgetOf<ComboBoxWidget>(*this).SetTakesInputMethodText(!imeName_.empty());
+}
+
+ByteString TComboBox::ItemText(int index)
+{
+    return OnItemText ? OnItemText(this, index) : Items->Strings(index);
+}
+
+ByteString TComboBox::ItemHint(int index)
+{
+    return OnItemHint ? OnItemHint(this, index) : ByteString();
+}
+
+ByteString TComboBox::ItemCopyText(int index)
+{
+    return OnItemCopyText ? OnItemCopyText(this, index) : ByteString();
+}
+
+int TComboBox::FindItem(const ByteString& prefix, int startIndex)
+{
+    if (OnFindItem)
+        return OnFindItem(this, prefix, startIndex);
+    const auto count = static_cast<int>(Items->Count());
+    for (int i = std::max(startIndex, 0); i < count; ++i)
+        if (ItemText(i).View().starts_with(prefix.View()))
+            return i;
+    return -1;
 }
 
 void TComboBox::DrawItem(int index, const TRect& rect, TOwnerDrawState state)

@@ -187,6 +187,39 @@ public:
         return out;
     }
 
+    std::optional<std::string> Encode(std::string_view text)
+    {
+        Charset();
+        for (std::string_view rest = text; !rest.empty();) {
+            const Utf8Sequence sequence = NextUtf8Sequence(rest);
+            if (!sequence.wellFormed)
+                return std::nullopt;
+            rest.remove_prefix(sequence.length);
+        }
+        if (cd_ == Invalid())
+            return std::string(text);
+        if (encoder_ == Invalid() || encoderCharset_ != charset_) {
+            CloseEncoder();
+            encoder_ = ::iconv_open(charset_.c_str(), "UTF-8");
+            if (encoder_ == Invalid())
+                return std::nullopt;
+            encoderCharset_ = charset_;
+        }
+        ::iconv(encoder_, nullptr, nullptr, nullptr, nullptr);
+        // No character set here takes more than 4 bytes a UTF-8 byte.
+        std::string out(text.size() * 4 + 8, '\0');
+        char* in = const_cast<char*>(text.data());  // iconv's signature; it does not write there
+        std::size_t inLeft = text.size();
+        char* outPtr = out.data();
+        std::size_t outLeft = out.size();
+        if (::iconv(encoder_, &in, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1))
+            return std::nullopt;  // a character the set lacks
+        // Some sets end with a shift back to their initial state.
+        ::iconv(encoder_, nullptr, nullptr, &outPtr, &outLeft);
+        out.resize(out.size() - outLeft);
+        return out;
+    }
+
 private:
     static iconv_t Invalid() { return reinterpret_cast<iconv_t>(-1); }
     void Close() noexcept
@@ -194,6 +227,13 @@ private:
         if (cd_ != Invalid())
             ::iconv_close(cd_);
         cd_ = Invalid();
+        CloseEncoder();
+    }
+    void CloseEncoder() noexcept
+    {
+        if (encoder_ != Invalid())
+            ::iconv_close(encoder_);
+        encoder_ = Invalid();
     }
 
     // A locale whose character set iconv does not know must not leave names
@@ -237,6 +277,9 @@ private:
 
     iconv_t cd_ = Invalid();
     std::string charset_;
+    // The other way, opened when first asked for.
+    iconv_t encoder_ = Invalid();
+    std::string encoderCharset_;
     bool opened_ = false;
     std::string warnedAbout_;
 };
@@ -252,6 +295,11 @@ Decoder& TheDecoder()
 std::string DecodeForDisplay(std::string_view bytes)
 {
     return TheDecoder().Decode(bytes);
+}
+
+std::optional<std::string> EncodeForDisplay(std::string_view text)
+{
+    return TheDecoder().Encode(text);
 }
 
 std::string DisplayCharset()

@@ -27,15 +27,15 @@ const std::vector<BrokenFile>& BrokenFiles()
 {
     static const std::vector<BrokenFile> cases = {
         {"missing", [](const auto& file) { std::filesystem::remove(file); },
-         "cannot open file \"%s\": No such file or directory"},
+         "cannot open file %s: No such file or directory"},
         {"a directory", [](const auto& file) { std::filesystem::create_directory(file); },
-         "cannot read file \"%s\": Is a directory"},
+         "cannot read file %s: Is a directory"},
         {"a FIFO with no writer", [](const auto& file) { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); },
-         "cannot read file \"%s\": not a regular file (a FIFO)"},
+         "cannot read file %s: not a regular file (a FIFO)"},
         {"a symlink to /dev/zero", [](const auto& file) { std::filesystem::create_symlink("/dev/zero", file); },
-         "cannot read file \"%s\": not a regular file (a character device)"},
+         "cannot read file %s: not a regular file (a character device)"},
         {"a dangling symlink", [](const auto& file) { std::filesystem::create_symlink("nowhere.dat", file); },
-         "cannot open file \"%s\": No such file or directory"},
+         "cannot open file %s: No such file or directory"},
     };
     return cases;
 }
@@ -43,7 +43,8 @@ const std::vector<BrokenFile>& BrokenFiles()
 std::string Reason(const BrokenFile& broken, const std::string& fileName)
 {
     std::string reason = broken.reason;
-    reason.replace(reason.find("%s"), 2, fileName);
+    // A relative name is shown with the folder it was looked for in.
+    reason.replace(reason.find("%s"), 2, "\"" + fileName + "\" in " + std::filesystem::current_path().string());
     return reason;
 }
 
@@ -115,7 +116,7 @@ TEST_F(Form1Faults, AnUnreadableOmastIsReported)
     form->BitBtn1->Click();
     Settle();
     EXPECT_EQ(form->ComboBox1->Items->Count(), 0);
-    EXPECT_EQ(reports_, std::vector<std::string>{"cannot open file \"omast.dat\": Permission denied"});
+    EXPECT_EQ(reports_, std::vector<std::string>{"cannot open file \"omast.dat\" in " + dir_.Path().string() + ": Permission denied"});
 }
 
 TEST_F(Form1Faults, AFileReplacedBetweenClicksIsReadAnew)

@@ -145,7 +145,7 @@ TEST_F(Form1Test, AMissingOmastEmptiesTheListAndIsReported)
     Settle();
     EXPECT_EQ(form->ComboBox1->Items->Count(), 0);
     EXPECT_EQ(form->ComboBox1->ItemIndex(), -1);
-    EXPECT_EQ(reports_, std::vector<std::string>{"cannot open file \"omast.dat\": No such file or directory"});
+    EXPECT_EQ(reports_, std::vector<std::string>{"cannot open file \"omast.dat\" in " + dir_.Path().string() + ": No such file or directory"});
 
     WriteMaster("omast.dat", {"Hanwha"});
     form->BitBtn1->Click();
@@ -157,7 +157,7 @@ TEST_F(Form1Test, AMissingFmastIsReportedAndTheWindowStillOpens)
 {
     const auto form = OpenForm();
     EXPECT_EQ(form->ComboBox1->Items->Count(), 0);
-    EXPECT_EQ(reports_, std::vector<std::string>{"cannot open file \"fmast.dat\": No such file or directory"});
+    EXPECT_EQ(reports_, std::vector<std::string>{"cannot open file \"fmast.dat\" in " + dir_.Path().string() + ": No such file or directory"});
     EXPECT_TRUE(form->Widget()->isVisible());
 }
 

@@ -42,10 +42,11 @@ wait_for() {
     done
 }
 
-# Starts Xvfb and, unless told "without-window-manager", openbox.
+# Starts Xvfb, with a screen of $screen_size (1280x1024x24 unless set),
+# and, unless told "without-window-manager", openbox.
 start_session() {
     rm -f "$work/display"  # a session started before left its number there
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+    Xvfb -displayfd 3 -screen 0 "${screen_size:-1280x1024x24}" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
     pids+=($!)
     wait_for 10 '[[ -s $work/display ]]' || { echo "FAIL: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
     export DISPLAY=:$(cat "$work/display")

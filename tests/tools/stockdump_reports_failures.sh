@@ -27,8 +27,15 @@ try="Try 'stockdump --help' for more information."
 check "no argument is a usage error" 2 "stockdump: missing file operand"$'\n'"$try" "$stockdump"
 check "two arguments are a usage error" 2 "stockdump: extra operand \"b\""$'\n'"$try" "$stockdump" a b
 check "an unknown option is a usage error" 2 "stockdump: unrecognized option \"-x\""$'\n'"$try" "$stockdump" -x
+cd "$work"
+# A relative name is shown with the folder it was looked for in.
 check "-- ends the options" 1 \
-    "stockdump: cannot open file \"-x\": No such file or directory" "$stockdump" -- -x
+    "stockdump: cannot open file \"-x\" in $work: No such file or directory" "$stockdump" -- -x
+mkdir "$work/tab"$'\t'"dir"
+cd "$work/tab"$'\t'"dir"
+check "a folder with a TAB is shown escaped" 1 \
+    "stockdump: cannot open file \"omast.dat\" in \$'$work/tab\\tdir': No such file or directory" "$stockdump" omast.dat
+cd "$work"
 check "a missing file is reported" 1 \
     "stockdump: cannot open file \"$work/omast.dat\": No such file or directory" "$stockdump" "$work/omast.dat"
 check "a directory is reported" 1 "stockdump: cannot read file \"$work\": Is a directory" "$stockdump" "$work"

@@ -91,7 +91,7 @@ vecST ReadInput(const std::string& operand, const LoadOptions& options)
         return ReadMasterFile(ByteString(operand), options);  // which says what is wrong
     const int fd = ::open(operand.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
-        throw Exception("cannot open file " + QuotedName(operand) + ": " + std::strerror(errno));
+        throw Exception("cannot open file " + QuotedFileName(operand) + ": " + std::strerror(errno));
     struct CloseOnExit {
         int fd;
         ~CloseOnExit() { ::close(fd); }

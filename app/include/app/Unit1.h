@@ -9,6 +9,7 @@
 #include "stockdata/ViewCursor.h"
 
 #include <memory>
+#include <vector>
 
 // The stock picker's one window: a drop-down list of stock names in name
 // order and two buttons. It owns the loaded records and the view over them;
@@ -21,6 +22,13 @@ public:  // Controls and handlers bound by the layout in Unit1Layout.cpp
     void FormCreate(TObject* Sender);
     void BitBtn1Click(TObject* Sender);
     void ComboBox1DrawItem(TWinControl* Control, int Index, const TRect& Rect, TOwnerDrawState State);
+    // The stock's name, for typing and screen readers; its code and name for
+    // the tooltip and the clipboard. Trailing spaces trimmed.
+    ByteString ComboBox1ItemText(TComboBox* Sender, int Index);
+    ByteString ComboBox1ItemHint(TComboBox* Sender, int Index);
+    ByteString ComboBox1ItemCopyText(TComboBox* Sender, int Index);
+    // A binary search of the names, which the view holds in byte order.
+    int ComboBox1FindItem(TComboBox* Sender, const ByteString& Prefix, int StartIndex);
 
 private:
     // The view points into the store: both are replaced together, and the
@@ -30,6 +38,11 @@ private:
     vecST FStocks;
     // Where painting found its last entry in FSorted.
     ViewCursor FDrawCursor;
+    // FSorted's records by position, made once a load, for what needs any
+    // entry at once: a search halves it, a screen reader asks for any row.
+    std::vector<const STData*> FByPosition;
+
+    const STData* Stock(int index) const;
 
     // Clears the list and releases the previous store and view, reads
     // `fileName`, and shows its stocks in name order. Throws what the reader

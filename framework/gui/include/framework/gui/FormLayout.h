@@ -21,6 +21,11 @@ template <class F>
 using TDrawItemHandler = void (F::*)(TWinControl* Control, int Index, const TRect& Rect, TOwnerDrawState State);
 
 template <class F>
+using TItemTextHandler = ByteString (F::*)(TComboBox* Sender, int Index);
+template <class F>
+using TFindItemHandler = int (F::*)(TComboBox* Sender, const ByteString& Prefix, int StartIndex);
+
+template <class F>
 struct TComboBoxLayout {
     const char* Name;
     TComboBox* F::*Field;
@@ -30,6 +35,11 @@ struct TComboBoxLayout {
     const char* ImeName;
     int TabOrder;
     TDrawItemHandler<F> OnDrawItem;
+    // Each may be null: TComboBox says what then.
+    TItemTextHandler<F> OnItemText = nullptr;
+    TItemTextHandler<F> OnItemHint = nullptr;
+    TItemTextHandler<F> OnItemCopyText = nullptr;
+    TFindItemHandler<F> OnFindItem = nullptr;
 };
 
 template <class F>
@@ -86,6 +96,17 @@ void Build(F& form, const TComboBoxLayout<F>& layout)
     if (layout.OnDrawItem != nullptr) {
         combo.OnDrawItem = [&form, handler = layout.OnDrawItem](TWinControl* Control, int Index, const TRect& Rect,
                                                                 TOwnerDrawState State) { (form.*handler)(Control, Index, Rect, State); };
+    }
+    const auto bindText = [&form](TItemTextEvent& event, TItemTextHandler<F> handler) {
+        if (handler != nullptr)
+            event = [&form, handler](TComboBox* Sender, int Index) { return (form.*handler)(Sender, Index); };
+    };
+    bindText(combo.OnItemText, layout.OnItemText);
+    bindText(combo.OnItemHint, layout.OnItemHint);
+    bindText(combo.OnItemCopyText, layout.OnItemCopyText);
+    if (layout.OnFindItem != nullptr) {
+        combo.OnFindItem = [&form, handler = layout.OnFindItem](TComboBox* Sender, const ByteString& Prefix,
+                                                                int StartIndex) { return (form.*handler)(Sender, Prefix, StartIndex); };
     }
 }
 

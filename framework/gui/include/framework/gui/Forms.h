@@ -7,7 +7,10 @@
 
 // A top-level window. Its bounds are the OUTER frame, title bar included:
 // once a window manager has decorated it, the client area is fitted so that
-// the frame covers exactly those bounds.
+// the frame covers exactly those bounds. When it first shows, bounds that do
+// not fit the screen's available area are moved, and only then shrunk, onto
+// it. Afterwards the user may move, resize and maximize it; BoundsRect says
+// where it really is.
 class TForm : public TWinControl {
 public:
     explicit TForm(TComponent* owner);

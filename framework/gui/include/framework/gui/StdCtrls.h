@@ -15,6 +15,14 @@ enum class TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFix
 
 using TDrawItemEvent = std::function<void(TWinControl* Control, int Index, const TRect& Rect, TOwnerDrawState State)>;
 
+class TComboBox;
+// A text of item Index in [0, Items->Count()), as bytes in the display
+// character set.
+using TItemTextEvent = std::function<ByteString(TComboBox* Sender, int Index)>;
+// The first item at or after StartIndex in [0, Items->Count()] whose text
+// starts with the bytes Prefix (never empty), or -1 for none.
+using TFindItemEvent = std::function<int(TComboBox* Sender, const ByteString& Prefix, int StartIndex)>;
+
 // The item texts of a list control, in the order they were added. The
 // control keeps them; it is never destroyed through this interface.
 class TStrings {
@@ -44,6 +52,14 @@ protected:
 // the closed box's current item, is painted only by OnDrawItem on Canvas,
 // never from the item text; rows are ItemHeight pixels high. The list opens
 // below the box, showing up to 8 rows.
+//
+// Typing finds an item, in the closed box and in the open list: characters
+// typed within the desktop's keyboard interval gather into a search text,
+// and the first item whose text starts with its bytes becomes the current
+// one; the same letter typed again moves on to the next such item, wrapping
+// round. Text committed by an input method searches the same way. Ctrl+C and
+// the context menu's "Copy" put the current item's OnItemCopyText on the
+// clipboard.
 class TComboBox : public TWinControl {
 public:
     explicit TComboBox(TComponent* owner);
@@ -64,9 +80,10 @@ public:
     TComboBoxStyle Style() const noexcept { return style_; }
     void SetItemHeight(int height);
     int ItemHeight() const noexcept { return itemHeight_; }
-    // Kept for the layout; Linux chooses input methods per desktop session,
-    // and a list that takes no typing has no use for one.
-    void SetImeName(std::string name) { imeName_ = std::move(name); }
+    // Linux chooses the input method per desktop session, not per control,
+    // so the name itself is only kept; a control that names one takes the
+    // text an input method commits (Hangul from ibus or fcitx) for its search.
+    void SetImeName(std::string name);
     const std::string& ImeName() const noexcept { return imeName_; }
 
     bool DroppedDown() const;
@@ -79,6 +96,28 @@ public:
     // Raises OnDrawItem for item `index`; the framework's paint code calls
     // it once it has loaded Canvas for that item.
     void DrawItem(int index, const TRect& rect, TOwnerDrawState state);
+
+    // What an owner-drawn item says beyond its painting; each may be unset.
+    // The text typing searches and screen readers read, also for the closed
+    // box's current item; unset, the item's own text.
+    TItemTextEvent OnItemText;
+    // The tooltip over the item's row and over the closed box; unset or
+    // empty, none.
+    TItemTextEvent OnItemHint;
+    // What copying the current item puts on the clipboard; unset or empty,
+    // nothing is copied.
+    TItemTextEvent OnItemCopyText;
+    // Finds the item typing asks for; unset, every item's ItemText is read
+    // in turn. A list that knows its order finds it faster.
+    TFindItemEvent OnFindItem;
+
+    // The texts above with their defaults; for the framework's Qt side.
+    ByteString ItemText(int index);
+    ByteString ItemHint(int index);
+    ByteString ItemCopyText(int index);
+    // The first item at or after `startIndex` whose ItemText starts with
+    // `prefix`, or -1.
+    int FindItem(const ByteString& prefix, int startIndex);
 
 private:
     TCanvas canvas_;

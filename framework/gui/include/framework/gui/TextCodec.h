@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,12 @@
 // Unicode recommends and QString::fromUtf8 does; decoding goes on after it.
 // A sequence cut off at the end is one such subsequence.
 std::string DecodeForDisplay(std::string_view bytes);
+
+// Encodes UTF-8 `text` in the display character set, the reverse of
+// DecodeForDisplay, for comparing what the user typed with bytes. Empty when
+// some character of it has no bytes there (Hangul under a Latin-1 locale) or
+// `text` is not valid UTF-8.
+std::optional<std::string> EncodeForDisplay(std::string_view text);
 
 // The display character set as iconv names it.
 std::string DisplayCharset();

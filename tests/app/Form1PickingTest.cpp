@@ -1,0 +1,293 @@
+#include "Form1Fixture.h"
+#include "framework/gui/TextCodec.h"
+
+#include <QAccessible>
+#include <QAccessibleInterface>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QElapsedTimer>
+#include <QHelpEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QThread>
+#include <QTimer>
+#include <QToolTip>
+
+namespace {
+
+// Rows in name order, byte for byte: capitals before small letters, Hangul
+// last; Samsung Electronics twice, under two codes.
+const std::vector<std::pair<std::string, std::string>> Stocks = {
+    {"005930", "Samsung Electronics"}, {"000660", "SK Hynix"},   {"373220", "LG Energy Solution"},
+    {"000270", "Kia"},                 {"051910", "LG Chem"},    {"005935", "Samsung Electronics"},
+    {"006400", "Samsung SDI"},         {"999001", "kia motors"}, {"005930", "삼성전자"},
+    {"068270", "셀트리온"},
+};
+enum Row { Kia, LgChem, LgEnergy, SkHynix, Samsung005930, Samsung005935, SamsungSdi, SmallKia, SamsungHangul, Celltrion };
+
+class Form1Picking : public Form1Fixture {
+protected:
+    void SetUp() override
+    {
+        Form1Fixture::SetUp();
+        std::string text;
+        for (const auto& [code, name] : Stocks)
+            text += MasterLine(code, name);
+        dir_.Write("fmast.dat", text);
+        previousInterval_ = QApplication::keyboardInputInterval();
+        QApplication::setKeyboardInputInterval(KeyInterval);
+    }
+    void TearDown() override
+    {
+        QApplication::setKeyboardInputInterval(previousInterval_);
+        Form1Fixture::TearDown();
+    }
+
+    // Types `text` into `target` one character at a time, as quickly as a
+    // person who means one search.
+    static void Type(QWidget* target, const QString& text)
+    {
+        for (const QChar c : text) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(target, &press);
+            QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(target, &release);
+        }
+    }
+    // Lets the keyboard interval pass, so the next key starts a new search.
+    static void Pause() { QThread::msleep(KeyInterval + 50); }
+
+    static void PressCopy(QWidget* target)
+    {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier, QStringLiteral("\x03"));
+        QApplication::sendEvent(target, &press);
+    }
+
+    static constexpr int KeyInterval = 150;
+    int previousInterval_ = 0;
+};
+
+TEST_F(Form1Picking, TypingInTheClosedBoxPicksTheFirstNameStartingWithIt)
+{
+    const auto form = OpenForm();
+    QComboBox& box = Box(form->ComboBox1);
+    Type(&box, "LG E");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), LgEnergy) << "a space goes on with a search";
+    Pause();
+    Type(&box, "Sam");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), Samsung005930);
+    EXPECT_EQ(form->ComboBox1->Items->Strings(Samsung005930).View(), "NULL") << "the items stay placeholders";
+}
+
+TEST_F(Form1Picking, APrefixThatMatchesNothingLeavesThePickAlone)
+{
+    const auto form = OpenForm();
+    QComboBox& box = Box(form->ComboBox1);
+    Type(&box, "Kia");
+    ASSERT_EQ(form->ComboBox1->ItemIndex(), Kia);
+    Type(&box, "x");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), Kia) << "Kiax";
+    Pause();
+    Type(&box, "Zeta");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), Kia);
+}
+
+TEST_F(Form1Picking, TheSameLetterAgainStepsThroughTheNamesItStartsAndWraps)
+{
+    const auto form = OpenForm();
+    QComboBox& box = Box(form->ComboBox1);
+    const std::vector<int> expected = {SkHynix, Samsung005930, Samsung005935, SamsungSdi, SkHynix, Samsung005930};
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        Type(&box, "S");
+        EXPECT_EQ(form->ComboBox1->ItemIndex(), expected[i]) << "after " << i + 1 << " S";
+    }
+}
+
+TEST_F(Form1Picking, NamesMatchByteForByte)
+{
+    const auto form = OpenForm();
+    QComboBox& box = Box(form->ComboBox1);
+    Type(&box, "k");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), SmallKia);
+    Pause();
+    Type(&box, "K");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), Kia);
+    Pause();
+    Type(&box, "LG Chem ");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), LgChem) << "the field's padding counts as typed";
+    Pause();
+    Type(&box, "samsung");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), LgChem) << "no other case";
+}
+
+TEST_F(Form1Picking, HangulTypedOnTheKeyboardFindsItsName)
+{
+    ASSERT_EQ(DisplayCharset(), "UTF-8");
+    const auto form = OpenForm();
+    Type(&Box(form->ComboBox1), "셀");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), Celltrion);
+}
+
+TEST_F(Form1Picking, HangulCommittedByAnInputMethodFindsItsName)
+{
+    const auto form = OpenForm();
+    QComboBox& box = Box(form->ComboBox1);
+    EXPECT_TRUE(box.testAttribute(Qt::WA_InputMethodEnabled)) << "the layout names an input method";
+    QInputMethodEvent composing(QStringLiteral("ㅅ"), {});
+    QApplication::sendEvent(&box, &composing);
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), -1) << "text still being composed searches nothing";
+    QInputMethodEvent committed;
+    committed.setCommitString(QStringLiteral("삼성"));
+    QApplication::sendEvent(&box, &committed);
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), SamsungHangul);
+}
+
+TEST_F(Form1Picking, TypingInTheOpenListMovesItsCurrentRowIntoView)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < 5000; ++i)
+        names.push_back("Fund " + std::to_string(10000 + i));
+    names.push_back("Zeta Holdings");
+    WriteMaster("fmast.dat", names);
+    const auto form = OpenForm();
+    form->ComboBox1->SetDroppedDown(true);
+    Settle();
+    QAbstractItemView* view = Box(form->ComboBox1).view();
+    Type(view, "Fund 12345");
+    EXPECT_EQ(view->currentIndex().row(), 2345);
+    Pause();
+    Type(view, "Ze");
+    Settle();
+    const QModelIndex zeta = view->currentIndex();
+    EXPECT_EQ(zeta.row(), 5000);
+    EXPECT_TRUE(view->viewport()->rect().contains(view->visualRect(zeta))) << "scrolled into view";
+    EXPECT_TRUE(form->ComboBox1->DroppedDown()) << "the list stays open";
+    Pause();
+    Type(view, "Q");
+    EXPECT_EQ(view->currentIndex().row(), 5000) << "no match";
+}
+
+TEST_F(Form1Picking, TooltipsShowTheCodeOfEachOfTwoEqualNames)
+{
+    const auto form = OpenForm();
+    QComboBox& box = Box(form->ComboBox1);
+    QAbstractItemModel* model = box.model();
+    EXPECT_EQ(model->index(Samsung005930, 0).data(Qt::ToolTipRole).toString(), "005930  Samsung Electronics");
+    EXPECT_EQ(model->index(Samsung005935, 0).data(Qt::ToolTipRole).toString(), "005935  Samsung Electronics");
+    EXPECT_EQ(model->index(Celltrion, 0).data(Qt::ToolTipRole).toString(), "068270  셀트리온");
+
+    form->ComboBox1->SetItemIndex(Samsung005935);
+    QHelpEvent help(QEvent::ToolTip, QPoint(10, 10), box.mapToGlobal(QPoint(10, 10)));
+    QApplication::sendEvent(&box, &help);
+    EXPECT_EQ(QToolTip::text(), "005935  Samsung Electronics") << "over the closed box";
+    QToolTip::hideText();
+}
+
+TEST_F(Form1Picking, CopyPutsCodeTabNameOnTheClipboard)
+{
+    const auto form = OpenForm();
+    QComboBox& box = Box(form->ComboBox1);
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText("before");
+    PressCopy(&box);
+    EXPECT_EQ(clipboard->text(), "before") << "nothing picked, nothing copied";
+
+    form->ComboBox1->SetItemIndex(Samsung005935);
+    PressCopy(&box);
+    EXPECT_EQ(clipboard->text(), "005935\tSamsung Electronics");
+
+    form->ComboBox1->SetDroppedDown(true);
+    Settle();
+    QAbstractItemView* view = box.view();
+    view->setCurrentIndex(view->model()->index(Samsung005930, 0));
+    PressCopy(view);
+    EXPECT_EQ(clipboard->text(), "005930\tSamsung Electronics") << "the open list's current row";
+    form->ComboBox1->SetDroppedDown(false);
+
+    form->ComboBox1->SetItemIndex(SamsungHangul);
+    QString entry;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        QAction* copy = menu->actions().value(0);
+        ASSERT_NE(copy, nullptr);
+        entry = copy->text();
+        copy->trigger();
+        menu->close();
+    });
+    QContextMenuEvent context(QContextMenuEvent::Mouse, QPoint(5, 5), box.mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(&box, &context);
+    EXPECT_EQ(entry, "Copy");
+    EXPECT_EQ(clipboard->text(), "005930\t삼성전자") << "from the context menu";
+}
+
+TEST_F(Form1Picking, ScreenReadersReadThePaintedNames)
+{
+    const auto form = OpenForm();
+    QComboBox& box = Box(form->ComboBox1);
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(form->Widget());
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->role(), QAccessible::Window);
+    EXPECT_EQ(window->text(QAccessible::Name), "Form1");
+
+    form->ComboBox1->SetItemIndex(Samsung005935);
+    QAccessibleInterface* combo = QAccessible::queryAccessibleInterface(&box);
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(combo->text(QAccessible::Value), "Samsung Electronics");
+
+    form->ComboBox1->SetDroppedDown(true);
+    Settle();
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(box.view());
+    ASSERT_NE(list, nullptr);
+    ASSERT_NE(list->tableInterface(), nullptr);
+    for (int row = 0; row < static_cast<int>(Stocks.size()); ++row) {
+        QAccessibleInterface* cell = list->tableInterface()->cellAt(row, 0);
+        ASSERT_NE(cell, nullptr) << "row " << row;
+        EXPECT_NE(cell->text(QAccessible::Name), "NULL") << "row " << row;
+    }
+    EXPECT_EQ(list->tableInterface()->cellAt(Kia, 0)->text(QAccessible::Name), "Kia");
+    EXPECT_EQ(list->tableInterface()->cellAt(Celltrion, 0)->text(QAccessible::Name), "셀트리온");
+}
+
+TEST_F(Form1Picking, ClicksGivenWhileALoadRunsAreNotReplayedAsMoreLoads)
+{
+    std::string big;
+    for (int i = 0; i < 300000; ++i)
+        big += MasterLine(std::to_string(100000 + i), "Fund " + std::to_string(i));
+    dir_.Write("omast.dat", big);
+    const auto form = OpenForm();
+    QWidget* button = form->BitBtn1->Widget();
+    const QPoint middle = button->rect().center();
+    const auto click = [&](quint64 stamp) {
+        QMouseEvent press(QEvent::MouseButtonPress, middle, button->mapToGlobal(middle), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        press.setTimestamp(stamp);
+        QApplication::sendEvent(button, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, middle, button->mapToGlobal(middle), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        release.setTimestamp(stamp);
+        QApplication::sendEvent(button, &release);
+    };
+    QElapsedTimer load;
+    load.start();
+    click(1000000);
+    const quint64 took = static_cast<quint64>(load.elapsed());
+    ASSERT_EQ(form->ComboBox1->Items->Count(), 300000);
+    ASSERT_TRUE(reports_.empty());
+
+    std::filesystem::remove("omast.dat");
+    click(1000000 + took / 2);  // made during the load, read after it
+    Settle();
+    EXPECT_TRUE(reports_.empty()) << "a click from during the load ran another";
+    EXPECT_EQ(form->ComboBox1->Items->Count(), 300000);
+
+    click(1000000 + took + 5000);  // made after it
+    Settle();
+    EXPECT_EQ(reports_.size(), 1U) << "a click after the load runs one";
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the busy cursor has gone";
+}
+
+}  // namespace

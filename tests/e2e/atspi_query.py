@@ -1,0 +1,51 @@
+#!/usr/bin/python3
+"""Reads the stock picker's window as a screen reader does, through AT-SPI.
+
+Usage: atspi_query.py frame|combo|rows
+  frame  the role and name of the program's window
+  combo  the combo box's name
+  rows   the names of the list's items, one a line, in order
+"""
+import sys
+
+import pyatspi
+
+
+def application():
+    desktop = pyatspi.Registry.getDesktop(0)
+    for i in range(desktop.childCount):
+        app = desktop.getChildAtIndex(i)
+        if app is not None and app.name == "stockpicker":
+            return app
+    sys.exit("no application named stockpicker on the accessibility bus")
+
+
+def walk(node, depth=0):
+    yield node
+    if depth > 12:
+        return
+    for i in range(node.childCount):
+        child = node.getChildAtIndex(i)
+        if child is not None:
+            yield from walk(child, depth + 1)
+
+
+def first(role):
+    for node in walk(application()):
+        if node.getRole() == role:
+            return node
+    sys.exit(f"no {role} in the window")
+
+
+what = sys.argv[1]
+if what == "frame":
+    window = application().getChildAtIndex(0)
+    print(window.getRoleName(), window.name, sep="\t")
+elif what == "combo":
+    print(first(pyatspi.ROLE_COMBO_BOX).name)
+elif what == "rows":
+    for node in walk(first(pyatspi.ROLE_COMBO_BOX)):
+        if node.getRole() in (pyatspi.ROLE_LIST_ITEM, pyatspi.ROLE_TABLE_CELL):
+            print(node.name)
+else:
+    sys.exit(__doc__)
