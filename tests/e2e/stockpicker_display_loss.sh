@@ -22,6 +22,21 @@ kill_window() { xkill -display "$DISPLAY" -id "$window" >/dev/null; }
 
 # Runs one case: a fresh session and program, `prepare` brings the window
 # into the state, `end` breaks the connection; then checks how it ended.
+# After the display went: the program must end by itself with status 1 and
+# exactly one more line in $err than the $before it had.
+expect_clean_end() {
+    local name=$1 err=$2 before=$3
+    if ! wait_for 30 '! kill -0 $program'; then
+        fail "$name: the program ends"
+        kill -9 "$program"
+        return
+    fi
+    wait "$program"
+    local status=$?
+    check "$name: exit status 1, no signal" '((status == 1))' "status $status; stderr: $(head -c 600 "$err")"
+    check "$name: one line on stderr" '(($(wc -l <"$err") == before + 1))' "$(tail -n +$((before + 1)) "$err" | head -c 600)"
+}
+
 run_case() {
     local name=$1 prepare=$2 end=$3
     start_session
@@ -41,15 +56,7 @@ run_case() {
     local before
     before=$(wc -l <"$err")
     eval "$end"
-    if ! wait_for 30 '! kill -0 $program'; then
-        fail "$name: the program ends"
-        kill -9 "$program"
-        return
-    fi
-    wait "$program"
-    local status=$?
-    check "$name: exit status 1, no signal" '((status == 1))' "status $status; stderr: $(head -c 600 "$err")"
-    check "$name: one line on stderr" '(($(wc -l <"$err") == before + 1))' "$(tail -n +$((before + 1)) "$err" | head -c 600)"
+    expect_clean_end "$name" "$err" "$before"
     kill "$xvfb" 2>/dev/null
     wait "$xvfb" 2>/dev/null
 }
@@ -87,15 +94,7 @@ wayland_case() {
     local before
     before=$(wc -l <"$err")
     kill "$weston"
-    if ! wait_for 30 '! kill -0 $program'; then
-        fail "$name: the program ends"
-        kill -9 "$program"
-        return
-    fi
-    wait "$program"
-    local status=$?
-    check "$name: exit status 1, no signal" '((status == 1))' "status $status; stderr: $(head -c 600 "$err")"
-    check "$name: one line on stderr" '(($(wc -l <"$err") == before + 1))' "$(tail -n +$((before + 1)) "$err" | head -c 600)"
+    expect_clean_end "$name" "$err" "$before"
 }
 if ! command -v weston >/dev/null || ! compgen -G "/usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so" >/dev/null; then
     echo "skipped: the Wayland cases need weston and Qt's Wayland platform plugin (qt6-wayland)"
