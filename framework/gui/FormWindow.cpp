@@ -5,10 +5,8 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QScreen>
-#include <QTimer>
 
 #include <algorithm>
-#include <array>
 
 namespace {
 
@@ -20,9 +18,6 @@ QAccessibleInterface* FormAccessible(const QString&, QObject* object)
         return new QAccessibleWidget(window, QAccessible::Window);
     return nullptr;
 }
-
-// Milliseconds after the first show at which the fit is checked again.
-constexpr std::array SettleChecks{50, 150, 400, 1000};
 
 }  // namespace
 
@@ -74,10 +69,7 @@ void FormWindow::FitToFrame()
         return;
     // A size we did not ask for is the user's or the window manager's
     // (maximized, say): from then on fitting it back would fight them.
-    // A window manager that has not taken the fit yet leaves the size first
-    // asked for, which is still ours to fit.
-    const bool ours = size() == fittedClient_ || size() == outer_.size();
-    if (!ours || windowState() != Qt::WindowNoState) {
+    if (size() != fittedClient_ || windowState() != Qt::WindowNoState) {
         fitting_ = false;
         return;
     }
@@ -99,11 +91,6 @@ bool FormWindow::event(QEvent* event)
     switch (event->type()) {
     case QEvent::Show:
         if (!activated_) {
-            // A window manager may frame a new window without moving or
-            // resizing it, which sends no event to fit on: look again a few
-            // times while it settles.
-            for (int delay : SettleChecks)
-                QTimer::singleShot(delay, this, [this] { FitToFrame(); });
             // A window manager gives a new window the focus as it would to
             // any new application; this asks it the same way (or, with none
             // running, takes the focus).
