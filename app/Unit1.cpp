@@ -4,7 +4,6 @@
 #include "framework/gui/TextCodec.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -110,12 +109,19 @@ ByteString TForm1::ComboBox1ItemCopyText(TComboBox*, int Index)
 
 namespace {
 
-// Digits, or one letter and digits: "005930", "A005930".
+bool IsAsciiDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Digits, or one ASCII letter and digits: "005930", "A005930". Not
+// std::isalpha, which the locale can extend to bytes of other letters.
 bool LooksLikeCode(std::string_view typed)
 {
-    if (!typed.empty() && std::isalpha(static_cast<unsigned char>(typed.front())) != 0)
+    const auto isAsciiLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    if (!typed.empty() && isAsciiLetter(typed.front()))
         typed.remove_prefix(1);
-    return !typed.empty() && std::ranges::all_of(typed, [](char c) { return c >= '0' && c <= '9'; });
+    return !typed.empty() && std::ranges::all_of(typed, IsAsciiDigit);
 }
 
 }  // namespace
@@ -139,7 +145,7 @@ int TForm1::FindByCode(std::string_view typed, int startIndex) const
     const int after = startIndex > 0 ? startIndex - 1 : -1;
     const int found = FByCode.Find(typed, after);
     // Korean screens show codes with a market letter that master files leave out.
-    if (found < 0 && !std::isdigit(static_cast<unsigned char>(typed.front())))
+    if (found < 0 && !IsAsciiDigit(typed.front()))
         return FByCode.Find(typed.substr(1), after);
     return found;
 }
