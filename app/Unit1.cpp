@@ -154,7 +154,7 @@ int TForm1::FindByInitials(const std::vector<std::uint8_t>& initials, int startI
 {
     if (!FInitials || FInitials->Charset() != DisplayCharset())
         FInitials = std::make_unique<InitialsMatcher>();
-    const std::size_t start = static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(startIndex, 0, std::ssize(FByPosition)));
+    const auto start = static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(startIndex, 0, std::ssize(FByPosition)));
     // The records lie in file order, not view order: fetching some ahead
     // keeps the scan from waiting on memory for every one of them.
     constexpr std::size_t ahead = 16;

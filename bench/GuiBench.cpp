@@ -224,8 +224,8 @@ int main(int argc, char** argv)
                 static_cast<unsigned long long>(CodeIndex::BytesPerLine));
     std::printf("search for a code (%s): %.4f ms a key (%s)\n", lastCode.c_str(), codeKeyMs,
                 codeFound ? "found" : "NOT FOUND");
-    std::printf("search for the initials of the last Hangul name (%s): %.2f ms a key (%s)\n", lastHangul.toStdString().c_str(),
-                initialsKeyMs, initialsFound ? "found" : "NOT FOUND");
+    std::printf("search for the initials of the last Hangul name (%s): %.2f ms a key (%s)\n",
+                lastHangul.toStdString().c_str(), initialsKeyMs, initialsFound ? "found" : "NOT FOUND");
     std::printf("search for initials no name has (ㅃ), a scan of all %d rows: %.2f ms a key (%s)\n", lastRow + 1,
                 noMatchKeyMs, noMatchRow < 0 ? "none found" : "FOUND");
     std::printf("CP949 initials table: %.1f ms, once per character set\n", cp949TableMs);

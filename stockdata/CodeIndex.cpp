@@ -44,8 +44,9 @@ CodeIndex::CodeIndex(std::span<const STData* const> byPosition) : byPosition_(by
     std::sort(entries.begin(), entries.end(), [&](const SortEntry& a, const SortEntry& b) {
         if (a.key != b.key)
             return a.key < b.key;
+        constexpr std::size_t restSize = sizeof(STData::code) - sizeof(std::uint64_t);
         const int rest = std::memcmp(byPosition[a.position]->code + sizeof(a.key),
-                                     byPosition[b.position]->code + sizeof(b.key), sizeof(STData::code) - sizeof(a.key));
+                                     byPosition[b.position]->code + sizeof(b.key), restSize);
         return rest != 0 ? rest < 0 : a.position < b.position;
     });
     order_.resize(entries.size());
