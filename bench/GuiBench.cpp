@@ -1,10 +1,13 @@
-// Start-up, item filling, painting and drop-down figures of the stock picker
+// Start-up, item filling, painting, drop-down and search figures of the stock picker
 // window with a large "fmast.dat", on Qt's offscreen platform.
 // Usage: gui_bench [LINES]   (default 1000000)
 
 #include "app/Unit1.h"
 #include "framework/gui/Application.h"
+#include "framework/gui/HangulInitials.h"
+#include "framework/gui/TextCodec.h"
 #include "genmaster/MasterGenerator.h"
+#include "stockdata/CodeIndex.h"
 #include "stockdata/MasterFile.h"
 #include "stockdata/SortedView.h"
 
@@ -20,6 +23,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -66,6 +70,36 @@ void WriteMasterFile(const std::string& path, std::uint64_t lines)
     std::ofstream(path, std::ios::binary) << text;
 }
 
+// Mean time per key of the searches typing `text` makes, one for each
+// longer start of it, and what the whole text finds.
+std::pair<double, int> MillisecondsPerKey(TComboBox& combo, const QString& text, int times)
+{
+    std::vector<ByteString> prefixes;
+    for (qsizetype length = 1; length <= text.size(); ++length)
+        prefixes.emplace_back(EncodeForDisplay(text.left(length).toStdString()).value_or(""));
+    int found = -1;
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < times; ++i)
+        for (const ByteString& prefix : prefixes)
+            found = combo.FindItem(prefix, 0);
+    return {Milliseconds(timer) / (times * static_cast<double>(prefixes.size())), found};
+}
+
+// The compatibility jamo of the initials of the Hangul syllables `name`
+// starts with.
+QString InitialsOf(const QString& name)
+{
+    static const QString jamo = QStringLiteral("ㄱㄲㄴㄷㄸㄹㅁㅂㅃㅅㅆㅇㅈㅉㅊㅋㅌㅍㅎ");
+    QString initials;
+    for (const QChar c : name) {
+        if (c.unicode() < 0xAC00 || c.unicode() > 0xD7A3)
+            break;
+        initials += jamo[(c.unicode() - 0xAC00) / (21 * 28)];
+    }
+    return initials;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -106,6 +140,10 @@ int main(int argc, char** argv)
     const vecST store = ReadMasterFile("fmast.dat");
     const lstPST view = MakeSortedST(store, SortKeyName);
     const double readAndSortMs = Milliseconds(timer);
+    std::vector<const STData*> byPosition(view.begin(), view.end());
+    timer.restart();
+    const CodeIndex codes(byPosition);
+    const double codeIndexMs = Milliseconds(timer);
     double fillMs = 0;
     {
         TComboBox filler(nullptr);
@@ -147,6 +185,31 @@ int main(int argc, char** argv)
     const double findMs = Milliseconds(timer) / finds;
     const bool found = list.currentIndex().isValid() && list.currentIndex().data().toString().startsWith(lastName.left(12));
 
+    // The searches that typing a code and initials makes, each key a new
+    // search of a longer text, as TComboBox::FindItem is called for it.
+    // A code at the bottom of the view; every key is a binary search of the
+    // code index.
+    const std::string lastCopy(Form1->ComboBox1->ItemCopyText(lastRow).View());
+    const std::string lastCode = lastCopy.substr(0, lastCopy.find('\t'));
+    const auto [codeKeyMs, codeRow] = MillisecondsPerKey(*Form1->ComboBox1, QString::fromStdString(lastCode), finds);
+    const bool codeFound = codeRow >= 0 && Form1->ComboBox1->ItemCopyText(codeRow).View().starts_with(lastCode + "\t");
+
+    // Initials: those of the last Hangul name in view order, found after a
+    // scan of nearly every row, and initials no name has, a whole scan.
+    QString lastHangul;
+    for (int row = lastRow; row >= 0 && lastHangul.isEmpty(); --row)
+        lastHangul = InitialsOf(box.model()->index(row, 0).data(Qt::DisplayRole).toString());
+    const auto [initialsKeyMs, initialsRow] = MillisecondsPerKey(*Form1->ComboBox1, lastHangul, 20);
+    const bool initialsFound =
+        initialsRow >= 0 && InitialsOf(box.model()->index(initialsRow, 0).data().toString()).startsWith(lastHangul);
+    const auto [noMatchKeyMs, noMatchRow] = MillisecondsPerKey(*Form1->ComboBox1, QStringLiteral("ㅃ"), 20);
+    const std::string displayCharset = DisplayCharset();
+    SetDisplayCharset("CP949");
+    timer.restart();
+    const InitialsMatcher cp949Matcher;
+    const double cp949TableMs = Milliseconds(timer);
+    SetDisplayCharset(displayCharset);
+
     std::printf("start to first painted frame: %.0f ms (form creation with the load: %.0f ms)\n", firstFrameMs, createMs);
     std::printf("reload by the omast.dat button: %.0f ms\n", reloadMs);
     std::printf("load parts: read + sort %.0f ms, fill %zu items %.1f ms (%.1f%% of read + sort + fill)\n", readAndSortMs,
@@ -156,6 +219,16 @@ int main(int argc, char** argv)
                 bottomMs / topMs);
     std::printf("type 12 letters to find a name at the bottom of %d rows: %.3f ms (%s)\n", lastRow + 1, findMs,
                 found ? "found" : "NOT FOUND");
+    std::printf("code index: built in %.0f ms, %.1f MB (%llu bytes a line)\n", codeIndexMs,
+                static_cast<double>(codes.size() * CodeIndex::BytesPerLine) / 1e6,
+                static_cast<unsigned long long>(CodeIndex::BytesPerLine));
+    std::printf("search for a code (%s): %.4f ms a key (%s)\n", lastCode.c_str(), codeKeyMs,
+                codeFound ? "found" : "NOT FOUND");
+    std::printf("search for the initials of the last Hangul name (%s): %.2f ms a key (%s)\n",
+                lastHangul.toStdString().c_str(), initialsKeyMs, initialsFound ? "found" : "NOT FOUND");
+    std::printf("search for initials no name has (ㅃ), a scan of all %d rows: %.2f ms a key (%s)\n", lastRow + 1,
+                noMatchKeyMs, noMatchRow < 0 ? "none found" : "FOUND");
+    std::printf("CP949 initials table: %.1f ms, once per character set\n", cp949TableMs);
     Application->Finalize();
     std::filesystem::current_path("/");
     std::filesystem::remove_all(dir);

@@ -178,7 +178,11 @@ public:
                 out.resize(out.size() * 2);
             ReplacementCharacter.copy(out.data() + written, ReplacementCharacter.size());
             written += ReplacementCharacter.size();
-            const std::size_t skip = errno == EINVAL ? inLeft : IllFormedLength(std::string_view(in, inLeft));
+            // glibc's CP949 takes some undefined pairs (A2 E8) whole before
+            // it reports them: nothing may be left to skip.
+            const std::size_t skip = errno == EINVAL || inLeft == 0
+                                         ? inLeft
+                                         : std::min(IllFormedLength(std::string_view(in, inLeft)), inLeft);
             in += skip;
             inLeft -= skip;
             ::iconv(cd_, nullptr, nullptr, nullptr, nullptr);

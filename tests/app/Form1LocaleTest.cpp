@@ -2,6 +2,9 @@
 
 #include "framework/gui/TextCodec.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QThread>
 #include <QtGlobal>
 
 #include <cstdlib>
@@ -112,5 +115,60 @@ TEST_F(Form1Locale, UnderAnUnknownCharacterSetNamesArePaintedAndThePainterLeftBa
     for (const std::string& warning : QtWarnings::Seen())
         EXPECT_EQ(warning.find("Painter"), std::string::npos) << warning;
 }
+
+// Names by their leading initials, typed as jamo, under the locale that
+// `GetParam()` names; the master file is written in that locale's bytes.
+class Form1LocaleInitials : public Form1Locale, public testing::WithParamInterface<const char*> {
+protected:
+    // In byte order under both character sets.
+    enum Row { LgChem, Kkattu, Samsung, Celltrion, Kakao };
+
+    static void Type(QWidget* target, const QString& text)
+    {
+        for (const QChar c : text) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(target, &press);
+        }
+    }
+    // Lets the keyboard interval pass, so the next key starts a new search.
+    static void Pause() { QThread::msleep(static_cast<unsigned long>(QApplication::keyboardInputInterval()) + 50); }
+};
+
+TEST_P(Form1LocaleInitials, InitialsFindNamesWrittenInTheLocalesCharacterSet)
+{
+    if (!UseLocale(GetParam()))
+        GTEST_SKIP() << NoLocale;
+    std::vector<std::string> names;
+    for (const char* name : {"LG화학", "까뚜빠싸짜", "삼성전자", "셀트리온", "카카오"}) {
+        const std::optional<std::string> stored = EncodeForDisplay(name);
+        ASSERT_TRUE(stored.has_value()) << name;
+        names.push_back(*stored);
+    }
+    WriteMaster("fmast.dat", names);
+    const auto form = OpenForm();
+    QComboBox& box = Box(form->ComboBox1);
+    Type(&box, "ㅎ");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), -1) << "LG화학 starts with Latin letters";
+    Pause();
+    Type(&box, "ㅋㅋㅇ");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), Kakao);
+    Pause();
+    Type(&box, "ㅅㅅㅈㅈ");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), Samsung);
+    Pause();
+    Type(&box, "ㄲㄸㅃㅆㅉ");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), Kkattu);
+    Pause();
+    Type(&box, "ㄱㄷ");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), Kkattu) << "ㄱ is not ㄲ";
+    EXPECT_TRUE(reports_.empty());
+}
+
+std::string LocaleTestName(const testing::TestParamInfo<const char*>& locale)
+{
+    return std::string(locale.param) == "ko_KR.EUC-KR" ? "EucKr" : "Utf8";
+}
+
+INSTANTIATE_TEST_SUITE_P(Locales, Form1LocaleInitials, testing::Values("ko_KR.EUC-KR", "ko_KR.UTF-8"), LocaleTestName);
 
 }  // namespace

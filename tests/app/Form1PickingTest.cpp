@@ -145,6 +145,104 @@ TEST_F(Form1Picking, HangulCommittedByAnInputMethodFindsItsName)
     EXPECT_EQ(form->ComboBox1->ItemIndex(), SamsungHangul);
 }
 
+TEST_F(Form1Picking, DigitsPickTheStockWithTheSmallestCodeStartingWithThem)
+{
+    const auto form = OpenForm();
+    QComboBox& box = Box(form->ComboBox1);
+    Type(&box, "005935");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), Samsung005935) << "not the other Samsung Electronics";
+    Pause();
+    Type(&box, "0059");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), Samsung005930) << "005930 before 005935, first of its two entries";
+    Pause();
+    Type(&box, "06");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), Celltrion);
+    Pause();
+    Type(&box, "3");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), LgEnergy);
+}
+
+TEST_F(Form1Picking, ALetterBeforeTheDigitsIsTheMarketsAndIsPassedOver)
+{
+    const auto form = OpenForm();
+    QComboBox& box = Box(form->ComboBox1);
+    Type(&box, "A005935");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), Samsung005935);
+    Pause();
+    Type(&box, "a000660");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), SkHynix);
+    Pause();
+    Type(&box, "K");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), Kia) << "a letter alone still finds names";
+}
+
+TEST_F(Form1Picking, ACodePrefixThatMatchesNothingLeavesThePickAlone)
+{
+    const auto form = OpenForm();
+    QComboBox& box = Box(form->ComboBox1);
+    Type(&box, "051910");
+    ASSERT_EQ(form->ComboBox1->ItemIndex(), LgChem);
+    Type(&box, "1");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), LgChem) << "0519101";
+    Pause();
+    Type(&box, "123");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), LgChem);
+    Pause();
+    Type(&box, "A9");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), SmallKia) << "999001";
+}
+
+TEST_F(Form1Picking, TheSameDigitAgainStepsThroughTheCodesItStartsInCodeOrderAndWraps)
+{
+    const auto form = OpenForm();
+    QComboBox& box = Box(form->ComboBox1);
+    // Codes starting 0: 000270 000660 005930 005930 005935 006400 051910 068270.
+    const std::vector<int> expected = {Kia,        SkHynix, Samsung005930, SamsungHangul, Samsung005935,
+                                       SamsungSdi, LgChem,  Celltrion,     Kia};
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        Type(&box, "0");
+        EXPECT_EQ(form->ComboBox1->ItemIndex(), expected[i]) << "after " << i + 1 << " 0";
+    }
+}
+
+TEST_F(Form1Picking, HangulInitialsPickTheNameWhoseSyllablesStartWithThem)
+{
+    ASSERT_EQ(DisplayCharset(), "UTF-8");
+    const auto form = OpenForm();
+    QComboBox& box = Box(form->ComboBox1);
+    Type(&box, "ㅅㅌ");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), Celltrion);
+    Pause();
+    Type(&box, "ㅅㅅㅈㅈ");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), SamsungHangul);
+    Pause();
+    Type(&box, "ㅅㅎ");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), SamsungHangul) << "no match, and SK Hynix is no Hangul";
+    Pause();
+    Type(&box, "ㅅ");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), SamsungHangul);
+    Type(&box, "ㅅ");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), Celltrion) << "the same initial again steps on";
+    Type(&box, "ㅅ");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), SamsungHangul) << "and wraps";
+}
+
+TEST_F(Form1Picking, InitialsInTheOpenListMoveItsCurrentRow)
+{
+    const auto form = OpenForm();
+    form->ComboBox1->SetDroppedDown(true);
+    Settle();
+    QAbstractItemView* view = Box(form->ComboBox1).view();
+    Type(view, "ㅅㅌㄹ");
+    EXPECT_EQ(view->currentIndex().row(), Celltrion);
+    Pause();
+    Type(view, "068");
+    EXPECT_EQ(view->currentIndex().row(), Celltrion);
+    Pause();
+    Type(view, "005930");
+    EXPECT_EQ(view->currentIndex().row(), Samsung005930);
+}
+
 TEST_F(Form1Picking, TypingInTheOpenListMovesItsCurrentRowIntoView)
 {
     std::vector<std::string> names;

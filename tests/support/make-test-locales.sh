@@ -17,6 +17,8 @@ fi
 # localedef warns about categories the sources leave out; only the result counts.
 localedef -i ko_KR -f EUC-KR "$dir/ko_KR.EUC-KR" >"$dir/ko_KR.log" 2>&1 ||
     { rm -rf "$dir/ko_KR.EUC-KR"; echo "cannot make ko_KR.EUC-KR:"; cat "$dir/ko_KR.log"; }
+localedef -i ko_KR -f UTF-8 "$dir/ko_KR.UTF-8" >"$dir/ko_KR.UTF-8.log" 2>&1 ||
+    { rm -rf "$dir/ko_KR.UTF-8"; echo "cannot make ko_KR.UTF-8:"; cat "$dir/ko_KR.UTF-8.log"; }
 charmap=/usr/share/i18n/charmaps/ANSI_X3.4-1968.gz
 if [[ -r $charmap ]]; then
     zcat "$charmap" | sed -e 's/^<code_set_name> .*/<code_set_name> STOCKPICKER-NO-SUCH-CHARSET/' -e '/^% alias/d' >"$dir/unknown.charmap"

@@ -38,6 +38,13 @@ TEST_F(TextCodec, DecodesCp949UnderThatCharacterSet)
 
 // Syllables of the Unified Hangul extension exist in CP949 only; files
 // under an EUC-KR locale are written with them.
+TEST_F(TextCodec, AnUndefinedCp949PairThatIconvTakesWholeIsOneMark)
+{
+    SetDisplayCharset("CP949");
+    EXPECT_EQ(DecodeForDisplay("\xA2\xE8"), Mark);
+    EXPECT_EQ(DecodeForDisplay("\xBB\xEF\xA2\xE8"), "삼" + Mark);
+}
+
 TEST_F(TextCodec, EucKrIsReadAsCp949)
 {
     SetDisplayCharset("EUC-KR");

@@ -1,0 +1,104 @@
+#include "framework/gui/HangulInitials.h"
+
+#include "framework/gui/TextCodec.h"
+
+#include <array>
+#include <optional>
+
+namespace {
+
+constexpr char32_t FirstSyllable = 0xAC00;  // 가
+constexpr char32_t LastSyllable = 0xD7A3;   // 힣
+// 21 vowels times 28 finals share each initial, in Unicode's syllable order.
+constexpr char32_t SyllablesPerInitial = 21 * 28;
+
+// The three-byte UTF-8 sequence at the start of `text`, or nothing: every
+// Hangul syllable takes three bytes, so nothing else needs decoding here.
+std::optional<char32_t> ThreeByteCharacter(std::string_view text) noexcept
+{
+    if (text.size() < 3)
+        return std::nullopt;
+    const auto b0 = static_cast<unsigned char>(text[0]);
+    const auto b1 = static_cast<unsigned char>(text[1]);
+    const auto b2 = static_cast<unsigned char>(text[2]);
+    if ((b0 & 0xF0) != 0xE0 || (b1 & 0xC0) != 0x80 || (b2 & 0xC0) != 0x80)
+        return std::nullopt;
+    return static_cast<char32_t>(((b0 & 0x0F) << 12) | ((b1 & 0x3F) << 6) | (b2 & 0x3F));
+}
+
+// 1 + the initial of a syllable, 0 for anything else.
+std::uint8_t SyllableInitialPlusOne(char32_t c) noexcept
+{
+    if (c < FirstSyllable || c > LastSyllable)
+        return 0;
+    return static_cast<std::uint8_t>(1 + (c - FirstSyllable) / SyllablesPerInitial);
+}
+
+// Compatibility jamo from U+3131, each with 1 + its initial, 0 where the jamo
+// is a cluster that begins no syllable.
+constexpr std::array<std::uint8_t, 30> JamoInitialPlusOne = {
+    1, 2, 0, 3, 0, 0, 4, 5, 6, 0, 0, 0, 0, 0, 0, 0,  // ㄱ ㄲ ㄳ ㄴ ㄵ ㄶ ㄷ ㄸ ㄹ ㄺ..ㅀ
+    7, 8, 9, 0, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19,  // ㅁ ㅂ ㅃ ㅄ ㅅ ㅆ ㅇ ㅈ ㅉ ㅊ ㅋ ㅌ ㅍ ㅎ
+};
+constexpr char32_t FirstJamo = 0x3131;
+
+}  // namespace
+
+std::vector<std::uint8_t> TypedInitials(std::string_view typed)
+{
+    std::vector<std::uint8_t> initials;
+    while (!typed.empty()) {
+        const std::optional<char32_t> c = ThreeByteCharacter(typed);
+        if (!c || *c < FirstJamo || *c >= FirstJamo + JamoInitialPlusOne.size())
+            return {};
+        const std::uint8_t plusOne = JamoInitialPlusOne[*c - FirstJamo];
+        if (plusOne == 0)
+            return {};
+        initials.push_back(static_cast<std::uint8_t>(plusOne - 1));
+        typed.remove_prefix(3);
+    }
+    return initials;
+}
+
+InitialsMatcher::InitialsMatcher() : charset_(DisplayCharset()), utf8_(charset_ == "UTF-8")
+{
+    if (utf8_)
+        return;
+    twoByte_.assign(128 * 256, 0);
+    for (unsigned lead = 0x80; lead <= 0xFF; ++lead) {
+        for (unsigned trail = 0; trail <= 0xFF; ++trail) {
+            const char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+            const std::string decoded = DecodeForDisplay(std::string_view(bytes, 2));
+            // Exactly one character from both bytes: a lone lead byte would
+            // decode to a mark and the trail byte after it.
+            if (decoded.size() != 3)
+                continue;
+            if (const std::optional<char32_t> c = ThreeByteCharacter(decoded))
+                twoByte_[(lead - 0x80) * 256 + trail] = SyllableInitialPlusOne(*c);
+        }
+    }
+}
+
+bool InitialsMatcher::Matches(std::string_view name, std::span<const std::uint8_t> initials) const noexcept
+{
+    if (initials.empty())
+        return false;
+    const std::size_t width = utf8_ ? 3 : 2;
+    if (name.size() < initials.size() * width)
+        return false;
+    for (const std::uint8_t initial : initials) {
+        std::uint8_t plusOne = 0;
+        if (utf8_) {
+            if (const std::optional<char32_t> c = ThreeByteCharacter(name))
+                plusOne = SyllableInitialPlusOne(*c);
+        } else if (!twoByte_.empty()) {
+            const auto lead = static_cast<unsigned char>(name[0]);
+            if (lead >= 0x80)
+                plusOne = twoByte_[(lead - 0x80) * 256 + static_cast<unsigned char>(name[1])];
+        }
+        if (plusOne != initial + 1)
+            return false;
+        name.remove_prefix(width);
+    }
+    return true;
+}

@@ -1,0 +1,98 @@
+#include "framework/gui/HangulInitials.h"
+#include "framework/gui/TextCodec.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Initials = std::vector<std::uint8_t>;
+
+class HangulInitials : public testing::Test {
+protected:
+    void TearDown() override { SetDisplayCharset(""); }
+
+    // `utf8` in the display character set, as a master file holds it.
+    static std::string Stored(const std::string& utf8)
+    {
+        const std::optional<std::string> bytes = EncodeForDisplay(utf8);
+        EXPECT_TRUE(bytes.has_value()) << utf8;
+        return bytes.value_or("");
+    }
+};
+
+TEST_F(HangulInitials, EveryLeadingConsonantJamoIsTypedAsItsInitial)
+{
+    EXPECT_EQ(TypedInitials("ㄱㄲㄴㄷㄸㄹㅁㅂㅃㅅㅆㅇㅈㅉㅊㅋㅌㅍㅎ"),
+              (Initials{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18}));
+    EXPECT_EQ(TypedInitials("ㅅㅅㅈㅈ"), (Initials{9, 9, 12, 12}));
+}
+
+TEST_F(HangulInitials, AnythingButLeadingConsonantsIsNoInitialsSearch)
+{
+    for (const char* typed : {"", "ㄳ", "ㅄ", "ㄺ", "ㅏ", "ㅅa", "a", "삼", "ㅅ삼", "0", "\xE3\x84"}) {
+        SCOPED_TRACE(typed);
+        EXPECT_TRUE(TypedInitials(typed).empty());
+    }
+}
+
+// Each display character set that holds Hangul, and names in it.
+class HangulInitialsIn : public HangulInitials, public testing::WithParamInterface<const char*> {
+protected:
+    void SetUp() override { SetDisplayCharset(GetParam()); }
+};
+
+TEST_P(HangulInitialsIn, NamesMatchTheInitialsOfTheirLeadingSyllables)
+{
+    const InitialsMatcher matcher;
+    EXPECT_TRUE(matcher.Matches(Stored("삼성전자"), TypedInitials("ㅅㅅㅈㅈ")));
+    EXPECT_TRUE(matcher.Matches(Stored("삼성전자"), TypedInitials("ㅅㅅ"))) << "what follows does not count";
+    EXPECT_TRUE(matcher.Matches(Stored("카카오"), TypedInitials("ㅋㅋㅇ")));
+    EXPECT_TRUE(matcher.Matches(Stored("힣"), TypedInitials("ㅎ"))) << "the last syllable";
+    EXPECT_TRUE(matcher.Matches(Stored("가"), TypedInitials("ㄱ"))) << "the first syllable";
+    EXPECT_FALSE(matcher.Matches(Stored("삼성전자"), TypedInitials("ㅅㅈ")));
+    EXPECT_FALSE(matcher.Matches(Stored("카카오"), TypedInitials("ㅋㅋㅇㅇ"))) << "more initials than syllables";
+    EXPECT_FALSE(matcher.Matches(Stored("삼성"), {}));
+}
+
+TEST_P(HangulInitialsIn, DoubleConsonantsAreInitialsOfTheirOwn)
+{
+    const InitialsMatcher matcher;
+    EXPECT_TRUE(matcher.Matches(Stored("까뚜빠싸짜"), TypedInitials("ㄲㄸㅃㅆㅉ")));
+    EXPECT_FALSE(matcher.Matches(Stored("까뚜빠싸짜"), TypedInitials("ㄱㄷㅂㅅㅈ")));
+    EXPECT_FALSE(matcher.Matches(Stored("가두바사자"), TypedInitials("ㄲㄸㅃㅆㅉ")));
+}
+
+TEST_P(HangulInitialsIn, NamesStartingWithOtherLettersDoNotMatch)
+{
+    const InitialsMatcher matcher;
+    EXPECT_FALSE(matcher.Matches(Stored("LG화학"), TypedInitials("ㅎ")));
+    EXPECT_FALSE(matcher.Matches(Stored("SK하이닉스"), TypedInitials("ㅎㅇ")));
+    EXPECT_FALSE(matcher.Matches(Stored(" 삼성"), TypedInitials("ㅅ")));
+    EXPECT_FALSE(matcher.Matches(Stored("ㅅㅅ"), TypedInitials("ㅅㅅ"))) << "jamo are no syllables";
+    EXPECT_FALSE(matcher.Matches("", TypedInitials("ㅅ")));
+}
+
+INSTANTIATE_TEST_SUITE_P(CharacterSets, HangulInitialsIn, testing::Values("UTF-8", "CP949"));
+
+TEST_F(HangulInitials, Cp949SyllablesBeyondEucKrMatchToo)
+{
+    SetDisplayCharset("CP949");
+    const InitialsMatcher matcher;
+    EXPECT_EQ(matcher.Charset(), "CP949");
+    // 똠 and 뷁 are in CP949's extension, outside EUC-KR's 2,350 syllables.
+    EXPECT_TRUE(matcher.Matches("\x8C\x63\x94\xEE", TypedInitials("ㄸㅂ")));
+}
+
+TEST_F(HangulInitials, UnderALatinCharacterSetNothingMatches)
+{
+    SetDisplayCharset("ISO-8859-1");
+    const InitialsMatcher matcher;
+    EXPECT_FALSE(matcher.Matches("\xEC\x82\xBC", TypedInitials("ㅅ")));
+    EXPECT_FALSE(matcher.Matches("\xBB\xEF", TypedInitials("ㅅ")));
+}
+
+}  // namespace
