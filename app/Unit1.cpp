@@ -154,13 +154,17 @@ int TForm1::FindByInitials(const std::vector<std::uint8_t>& initials, int startI
 {
     if (!FInitials || FInitials->Charset() != DisplayCharset())
         FInitials = std::make_unique<InitialsMatcher>();
-    const auto start = static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(startIndex, 0, std::ssize(FByPosition)));
+    // Initials are no prefix of a sorted key, so a new search goes on from
+    // the stock picked now, wrapping, as Korean search boxes do.
+    const std::ptrdiff_t from = startIndex > 0 ? startIndex : std::max(ComboBox1->ItemIndex(), 0);
+    const auto start = static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(from, 0, std::ssize(FByPosition)));
+    const std::size_t count = FByPosition.size();
     // The records lie in file order, not view order: fetching some ahead
     // keeps the scan from waiting on memory for every one of them.
     constexpr std::size_t ahead = 16;
-    for (std::size_t i = start; i < FByPosition.size(); ++i) {
-        if (i + ahead < FByPosition.size())
-            __builtin_prefetch(FByPosition[i + ahead]->name);
+    for (std::size_t step = 0; step < count; ++step) {
+        const std::size_t i = (start + step) % count;
+        __builtin_prefetch(FByPosition[(i + ahead) % count]->name);
         // The field's 0 fill is no syllable, so the whole field can be read.
         if (FInitials->Matches(std::string_view(FByPosition[i]->name, sizeof(STData::name)), initials))
             return static_cast<int>(i);

@@ -227,6 +227,20 @@ TEST_F(Form1Picking, HangulInitialsPickTheNameWhoseSyllablesStartWithThem)
     EXPECT_EQ(form->ComboBox1->ItemIndex(), SamsungHangul) << "and wraps";
 }
 
+TEST_F(Form1Picking, NewInitialsGoOnFromThePickedStockAndWrap)
+{
+    ASSERT_EQ(DisplayCharset(), "UTF-8");
+    const auto form = OpenForm();
+    QComboBox& box = Box(form->ComboBox1);
+    // 삼성전자 and then 셀트리온, the last row, both start with ㅅ.
+    form->ComboBox1->SetItemIndex(Celltrion);
+    Type(&box, "ㅅ");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), Celltrion) << "from the picked stock, not from the top";
+    Pause();
+    Type(&box, "ㅅㅅㅈ");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), SamsungHangul) << "past the end, wrapping";
+}
+
 TEST_F(Form1Picking, InitialsInTheOpenListMoveItsCurrentRow)
 {
     const auto form = OpenForm();
