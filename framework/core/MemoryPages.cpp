@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <sys/mman.h>
-#include <unistd.h>
 
 namespace {
 
@@ -23,9 +22,4 @@ void AdviseWholePages(void* data, std::size_t size, std::uintptr_t page, int adv
 void AdviseHugePages(void* data, std::size_t size) noexcept
 {
     AdviseWholePages(data, size, HugePageSize, MADV_HUGEPAGE);
-}
-
-void DiscardPages(void* data, std::size_t size) noexcept
-{
-    AdviseWholePages(data, size, static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE)), MADV_DONTNEED);
 }

@@ -117,11 +117,6 @@ FileBytes ReadWhole(Read&& read, const InputName& name, std::size_t cap)
 
 }  // namespace
 
-void FileBytes::DiscardBefore(const char* position) noexcept
-{
-    DiscardPages(data_.get(), static_cast<std::size_t>(position - data_.get()));
-}
-
 // Don't retry close on EINTR: the descriptor is gone either way on Linux.
 RegularFile::Descriptor::~Descriptor() noexcept
 {

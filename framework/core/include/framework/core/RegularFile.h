@@ -7,18 +7,13 @@
 #include <string_view>
 
 // The bytes of a file in one block, allocated without zero-filling and with
-// huge pages where the kernel gives them, since a master file is read whole.
+// huge pages where the kernel gives them.
 class FileBytes {
 public:
     FileBytes() = default;
     FileBytes(std::unique_ptr<char[]> data, std::size_t size) noexcept : data_(std::move(data)), size_(size) {}
 
     std::string_view View() const noexcept { return {data_.get(), size_}; }
-
-    // Hands back to the system the memory of bytes before `position`, which
-    // the caller has consumed, so that a load does not hold the file and
-    // what it made of it at once. Those bytes read as 0 afterwards.
-    void DiscardBefore(const char* position) noexcept;
 
 private:
     std::unique_ptr<char[]> data_;
