@@ -161,10 +161,14 @@ TEST_P(FastLoad, ChunkedLinesMatchTheLineRuleAtEveryChunkSize)
         std::vector<std::string> lines;
         // Keeping 47 bytes is all the reader needs of a line.
         ChunkedLines splitter(47);
+        ChunkedLineCount counter;
         const auto keep = [&lines](std::string_view line) { lines.emplace_back(line); };
-        for (std::size_t at = 0; at < text.size(); at += chunkSize)
+        for (std::size_t at = 0; at < text.size(); at += chunkSize) {
             splitter.Feed(std::string_view(text).substr(at, chunkSize), keep);
+            counter.Feed(std::string_view(text).substr(at, chunkSize));
+        }
         splitter.Finish(keep);
+        EXPECT_EQ(counter.Lines(), expected.size()) << "chunk size " << chunkSize;
         ASSERT_EQ(lines.size(), expected.size()) << "chunk size " << chunkSize;
         for (std::size_t i = 0; i < lines.size(); ++i)
             ASSERT_EQ(lines[i], expected[i].substr(0, 47)) << "line " << i << ", chunk size " << chunkSize;

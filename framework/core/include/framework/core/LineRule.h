@@ -13,6 +13,19 @@
 // The number of lines in `text`.
 std::size_t CountLines(std::string_view text) noexcept;
 
+// CountLines for text that arrives in chunks: the lines of all chunks fed
+// so far, as if they were one text.
+class ChunkedLineCount {
+public:
+    void Feed(std::string_view chunk) noexcept;
+    std::size_t Lines() const noexcept { return ends_ + (inLine_ ? 1 : 0); }
+
+private:
+    std::size_t ends_ = 0;
+    bool inLine_ = false;     // bytes since the last line end
+    bool endedInCr_ = false;  // a first LF of the next chunk belongs to it
+};
+
 // The first LF or CR in [from, end), or end when there is none.
 const char* FindLineEnd(const char* from, const char* end) noexcept;
 
