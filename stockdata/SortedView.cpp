@@ -6,12 +6,15 @@
 #include <array>
 #include <atomic>
 #include <bit>
+#include <condition_variable>
 #include <cassert>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <numeric>
+#include <queue>
 #include <utility>
 #include <vector>
 
@@ -142,34 +145,19 @@ Buckets ScatterByDigit(const SortEntry* from, SortEntry* to, std::size_t n, unsi
     return buckets;
 }
 
-// Sorts data[0, n) stably by key, using tmp[0, n) as scratch; the result is
-// in data. `varying` has the bits in which the keys differ: bytes in which
-// they all agree cost no pass.
-void RadixSortByKey(SortEntry* data, SortEntry* tmp, std::size_t n, std::uint64_t varying)
+// Sorts data[0, n) stably by key with least significant byte passes, using
+// tmp[0, n) as scratch; the result is in data. `varying` has the bits in
+// which the keys differ: bytes in which they all agree cost no pass.
+void RadixSortByKey(SortEntry* data, SortEntry* tmp, std::size_t n, std::uint64_t varying) noexcept
 {
-    if (varying == 0)
-        return;
-    const auto top = static_cast<unsigned>(63 - std::countl_zero(varying)) / 8;
-    const std::uint64_t below = top == 0 ? 0 : varying & ((std::uint64_t{1} << (8 * top)) - 1);
-    if (n > CachedEntries && below != 0) {
-        const Buckets buckets = ScatterByDigit(data, tmp, n, top);
-        for (unsigned b = 0; b < 256; ++b) {
-            SortEntry* const bucket = tmp + buckets.start[b];
-            if (buckets.count[b] > 1)
-                RadixSortByKey(bucket, data + buckets.start[b], buckets.count[b], VaryingBits(bucket, buckets.count[b]) & below);
-        }
-        std::copy(tmp, tmp + n, data);
-        return;
-    }
-
     std::array<std::array<std::uint32_t, 256>, ChunkBytes> counts{};
     for (std::size_t i = 0; i < n; ++i)
-        for (unsigned d = 0; d <= top; ++d)
+        for (unsigned d = 0; d < ChunkBytes; ++d)
             if (DigitVaries(varying, d))
                 ++counts[d][DigitOf(data[i].key, d)];
     SortEntry* from = data;
     SortEntry* to = tmp;
-    for (unsigned d = 0; d <= top; ++d) {
+    for (unsigned d = 0; d < ChunkBytes; ++d) {
         if (!DigitVaries(varying, d))
             continue;  // every entry has this byte: nothing to order
         std::uint32_t sum = 0;
@@ -183,69 +171,150 @@ void RadixSortByKey(SortEntry* data, SortEntry* tmp, std::size_t n, std::uint64_
         std::copy(from, from + n, data);
 }
 
-// Whether the entries, whose first 8 key bytes are equal, have equal keys
-// throughout: then their store order is already their order. Most names in a
-// real master file repeat, and this costs one look at each record instead
-// of one for every 8 key bytes.
-bool SameTails(const SortEntry* data, std::size_t n, const KeyBytes& keys) noexcept
+// Whether the entries, whose key bytes up to chunk `chunk` are equal, have
+// equal keys throughout: then their store order is already their order. Most
+// names in a real master file repeat, and this costs one look at each record
+// instead of one for every 8 key bytes left.
+bool SameTails(const SortEntry* data, std::size_t n, std::size_t chunk, const KeyBytes& keys) noexcept
 {
     for (std::size_t i = 1; i < n; ++i)
         if (data[i].tailHash != data[0].tailHash)
             return false;
     constexpr std::size_t ahead = 16;
     for (std::size_t i = 1; i < std::min(n, ahead); ++i)
-        keys.Prefetch(data[i].index, 1);
+        keys.Prefetch(data[i].index, chunk + 1);
     for (std::size_t i = 1; i < n; ++i) {
         if (i + ahead < n)
-            keys.Prefetch(data[i + ahead].index, 1);
-        if (keys.CompareFrom(data[i].index, data[0].index, 1) != 0)
+            keys.Prefetch(data[i + ahead].index, chunk + 1);
+        if (keys.CompareFrom(data[i].index, data[0].index, chunk + 1) != 0)
             return false;
     }
     return true;
 }
 
-// Sorts entries whose key bytes before chunk `chunk` are all equal by the
-// rest of their key, keeping the order of equal ones; tmp is scratch.
-void SortFromChunk(SortEntry* data, SortEntry* tmp, std::size_t n, std::size_t chunk, const KeyBytes& keys)
+// A range of entries whose key bytes before chunk `chunk` are all equal, to
+// be sorted by the rest of their key; `loaded` when their keys already hold
+// that chunk. tmp is scratch of the same size.
+struct SortTask {
+    SortEntry* data;
+    SortEntry* tmp;
+    std::size_t n;
+    std::size_t chunk;
+    bool loaded;
+};
+
+// Shares the sorting among threads: a range worth it is queued for whichever
+// thread is free, largest first, so that no thread is left with most of the
+// work however the names are spread. Smaller ranges are sorted at once.
+class SortTasks {
+public:
+    SortTasks(const KeyBytes& keys, std::size_t threads, std::size_t sharedFrom) noexcept
+        : keys_(keys), threads_(threads), sharedFrom_(sharedFrom)
+    {
+    }
+
+    void Add(const SortTask& task) noexcept
+    {
+        if (threads_ > 1 && task.n >= sharedFrom_) {
+            try {
+                const std::lock_guard lock(mutex_);
+                queue_.push(task);
+                ready_.notify_one();
+                return;
+            } catch (const std::bad_alloc&) {
+                // no room to queue it: this thread sorts it itself
+            }
+        }
+        Sort(task);
+    }
+
+    // Sorts queued ranges until none is left and no thread can add more.
+    void Work() noexcept
+    {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            ready_.wait(lock, [this] { return !queue_.empty() || busy_ == 0; });
+            if (queue_.empty()) {
+                ready_.notify_all();
+                return;
+            }
+            const SortTask task = queue_.top();
+            queue_.pop();
+            ++busy_;
+            lock.unlock();
+            Sort(task);
+            lock.lock();
+            --busy_;
+        }
+    }
+
+private:
+    struct Smaller {
+        bool operator()(const SortTask& a, const SortTask& b) const noexcept { return a.n < b.n; }
+    };
+
+    void Sort(SortTask task) noexcept;
+
+    const KeyBytes& keys_;
+    std::size_t threads_;
+    std::size_t sharedFrom_;
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    std::priority_queue<SortTask, std::vector<SortTask>, Smaller> queue_;
+    std::size_t busy_ = 0;
+};
+
+void SortTasks::Sort(SortTask task) noexcept
 {
+    auto [data, tmp, n, chunk, loaded] = task;
     if (n < 2)
         return;
-    if (chunk > 0) {
+    if (!loaded) {
         // The records lie anywhere in the store: ask for them ahead of use.
         constexpr std::size_t ahead = 16;
         for (std::size_t i = 0; i < std::min(n, ahead); ++i)
-            keys.Prefetch(data[i].index, chunk);
+            keys_.Prefetch(data[i].index, chunk);
         for (std::size_t i = 0; i < n; ++i) {
             if (i + ahead < n)
-                keys.Prefetch(data[i + ahead].index, chunk);
-            data[i].key = keys.Chunk(data[i].index, chunk);
+                keys_.Prefetch(data[i + ahead].index, chunk);
+            data[i].key = keys_.Chunk(data[i].index, chunk);
         }
     }
-    const bool lastChunk = chunk + 1 >= keys.Chunks();
-    if (n <= SmallRun) {
-        const auto less = [&](const SortEntry& a, const SortEntry& b) {
-            if (a.key != b.key)
-                return a.key < b.key;
-            return !lastChunk && keys.CompareFrom(a.index, b.index, chunk + 1) < 0;
-        };
-        for (std::size_t i = 1; i < n; ++i) {
-            const SortEntry entry = data[i];
-            std::size_t j = i;
-            for (; j > 0 && less(entry, data[j - 1]); --j)
-                data[j] = data[j - 1];
-            data[j] = entry;
+    const std::uint64_t varying = VaryingBits(data, n);
+    if (varying != 0) {
+        const auto top = static_cast<unsigned>(63 - std::countl_zero(varying)) / 8;
+        const std::uint64_t below = top == 0 ? 0 : varying & ((std::uint64_t{1} << (8 * top)) - 1);
+        if (n > CachedEntries && below != 0) {
+            // Split on the highest byte that varies, so the passes over each
+            // part stay within the processor's caches.
+            const Buckets buckets = ScatterByDigit(data, tmp, n, top);
+            std::copy(tmp, tmp + n, data);
+            for (unsigned b = 0; b < 256; ++b)
+                Add({data + buckets.start[b], tmp + buckets.start[b], buckets.count[b], chunk, true});
+            return;
         }
-        return;
+        if (n <= SmallRun) {
+            // Ties stay in order for the next chunk, as the radix passes leave them.
+            for (std::size_t i = 1; i < n; ++i) {
+                const SortEntry entry = data[i];
+                std::size_t j = i;
+                for (; j > 0 && entry.key < data[j - 1].key; --j)
+                    data[j] = data[j - 1];
+                data[j] = entry;
+            }
+        } else {
+            RadixSortByKey(data, tmp, n, varying);
+        }
     }
-    RadixSortByKey(data, tmp, n, VaryingBits(data, n));
-    if (lastChunk)
+    if (chunk + 1 >= keys_.Chunks())
         return;
     for (std::size_t runStart = 0; runStart < n;) {
         std::size_t runEnd = runStart + 1;
         while (runEnd < n && data[runEnd].key == data[runStart].key)
             ++runEnd;
-        if (chunk != 0 || !SameTails(data + runStart, runEnd - runStart, keys))
-            SortFromChunk(data + runStart, tmp + runStart, runEnd - runStart, chunk + 1, keys);
+        const std::size_t run = runEnd - runStart;
+        if (run > 1 && !SameTails(data + runStart, run, chunk, keys_))
+            Add({data + runStart, tmp + runStart, run, chunk + 1, false});
         runStart = runEnd;
     }
 }
@@ -257,36 +326,40 @@ void SortEntries(const vecST& store, const KeyBytes& keys, const Parallelism& pa
 {
     const std::size_t n = store.size();
     const std::size_t parts = parallelism.PartsFor(n);
-    // One part sorts in place in upper; several scatter from lower into it.
-    SortEntry* const entries = parts == 1 ? upper : lower;
+    // Each part makes its entries and counts their first bytes, then places
+    // them by those counts: a split on the first byte, on every thread.
+    std::vector<std::array<std::size_t, 256>> counts(parts);
+    const auto partBegin = [n, parts](std::size_t part) { return n * part / parts; };
     RunParts(parts, [&](std::size_t part) {
-        const std::size_t begin = n * part / parts;
-        const std::size_t end = n * (part + 1) / parts;
-        for (std::size_t i = begin; i < end; ++i)
-            entries[i] = {keys.Chunk(static_cast<std::uint32_t>(i), 0), static_cast<std::uint32_t>(i),
-                          keys.TailHash(static_cast<std::uint32_t>(i))};
-    });
-    if (parts == 1) {
-        SortFromChunk(upper, lower, n, 0, keys);
-        return;
-    }
-
-    // Split on the first byte, then sort the buckets on as many threads.
-    const Buckets buckets = ScatterByDigit(entries, upper, n, ChunkBytes - 1);
-    const std::array<std::size_t, 256>& count = buckets.count;
-    const std::array<std::size_t, 256>& start = buckets.start;
-    // Threads take buckets largest first as they become free: a bucket's
-    // cost depends on how its names repeat, which its size does not tell.
-    std::array<unsigned, 256> order{};
-    std::iota(order.begin(), order.end(), 0U);
-    std::stable_sort(order.begin(), order.end(), [&count](unsigned a, unsigned b) { return count[a] > count[b]; });
-    std::atomic<std::size_t> nextBucket = 0;
-    RunParts(parts, [&](std::size_t) {
-        for (std::size_t taken; (taken = nextBucket++) < order.size() && count[order[taken]] > 0;) {
-            const unsigned b = order[taken];
-            SortFromChunk(upper + start[b], lower + start[b], count[b], 0, keys);
+        std::array<std::size_t, 256>& count = counts[part];
+        count.fill(0);
+        for (std::size_t i = partBegin(part); i < partBegin(part + 1); ++i) {
+            const auto index = static_cast<std::uint32_t>(i);
+            lower[i] = {keys.Chunk(index, 0), index, keys.TailHash(index)};
+            ++count[DigitOf(lower[i].key, ChunkBytes - 1)];
         }
     });
+    std::array<std::size_t, 256> start{};
+    std::array<std::size_t, 256> total{};
+    for (unsigned b = 0; b < 256; ++b) {
+        for (const auto& count : counts)
+            total[b] += count[b];
+        if (b > 0)
+            start[b] = start[b - 1] + total[b - 1];
+    }
+    RunParts(parts, [&](std::size_t part) {
+        std::array<std::size_t, 256> next = start;
+        for (std::size_t earlier = 0; earlier < part; ++earlier)
+            for (unsigned b = 0; b < 256; ++b)
+                next[b] += counts[earlier][b];
+        for (std::size_t i = partBegin(part); i < partBegin(part + 1); ++i)
+            upper[next[DigitOf(lower[i].key, ChunkBytes - 1)]++] = lower[i];
+    });
+
+    SortTasks tasks(keys, parts, std::max<std::size_t>(2, parallelism.minimumPerThread / 16));
+    for (unsigned b = 0; b < 256; ++b)
+        tasks.Add({upper + start[b], lower + start[b], total[b], 0, true});
+    RunParts(parts, [&tasks](std::size_t) { tasks.Work(); });
 }
 
 const unsigned char* KeyOf(const STData* record) noexcept
