@@ -63,6 +63,16 @@ else
     failed=$((failed + 1)); echo "FAIL: a full output device: '$(cat "$work/err")'"
 fi
 
+# Large enough to be formatted on several threads: the failed write is still
+# reported with its own error, and no thread waits for ever.
+yes '000001   Kia' | head -n 300000 >"$work/large.dat"
+timeout 60 "$stockdump" "$work/large.dat" >/dev/full 2>"$work/err"
+if [[ $? == 1 && "$(cat "$work/err")" == "stockdump: cannot write output: No space left on device" ]]; then
+    passed=$((passed + 1)); echo "ok: a full output device is reported for a large file"
+else
+    failed=$((failed + 1)); echo "FAIL: a full output device, large file: '$(cat "$work/err")'"
+fi
+
 # As a filter: standard input, a pipe named on the command line, a FIFO.
 printf '000002   Posco\r\n000001   Kia\r\n000003   Hanwha' >"$work/master.dat"
 "$stockdump" "$work/master.dat" >"$work/want"

@@ -6,9 +6,11 @@
 #include "stockdata/MasterFile.h"
 #include "stockdata/SortedView.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <iterator>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,56 +34,69 @@ char* AppendField(char* out, const char (&field)[Width]) noexcept
     return out + length;
 }
 
-// Formats the entries [from, to) as lines into `out`; returns their length.
-std::size_t FormatLines(lstPST::const_iterator from, lstPST::const_iterator to, char* out) noexcept
+// Formats `count` entries from `from` on as lines into `out`, sets `length`
+// to their length and returns the entry after them.
+lstPST::const_iterator FormatLines(lstPST::const_iterator from, std::size_t count, char* out, std::size_t& length) noexcept
 {
     char* next = out;
     // The records lie anywhere in the store: ask for both cache lines that
     // a record's code and name may span, far enough ahead of their turn for
     // the misses to overlap.
-    constexpr int distance = 32;
+    constexpr std::size_t distance = 32;
     const auto prefetch = [](const STData* record) {
         __builtin_prefetch(record->code);
         __builtin_prefetch(record->name + sizeof(record->name) - 1);
     };
     auto ahead = from;
-    for (int i = 0; i < distance && ahead != to; ++i)
+    for (std::size_t i = 0; i < std::min(distance, count); ++i)
         prefetch(*ahead++);
-    for (; from != to; ++from) {
-        if (ahead != to)
+    for (std::size_t i = 0; i < count; ++i, ++from) {
+        if (i + distance < count)
             prefetch(*ahead++);
         next = AppendField(next, (*from)->code);
         next = AppendField(next, (*from)->name);
         *next++ = '\n';
     }
-    return static_cast<std::size_t>(next - out);
+    length = static_cast<std::size_t>(next - out);
+    return from;
 }
 
-// Formats the view in rounds, each thread a chunk of entries into its own
-// buffer, and writes each round's chunks in order, one write each.
+// Formats the view in chunks of entries on every thread, each into its own
+// buffer, and writes the chunks in order, one write each. A thread takes the
+// next chunk not yet taken and waits only for chunks taken before it, so the
+// work goes on even where a thread could not be started and its part runs
+// alone on the caller's thread.
 bool WriteView(const lstPST& view, std::FILE* out, const Parallelism& parallelism)
 {
-    std::vector<lstPST::const_iterator> chunkStarts;
-    std::size_t at = 0;
-    for (auto entry = view.begin(); entry != view.end(); ++entry, ++at)
-        if (at % ChunkEntries == 0)
-            chunkStarts.push_back(entry);
-    chunkStarts.push_back(view.end());
-    const std::size_t chunks = chunkStarts.size() - 1;
-    const std::size_t threads = parallelism.PartsFor(view.size());
-
-    std::vector<std::unique_ptr<char[]>> buffers;
-    for (std::size_t i = 0; i < std::min(threads, chunks); ++i)
-        buffers.push_back(std::make_unique_for_overwrite<char[]>(ChunkEntries * LineMax));
-    std::vector<std::size_t> lengths(buffers.size());
-    for (std::size_t first = 0; first < chunks; first += buffers.size()) {
-        const std::size_t round = std::min(buffers.size(), chunks - first);
-        RunParts(round, [&](std::size_t part) {
-            lengths[part] = FormatLines(chunkStarts[first + part], chunkStarts[first + part + 1], buffers[part].get());
-        });
-        for (std::size_t part = 0; part < round; ++part)
-            if (std::fwrite(buffers[part].get(), 1, lengths[part], out) != lengths[part])
-                return false;
+    const std::size_t chunks = (view.size() + ChunkEntries - 1) / ChunkEntries;
+    const std::size_t threads = std::min(parallelism.PartsFor(view.size()), std::max<std::size_t>(chunks, 1));
+    std::vector<std::unique_ptr<char[]>> buffers(threads);
+    for (auto& buffer : buffers)
+        buffer = std::make_unique_for_overwrite<char[]>(ChunkEntries * LineMax);
+    std::atomic<std::size_t> nextChunk = 0;
+    std::atomic<std::size_t> written = 0;
+    std::atomic<int> writeError = 0;  // errno of the first failed write, which is the writer thread's own
+    RunParts(threads, [&](std::size_t part) {
+        auto entry = view.begin();
+        std::size_t at = 0;  // the position of `entry` in the view
+        for (std::size_t chunk; (chunk = nextChunk++) < chunks;) {
+            const std::size_t begin = chunk * ChunkEntries;
+            std::advance(entry, begin - at);
+            const std::size_t count = std::min(ChunkEntries, view.size() - begin);
+            std::size_t length = 0;
+            entry = FormatLines(entry, count, buffers[part].get(), length);
+            at = begin + count;
+            for (std::size_t done; (done = written.load()) != chunk;)
+                written.wait(done);
+            if (writeError == 0 && std::fwrite(buffers[part].get(), 1, length, out) != length)
+                writeError = errno != 0 ? errno : EIO;
+            written = chunk + 1;
+            written.notify_all();
+        }
+    });
+    if (writeError != 0) {
+        errno = writeError;
+        return false;
     }
     return std::fflush(out) == 0;
 }
