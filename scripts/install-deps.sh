@@ -3,8 +3,9 @@
 # so a warm machine pays nothing. Usage: install-deps.sh run|test|bench|fuzz|package ...
 set -euo pipefail
 
-# fonts-freefont-ttf draws the Control Pictures that stand for control bytes in names.
-build=(cmake g++ make pkg-config qt6-base-dev fonts-nanum fonts-freefont-ttf)
+# fonts-freefont-ttf draws the Control Pictures that stand for control bytes in names;
+# libxcb1-dev lets a window ask the X11 window manager for its frame.
+build=(cmake g++ make pkg-config qt6-base-dev libxcb1-dev fonts-nanum fonts-freefont-ttf)
 # qt6-wayland shows the window in a Wayland session that has no Xwayland.
 # The install tests validate with desktop-file-utils, appstream, groff-base
 # and lintian; CPack's Debian package needs dpkg-dev (dpkg-shlibdeps) and file.

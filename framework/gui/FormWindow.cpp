@@ -1,5 +1,8 @@
 #include "FormWindow.h"
 
+#include "QtBridge.h"
+#include "X11FrameExtents.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QCloseEvent>
@@ -58,6 +61,18 @@ void FormWindow::KeepOnScreen()
     if (shownOn == nullptr)
         return;
     const QRect kept = KeptWithin(outer_, shownOn->availableGeometry());
+    if (const auto frame = FrameExtentsBeforeMapping(*this)) {
+        // With the frame known before the window is mapped, the first
+        // request is already the fitted one: fitting once the window manager
+        // has framed the window races with it, since Qt learns of the frame
+        // and of the window manager's answers at no set time.
+        outer_ = kept;
+        fitting_ = false;
+        const QPoint origin = shownOn->geometry().topLeft();
+        const TRect client = ClientWithinFrame(RectOf(kept.translated(-origin)), *frame, devicePixelRatioF());
+        setGeometry(QRectOf(client).translated(origin));
+        return;
+    }
     if (kept == outer_)
         return;
     SetOuterGeometry(kept);
@@ -74,8 +89,10 @@ void FormWindow::FitToFrame()
         return;
     }
     const QSize frameExtra = frameGeometry().size() - size();
-    if (frameExtra.isNull())
-        return;  // no frame yet, or none at all
+    // No frame yet, or none at all; or, while the window manager reparents
+    // the window, a frame Qt has read from a parent it has not framed yet.
+    if (frameExtra.isNull() || frameExtra.width() < 0 || frameExtra.height() < 0)
+        return;
     fittedClient_ = outer_.size() - frameExtra;
     // One request for place and size: a window manager that sees the
     // frame off the screen between two would move it on its own.

@@ -5,9 +5,11 @@
 // The top-level widget of a TForm. It keeps the form's outer rectangle, the
 // frame's place and size on the screen: when it first shows, that rectangle
 // is moved, and only then shrunk, until it lies within the screen's
-// available area; once a window manager has put a frame around the window,
-// the client area is fitted so that the frame covers exactly that
-// rectangle. From then on the window is the user's and the window manager's
+// available area. On X11 the window manager is asked for the frame before
+// the window is mapped, and the client area is placed so that the frame
+// covers exactly that rectangle; elsewhere, or where it does not answer, the
+// client area is fitted once Qt sees the frame the window manager put
+// around it. From then on the window is the user's and the window manager's
 // to move, resize, maximize and restore. Closing the main form ends the
 // application's event loop. The first time it is shown it asks for the
 // keyboard focus, which nothing else gives it where no window manager runs.
