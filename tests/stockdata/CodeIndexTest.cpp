@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -80,6 +84,38 @@ TEST_F(CodeIndexTest, ManyRecordsAreAllFoundByTheirWholeCode)
     Build(codes);
     for (int i = 0; i < 5000; ++i)
         ASSERT_EQ(index_.Find(codes[static_cast<std::size_t>(i)]), i);
+}
+
+TEST_F(CodeIndexTest, CodeOrderMatchesAStableSortOfTheCodeBytes)
+{
+    // Few distinct bytes make long runs of equal codes and shared starts;
+    // codes of 9 bytes differ only in the last, and high bytes must sort
+    // after ASCII ones.
+    std::mt19937 random(5);
+    const std::string alphabet = "01\x80\xFF";
+    std::vector<std::string> codes;
+    for (int i = 0; i < 20000; ++i) {
+        std::string code = "0";
+        for (std::size_t length = 1 + random() % 9; code.size() < length;)
+            code += alphabet[random() % alphabet.size()];
+        codes.push_back(code);
+    }
+    Build(codes);
+    std::vector<int> expected(codes.size());
+    std::iota(expected.begin(), expected.end(), 0);
+    std::ranges::stable_sort(expected, [&](int a, int b) {
+        return std::memcmp(store_[a].code, store_[b].code, sizeof(STData::code)) < 0;
+    });
+    // Every code starts with "0": stepping from one record to the next such
+    // one visits all of them in the index's order.
+    const auto visit = [](const CodeIndex& index) {
+        std::vector<int> visited;
+        for (int at = index.Find("0"); at >= 0; at = index.Find("0", at))
+            visited.push_back(at);
+        return visited;
+    };
+    EXPECT_EQ(visit(index_), expected);
+    EXPECT_EQ(visit(CodeIndex(byPosition_, Parallelism{4, 1})), expected) << "several threads";
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "stockdata/Parallel.h"
 #include "stockdata/StockRecord.h"
 
 #include <cstdint>
@@ -20,6 +21,8 @@ public:
     // `byPosition` holds the view's records in view order, at most INT_MAX
     // of them. Throws std::bad_alloc on lack of memory.
     explicit CodeIndex(std::span<const STData* const> byPosition);
+    // The same, built on as many threads as `parallelism` allows.
+    CodeIndex(std::span<const STData* const> byPosition, const Parallelism& parallelism);
 
     // The position of the record with the smallest code that starts with
     // `prefix` (equal codes: the first in view order), or -1 when none does.
