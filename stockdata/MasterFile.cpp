@@ -9,6 +9,7 @@
 #include "framework/core/TStringList.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <functional>
 #include <numeric>
@@ -105,8 +106,11 @@ std::size_t LineStartFrom(const TextSource& source, std::size_t position)
 std::vector<std::size_t> LineAlignedCuts(const TextSource& source, std::size_t parts)
 {
     std::vector<std::size_t> cuts{0};
-    for (std::size_t part = 1; part < parts; ++part)
-        cuts.push_back(std::max(cuts.back(), LineStartFrom(source, source.size * part / parts)));
+    for (std::size_t part = 1; part < parts; ++part) {
+        // A cut at or before the last one (in a short text) is that one.
+        const std::size_t at = source.size * part / parts;
+        cuts.push_back(at <= cuts.back() ? cuts.back() : LineStartFrom(source, at));
+    }
     cuts.push_back(source.size);
     return cuts;
 }
@@ -140,9 +144,9 @@ std::size_t FillRecords(const TextSource& source, std::size_t from, std::size_t 
     return lines;
 }
 
-// `lines` blank records, in memory the threads have already touched: fresh
-// pages are a large part of what a large load costs.
-vecST BlankStore(std::size_t lines, const Parallelism& parallelism)
+// Room for `lines` records, in memory the threads have already touched:
+// fresh pages are a large part of what a large load costs.
+vecST ReservedStore(std::size_t lines, const Parallelism& parallelism)
 {
     vecST store;
     if (lines == 0)
@@ -159,29 +163,59 @@ vecST BlankStore(std::size_t lines, const Parallelism& parallelism)
         for (std::size_t at = bytes * part / parts; at < bytes * (part + 1) / parts; at += page)
             raw[at] = 0;
     });
-    store.resize(lines, STData("", "", ExtraText));
     return store;
 }
 
-// Reads the master text in parts of whole lines, one per thread: each part
-// counts its lines, then makes its records in place.
+// Runs work(piece) for every piece in [0, pieces) on `threads` threads, each
+// taking the next piece not yet taken.
+template <class Work>
+void ForEachPiece(std::size_t threads, std::size_t pieces, Work&& work)
+{
+    std::atomic<std::size_t> next = 0;
+    RunParts(threads, [&](std::size_t) {
+        for (std::size_t piece; (piece = next++) < pieces;)
+            work(piece);
+    });
+}
+
+// Reads the master text in pieces of whole lines, several a thread, so that
+// the threads share the work evenly: each piece counts its lines, then makes
+// its records in place. The store's blank records can only be made in order,
+// by one thread: that thread makes them piece by piece while the others
+// fill the pieces already made, then joins them.
 vecST ReadRecords(const TextSource& source, const Parallelism& parallelism, const std::string& name,
                   const LoadLimits* limits, std::uint64_t heldBytes)
 {
-    const std::vector<std::size_t> cuts = LineAlignedCuts(source, parallelism.PartsFor(source.size));
-    const std::size_t parts = cuts.size() - 1;
-    std::vector<std::size_t> lines(parts);
-    RunParts(parts, [&](std::size_t part) { lines[part] = CountLinesIn(source, cuts[part], cuts[part + 1]); });
-    std::vector<std::size_t> firstLine(parts + 1, 0);
+    constexpr std::size_t PiecesPerThread = 8;
+    const std::size_t threads = parallelism.PartsFor(source.size);
+    const std::vector<std::size_t> cuts = LineAlignedCuts(source, threads == 1 ? 1 : threads * PiecesPerThread);
+    const std::size_t pieces = cuts.size() - 1;
+    std::vector<std::size_t> lines(pieces);
+    ForEachPiece(threads, pieces, [&](std::size_t piece) { lines[piece] = CountLinesIn(source, cuts[piece], cuts[piece + 1]); });
+    std::vector<std::size_t> firstLine(pieces + 1, 0);
     std::partial_sum(lines.begin(), lines.end(), firstLine.begin() + 1);
     if (limits != nullptr)
         AdmitLoad(name, firstLine.back(), heldBytes, *limits);
 
-    vecST store = BlankStore(firstLine.back(), parallelism);
-    // One counter a part: threads never write to the same one.
-    std::vector<std::size_t> filled(parts);
-    RunParts(parts, [&](std::size_t part) {
-        filled[part] = FillRecords(source, cuts[part], cuts[part + 1], store.data() + firstLine[part], lines[part]);
+    vecST store = ReservedStore(firstLine.back(), parallelism);
+    STData* const records = store.data();
+    std::atomic<std::size_t> made = 0;
+    // One counter a piece: threads never write to the same one.
+    std::vector<std::size_t> filled(pieces);
+    ForEachPiece(threads, pieces + 1, [&](std::size_t task) {
+        if (task == 0) {
+            // Taken first, so it never waits for a piece that nobody fills.
+            for (std::size_t piece = 0; piece < pieces; ++piece) {
+                store.resize(firstLine[piece + 1], STData("", "", ExtraText));
+                made = firstLine[piece + 1];
+                made.notify_all();
+            }
+            return;
+        }
+        const std::size_t piece = task - 1;
+        for (std::size_t done; (done = made.load()) < firstLine[piece + 1];)
+            made.wait(done);
+        filled[piece] = FillRecords(source, cuts[piece], cuts[piece + 1], records + firstLine[piece], lines[piece]);
     });
     if (filled != lines)
         throw Exception("cannot read file " + QuotedName(name) + ": it changed while it was read");
