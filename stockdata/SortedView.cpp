@@ -44,6 +44,9 @@ constexpr std::size_t SmallRun = 24;
 // A range larger than this is split on its highest byte first, so the
 // passes over each part stay within the processor's caches.
 constexpr std::size_t CachedEntries = std::size_t{1} << 14;
+// From this many entries on, a run of equal key bytes whose rests are a few
+// names repeated is sorted by grouping the repeats.
+constexpr std::size_t GroupedFrom = 1024;
 
 std::uint64_t BigEndian(const unsigned char* bytes, std::size_t count) noexcept
 {
@@ -180,7 +183,7 @@ bool SameTails(const SortEntry* data, std::size_t n, std::size_t chunk, const Ke
     for (std::size_t i = 1; i < n; ++i)
         if (data[i].tailHash != data[0].tailHash)
             return false;
-    constexpr std::size_t ahead = 16;
+    constexpr std::size_t ahead = 32;
     for (std::size_t i = 1; i < std::min(n, ahead); ++i)
         keys.Prefetch(data[i].index, chunk + 1);
     for (std::size_t i = 1; i < n; ++i) {
@@ -189,6 +192,56 @@ bool SameTails(const SortEntry* data, std::size_t n, std::size_t chunk, const Ke
         if (keys.CompareFrom(data[i].index, data[0].index, chunk + 1) != 0)
             return false;
     }
+    return true;
+}
+
+// Whether the tail hashes of data[0, n) look like a few names repeated many
+// times: few distinct among 64 spread over the range.
+bool FewNames(const SortEntry* data, std::size_t n) noexcept
+{
+    constexpr std::size_t samples = 64;
+    constexpr std::size_t mostDistinct = 48;
+    std::array<std::uint32_t, samples> hashes{};
+    for (std::size_t i = 0; i < samples; ++i)
+        hashes[i] = data[i * n / samples].tailHash;
+    std::sort(hashes.begin(), hashes.end());
+    return static_cast<std::size_t>(std::unique(hashes.begin(), hashes.end()) - hashes.begin()) <= mostDistinct;
+}
+
+// Sorts data[0, n), entries whose key bytes up to chunk `chunk` are equal,
+// by the rest of their key when those rests are a few names repeated many
+// times: the entries are grouped by tail hash, each group is checked to be
+// one name, and only one record of each group is compared with the others.
+// That reads each record once instead of once for every 8 key bytes left.
+// Returns false when a group holds two names (hashes that collide); the
+// entries are then grouped by hash, which the later passes may start from:
+// entries of one name are still in store order, and they keep it.
+bool SortRepeatedNames(SortEntry* data, SortEntry* tmp, std::size_t n, std::size_t chunk, const KeyBytes& keys) noexcept
+{
+    // Entries of one name are in store order, as every pass keeps them:
+    // grouping by hash with stable passes keeps them so.
+    for (std::size_t i = 0; i < n; ++i)
+        data[i].key = data[i].tailHash;
+    RadixSortByKey(data, tmp, n, VaryingBits(data, n));
+    // One entry of tmp for each group: its first entry, record and size.
+    std::size_t groups = 0;
+    for (std::size_t start = 0; start < n;) {
+        std::size_t end = start + 1;
+        while (end < n && data[end].tailHash == data[start].tailHash)
+            ++end;
+        if (!SameTails(data + start, end - start, chunk, keys))
+            return false;
+        tmp[groups++] = {start, data[start].index, static_cast<std::uint32_t>(end - start)};
+        start = end;
+    }
+    std::sort(tmp, tmp + groups, [&keys, chunk](const SortEntry& a, const SortEntry& b) {
+        return keys.CompareFrom(a.index, b.index, chunk + 1) < 0;
+    });
+    // Each entry's key becomes its group's place in name order.
+    for (std::size_t rank = 0; rank < groups; ++rank)
+        for (std::size_t i = tmp[rank].key; i < tmp[rank].key + tmp[rank].tailHash; ++i)
+            data[i].key = rank;
+    RadixSortByKey(data, tmp, n, VaryingBits(data, n));
     return true;
 }
 
@@ -271,7 +324,7 @@ void SortTasks::Sort(SortTask task) noexcept
         return;
     if (!loaded) {
         // The records lie anywhere in the store: ask for them ahead of use.
-        constexpr std::size_t ahead = 16;
+        constexpr std::size_t ahead = 32;
         for (std::size_t i = 0; i < std::min(n, ahead); ++i)
             keys_.Prefetch(data[i].index, chunk);
         for (std::size_t i = 0; i < n; ++i) {
@@ -313,7 +366,9 @@ void SortTasks::Sort(SortTask task) noexcept
         while (runEnd < n && data[runEnd].key == data[runStart].key)
             ++runEnd;
         const std::size_t run = runEnd - runStart;
-        if (run > 1 && !SameTails(data + runStart, run, chunk, keys_))
+        if (run > 1 && !SameTails(data + runStart, run, chunk, keys_) &&
+            !(run >= GroupedFrom && FewNames(data + runStart, run) &&
+              SortRepeatedNames(data + runStart, tmp + runStart, run, chunk, keys_)))
             Add({data + runStart, tmp + runStart, run, chunk + 1, false});
         runStart = runEnd;
     }
