@@ -15,7 +15,6 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 genmaster=build/release/tools/genmaster
 stockdump=build/release/tools/stockdump
-gnusort() { echo "LC_ALL=C sort -s -t \$'\\x01' -k1.10,1.47 $1"; }
 peak_kb() { /usr/bin/time -f %M bash -c "$1 >/dev/null" 2>&1 | tail -1; }
 
 echo "== stockdump against GNU sort, $lines lines, $(nproc) cores"
@@ -23,19 +22,27 @@ printf '%-11s %8s %10s %10s %7s %12s\n' file MB stockdump "GNU sort" ratio "peak
 for style in mixed vocabulary funds; do
     file=$work/$style.dat
     "$genmaster" "$lines" --style "$style" >"$file"
-    size=$(stat -c %s "$file")
-    hyperfine -N --warmup 3 --runs 15 --output null --export-json "$work/dump.json" "$stockdump $file" >/dev/null
-    hyperfine --shell bash --warmup 1 --runs 5 --output null --export-json "$work/sort.json" "$(gnusort "$file")" >/dev/null
-    python3 - "$style" "$size" "$work/dump.json" "$work/sort.json" "$(peak_kb "$stockdump $file")" <<'PY'
-import json, sys
-style, size, dump_kb = sys.argv[1], int(sys.argv[2]), int(sys.argv[5])
-dump = json.load(open(sys.argv[3]))["results"][0]["median"]
-sort = json.load(open(sys.argv[4]))["results"][0]["median"]
+    # Runs taken in turn, one of each, so that what else the machine does
+    # weighs on both alike.
+    python3 - "$style" "$file" "$stockdump" "$(peak_kb "$stockdump $file")" <<'PY'
+import os, statistics, subprocess, sys, time
+style, file, stockdump, dump_kb = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4])
+commands = {"dump": [stockdump, file], "sort": ["sort", "-s", "-t", "\x01", "-k1.10,1.47", file]}
+env = dict(os.environ, LC_ALL="C")
+times = {name: [] for name in commands}
+for run in range(2 + 15):
+    for name, command in commands.items():
+        start = time.perf_counter()
+        subprocess.run(command, stdout=subprocess.DEVNULL, env=env, check=True)
+        if run >= 2:  # the first two warm the caches
+            times[name].append(time.perf_counter() - start)
+dump, sort = statistics.median(times["dump"]), statistics.median(times["sort"])
+size = os.path.getsize(file)
 print(f"{style:<11} {size/1e6:8.0f} {dump*1000:8.0f} ms {sort*1000:7.0f} ms {dump/sort:7.2f} "
       f"{dump_kb/1024:6.0f} MiB {dump_kb*1024/size:.2f}x")
 PY
 done
-echo "(medians of 15 stockdump runs and 5 GNU sort runs; ratio = stockdump / GNU sort)"
+echo "(medians of 15 runs of each, taken in turn; ratio = stockdump / GNU sort)"
 
 echo
 echo "== time per line as the file grows (mixed)"
