@@ -1,11 +1,15 @@
 #include "stockdata/CodeIndex.h"
 
+#include "framework/core/MemoryPages.h"
+
 #include <algorithm>
 #include <array>
 #include <atomic>
 #include <cassert>
 #include <climits>
 #include <cstring>
+#include <iterator>
+#include <memory>
 #include <tuple>
 
 namespace {
@@ -125,12 +129,14 @@ CodeIndex::CodeIndex(std::span<const STData* const> byPosition) : CodeIndex(byPo
 CodeIndex::CodeIndex(std::span<const STData* const> byPosition, const Parallelism& parallelism) : byPosition_(byPosition)
 {
     assert(byPosition.size() <= INT_MAX && "positions are ints");
+    const std::size_t n = byPosition.size();
     // 16 bytes a line while the index is built, freed before the list's
-    // items are made, which take more.
-    std::vector<SortEntry> entries(byPosition.size());
+    // items are made, which take more. Left uninitialised: the threads that
+    // fill them are the first to touch their pages, all at once.
+    const auto entries = std::make_unique_for_overwrite<SortEntry[]>(n);
+    AdviseHugePages(entries.get(), n * sizeof(SortEntry));
     // The records lie in file order, not view order: fetching some ahead
     // keeps the loop from waiting on memory for every one of them.
-    const std::size_t n = byPosition.size();
     const std::size_t parts = parallelism.PartsFor(n);
     RunParts(parts, [&](std::size_t part) {
         constexpr std::size_t ahead = 16;
@@ -141,9 +147,11 @@ CodeIndex::CodeIndex(std::span<const STData* const> byPosition, const Parallelis
             entries[i] = EntryOf(*byPosition[i], static_cast<std::uint32_t>(i));
         }
     });
-    SortByCode(entries.data(), n, parallelism);
-    order_.resize(entries.size());
-    std::ranges::transform(entries, order_.begin(), &SortEntry::position);
+    SortByCode(entries.get(), n, parallelism);
+    order_.reserve(n);
+    std::transform(entries.get(), entries.get() + n, std::back_inserter(order_), [](const SortEntry& entry) {
+        return entry.position;
+    });
 }
 
 int CodeIndex::Find(std::string_view prefix, int after) const
