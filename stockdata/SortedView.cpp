@@ -4,16 +4,14 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <bit>
-#include <condition_variable>
 #include <cassert>
+#include <condition_variable>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 #include <memory>
 #include <mutex>
-#include <numeric>
 #include <queue>
 #include <utility>
 #include <vector>
