@@ -44,32 +44,77 @@ const char* FindLineEnd(const char* from, const char* end) noexcept
 
 namespace {
 
-// The line ends among bytes[0, last): every LF, and every CR that no LF
-// follows. Plain loops, which the compiler turns into vector code: a byte
-// counter for each block of 255 bytes lets it count 16 bytes at a time.
+bool EndsLineBefore(const unsigned char* bytes, std::size_t i) noexcept
+{
+    return bytes[i] == '\n' || (bytes[i] == '\r' && bytes[i + 1] != '\n');
+}
+
+// The line ends among bytes[0, last), one byte at a time: every LF, and every
+// CR that no LF follows.
+std::size_t CountLineEndsBeforePlain(const unsigned char* bytes, std::size_t last) noexcept
+{
+    std::size_t ends = 0;
+    for (std::size_t i = 0; i < last; ++i)
+        ends += EndsLineBefore(bytes, i) ? 1 : 0;
+    return ends;
+}
+
+#if defined(__SSE2__)
+
+// The same 16 bytes at a time, each lane counting in a byte that is summed
+// before it can overflow. Line counting reads every byte of a large file,
+// twice the time of the copy from the page cache when done a byte at a time.
 std::size_t CountLineEndsBefore(const unsigned char* bytes, std::size_t last) noexcept
 {
-    constexpr std::size_t block = 255;
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i cr = _mm_set1_epi8('\r');
     std::size_t ends = 0;
-    for (std::size_t from = 0; from < last; from += block) {
-        const std::size_t to = std::min(last, from + block);
-        unsigned char inBlock = 0;
-        for (std::size_t i = from; i < to; ++i)
-            inBlock += static_cast<unsigned char>((bytes[i] == '\n') | ((bytes[i] == '\r') & (bytes[i + 1] != '\n')));
-        ends += inBlock;
+    std::size_t i = 0;
+    while (i + 16 <= last) {
+        __m128i counts = _mm_setzero_si128();
+        for (int round = 0; round < 255 && i + 16 <= last; ++round, i += 16) {
+            const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+            const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i + 1));
+            const __m128i loneCr = _mm_andnot_si128(_mm_cmpeq_epi8(after, lf), _mm_cmpeq_epi8(here, cr));
+            counts = _mm_sub_epi8(counts, _mm_or_si128(_mm_cmpeq_epi8(here, lf), loneCr));
+        }
+        const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
+        ends += static_cast<std::size_t>(_mm_cvtsi128_si64(sums)) +
+                static_cast<std::size_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums)));
     }
-    return ends;
+    return ends + CountLineEndsBeforePlain(bytes + i, last - i);
+}
+
+#else
+
+std::size_t CountLineEndsBefore(const unsigned char* bytes, std::size_t last) noexcept
+{
+    return CountLineEndsBeforePlain(bytes, last);
+}
+
+#endif
+
+// The lines of `text` as counted by count(bytes, last).
+template <class CountEnds>
+std::size_t CountLinesWith(std::string_view text, CountEnds countEnds) noexcept
+{
+    if (text.empty())
+        return 0;
+    // The last byte adds one line whatever it is: either it ends the last
+    // line, or the last line has no line end and counts all the same.
+    return countEnds(reinterpret_cast<const unsigned char*>(text.data()), text.size() - 1) + 1;
 }
 
 }  // namespace
 
 std::size_t CountLines(std::string_view text) noexcept
 {
-    if (text.empty())
-        return 0;
-    // The last byte adds one line whatever it is: either it ends the last
-    // line, or the last line has no line end and counts all the same.
-    return CountLineEndsBefore(reinterpret_cast<const unsigned char*>(text.data()), text.size() - 1) + 1;
+    return CountLinesWith(text, CountLineEndsBefore);
+}
+
+std::size_t CountLinesPlain(std::string_view text) noexcept
+{
+    return CountLinesWith(text, CountLineEndsBeforePlain);
 }
 
 void ChunkedLineCount::Feed(std::string_view chunk) noexcept

@@ -12,6 +12,8 @@
 
 // The number of lines in `text`.
 std::size_t CountLines(std::string_view text) noexcept;
+// Byte-at-a-time CountLines, the reference that the fast one must match.
+std::size_t CountLinesPlain(std::string_view text) noexcept;
 
 // CountLines for text that arrives in chunks: the lines of all chunks fed
 // so far, as if they were one text.
