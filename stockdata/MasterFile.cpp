@@ -26,6 +26,10 @@ constexpr const char* ExtraText = " ";
 
 // Small enough to stay in the processor's caches.
 constexpr std::size_t ReadChunk = std::size_t{256} << 10;
+// Enough to hold a line end near where a cut is looked for, in most files.
+constexpr std::size_t CutReadChunk = std::size_t{4} << 10;
+// Blank records appended at a time: a copy that stays in the caches.
+constexpr std::size_t BlankBatch = 1024;
 
 // Copies `bytes` cut at their first 0 byte into a field that is all 0 bytes,
 // which is what the record's bounded copy makes of them.
@@ -49,23 +53,25 @@ void FillRecord(STData& record, std::string_view line) noexcept
 }
 
 // The bytes of a master file, however they are held: visit(chunk) is called
-// for [from, to) in order while it returns true.
+// for [from, to) in order while it returns true, with chunks of at most
+// chunkSize bytes where they have to be read.
 struct TextSource {
+    using Visit = std::function<bool(std::string_view)>;
     std::size_t size;
-    std::function<void(std::size_t from, std::size_t to, const std::function<bool(std::string_view)>& visit)> forEachChunk;
+    std::function<void(std::size_t from, std::size_t to, std::size_t chunkSize, const Visit& visit)> forEachChunk;
 };
 
 TextSource SourceOf(std::string_view text)
 {
-    return {text.size(), [text](std::size_t from, std::size_t to, const std::function<bool(std::string_view)>& visit) {
+    return {text.size(), [text](std::size_t from, std::size_t to, std::size_t, const TextSource::Visit& visit) {
                 visit(text.substr(from, to - from));
             }};
 }
 
 TextSource SourceOf(const RegularFile& file)
 {
-    return {file.Size(), [&file](std::size_t from, std::size_t to, const std::function<bool(std::string_view)>& visit) {
-                file.ForEachChunk(from, to, ReadChunk, visit);
+    return {file.Size(), [&file](std::size_t from, std::size_t to, std::size_t chunkSize, const TextSource::Visit& visit) {
+                file.ForEachChunk(from, to, chunkSize, visit);
             }};
 }
 
@@ -77,11 +83,14 @@ std::size_t LineStartFrom(const TextSource& source, std::size_t position)
     std::size_t at = position - 1;
     std::size_t start = source.size;
     bool afterCr = false;
-    source.forEachChunk(at, source.size, [&](std::string_view chunk) {
+    bool found = false;
+    // `at` is always the next byte not yet seen.
+    const auto visit = [&](std::string_view chunk) {
         const char* const begin = chunk.data();
         const char* const end = begin + chunk.size();
         if (afterCr) {
             start = at + (*begin == '\n' ? 1 : 0);
+            found = true;
             return false;
         }
         const char* lineEnd = FindLineEnd(begin, end);
@@ -97,8 +106,14 @@ std::size_t LineStartFrom(const TextSource& source, std::size_t position)
             at += lineEnd[1] == '\n' ? 1 : 0;
         }
         start = at;
+        found = true;
         return false;
-    });
+    };
+    // Lines are short: a small read nearly always finds the line end, and a
+    // long line goes on in large reads.
+    source.forEachChunk(at, std::min(source.size, at + CutReadChunk), CutReadChunk, visit);
+    if (!found)
+        source.forEachChunk(at, source.size, ReadChunk, visit);
     return start;
 }
 
@@ -118,7 +133,7 @@ std::vector<std::size_t> LineAlignedCuts(const TextSource& source, std::size_t p
 std::size_t CountLinesIn(const TextSource& source, std::size_t from, std::size_t to)
 {
     ChunkedLineCount counter;
-    source.forEachChunk(from, to, [&counter](std::string_view chunk) {
+    source.forEachChunk(from, to, ReadChunk, [&counter](std::string_view chunk) {
         counter.Feed(chunk);
         return true;
     });
@@ -136,7 +151,7 @@ std::size_t FillRecords(const TextSource& source, std::size_t from, std::size_t 
         ++lines;
     };
     ChunkedLines splitter(UsedBytes);
-    source.forEachChunk(from, to, [&](std::string_view chunk) {
+    source.forEachChunk(from, to, ReadChunk, [&](std::string_view chunk) {
         splitter.Feed(chunk, fill);
         return true;
     });
@@ -202,11 +217,17 @@ vecST ReadRecords(const TextSource& source, const Parallelism& parallelism, cons
     std::atomic<std::size_t> made = 0;
     // One counter a piece: threads never write to the same one.
     std::vector<std::size_t> filled(pieces);
+    // Blank records are appended in batches, a plain copy of many records
+    // at once, which costs less than making them one by one.
+    const std::vector<STData> blanks(std::min<std::size_t>(firstLine.back(), BlankBatch), STData("", "", ExtraText));
     ForEachPiece(threads, pieces + 1, [&](std::size_t task) {
         if (task == 0) {
             // Taken first, so it never waits for a piece that nobody fills.
             for (std::size_t piece = 0; piece < pieces; ++piece) {
-                store.resize(firstLine[piece + 1], STData("", "", ExtraText));
+                while (store.size() < firstLine[piece + 1]) {
+                    const std::size_t count = std::min(blanks.size(), firstLine[piece + 1] - store.size());
+                    store.insert(store.end(), blanks.begin(), blanks.begin() + static_cast<std::ptrdiff_t>(count));
+                }
                 made = firstLine[piece + 1];
                 made.notify_all();
             }

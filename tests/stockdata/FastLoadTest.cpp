@@ -213,6 +213,25 @@ TEST(ReadMasterFile, CrLfAndLinesAcrossTheReadChunksMatchTheReference)
     EXPECT_EQ(ViewRows(ReadMasterFile(file.c_str(), LoadOptions{Parallelism{3, 1}, {}}), OneThread), ReferenceRows(text));
 }
 
+TEST(ReadMasterFile, CutInsideALineLongerThanTheFirstLookMatchesTheReference)
+{
+    // Two parts: the cut lands at the middle, inside a long line whose CR
+    // is the last byte of the reader's first look for a line end, with an
+    // LF (CR LF) or a new line (lone CR) after it.
+    constexpr std::size_t half = 8192;
+    constexpr std::size_t firstLook = 4096;
+    for (const std::string after : {"\n", "0"}) {
+        std::string text = "000001   start\n";
+        text += std::string(half - 1 + firstLook - 1 - text.size(), 'y') + "\r" + after;
+        text += "000002   after" + std::string(2 * half - text.size() - 15, 'z') + "\n";
+        ASSERT_EQ(text.size(), 2 * half);
+        TempDir dir;
+        const auto file = dir.Write("fmast.dat", text);
+        EXPECT_EQ(ViewRows(ReadMasterFile(file.c_str(), LoadOptions{Parallelism{2, 1}, {}}), OneThread),
+                  ReferenceRows(text));
+    }
+}
+
 TEST(FindLineEnd, MatchesTheByteAtATimeSearch)
 {
     std::mt19937 random(11);
@@ -223,6 +242,27 @@ TEST(FindLineEnd, MatchesTheByteAtATimeSearch)
         const char* const end = text.data() + text.size();
         for (std::size_t from = random() % 64; from < text.size(); from += 1 + random() % 97)
             ASSERT_EQ(FindLineEnd(text.data() + from, end), FindLineEndPlain(text.data() + from, end));
+    }
+}
+
+TEST(CountLines, MatchesTheByteAtATimeCount)
+{
+    std::mt19937 random(12);
+    std::string text(9000, 'a');
+    // Line ends everywhere too: each byte counter fills up to its limit.
+    for (const char* fill : {"\n", "\r", "\r\n", "\n\r"}) {
+        for (std::size_t i = 0; i < text.size(); ++i)
+            text[i] = fill[i % std::strlen(fill)];
+        ASSERT_EQ(CountLines(text), CountLinesPlain(text)) << "all " << testing::PrintToString(fill);
+    }
+    for (int round = 0; round < 100; ++round) {
+        const unsigned density = 2 + random() % 60;
+        for (char& byte : text)
+            byte = random() % density == 0 ? "\r\n"[random() % 2] : static_cast<char>(random());
+        for (std::size_t from = random() % 32; from < text.size(); from += 1 + random() % 1500) {
+            const std::string_view part = std::string_view(text).substr(from, random() % 5000);
+            ASSERT_EQ(CountLines(part), CountLinesPlain(part)) << "from " << from << ", " << part.size() << " bytes";
+        }
     }
 }
 
