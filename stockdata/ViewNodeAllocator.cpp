@@ -16,7 +16,7 @@ std::byte* ViewNodePool::ReserveBlock(std::size_t bytes)
     return blocks_.back().get();
 }
 
-void* ViewNodePool::Allocate(std::size_t size, std::size_t alignment)
+void* ViewNodePool::AllocateElsewhere(std::size_t size, std::size_t alignment)
 {
     if (nodeSize_ == 0) {
         nodeSize_ = std::max(size, sizeof(FreeNode));
@@ -44,13 +44,4 @@ void* ViewNodePool::Allocate(std::size_t size, std::size_t alignment)
         reserved_ = 0;
     }
     return std::exchange(next_, next_ + nodeSize_);
-}
-
-void ViewNodePool::Deallocate(void* node, std::size_t size, std::size_t alignment) noexcept
-{
-    if (size > nodeSize_ || alignment > nodeAlignment_) {
-        ::operator delete(node, std::align_val_t(alignment));
-        return;
-    }
-    free_ = ::new (node) FreeNode{free_};
 }

@@ -271,8 +271,10 @@ TEST(MakeSortedST, ViewNodesComeFromOnePoolAndListOperationsStillWork)
     const vecST store = RecordsFromBytes(Lines({"1        c", "2        a", "3        b"}));
     lstPST view = MakeSortedST(store, SortKeyName, OneThread);
     const lstPST copy = view;
+    const STData* const* const erasedSlot = &view.front();
     view.erase(view.begin());
-    view.push_back(&store[1]);  // reuses the erased node
+    view.push_back(&store[1]);
+    EXPECT_EQ(&view.back(), erasedSlot) << "the erased node is reused";
     view.sort(LessST());
     lstPST moved = std::move(view);
     ASSERT_EQ(moved.size(), 3U);
