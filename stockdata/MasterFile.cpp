@@ -47,6 +47,12 @@ void FillField(char (&field)[Size], std::string_view bytes) noexcept
 void FillRecord(STData& record, std::string_view line) noexcept
 {
     static_assert(sizeof(STData::code) > CodeWidth && sizeof(STData::name) > NameWidth);
+    if (line.size() >= UsedBytes && std::memchr(line.data(), '\0', UsedBytes) == nullptr) {
+        // Most lines: both fields whole, a copy of fixed size each.
+        std::memcpy(record.code, line.data(), CodeWidth);
+        std::memcpy(record.name, line.data() + NameColumn - 1, NameWidth);
+        return;
+    }
     FillField(record.code, line.substr(0, CodeWidth));
     if (line.size() >= NameColumn)
         FillField(record.name, line.substr(NameColumn - 1, NameWidth));

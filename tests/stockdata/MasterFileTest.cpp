@@ -66,6 +66,27 @@ TEST(ReadMasterFile, AZeroByteEndsTheFieldText)
     EXPECT_EQ(ReadText("12\0" "456789Name\0Rest"s), (std::vector<Fields>{{"12", "Name"}}));
 }
 
+TEST(ReadMasterFile, AZeroByteInALineThatFillsBothFieldsLeavesTheRestOfTheFieldZero)
+{
+    const std::string name = "Samsung Electronics Pref Shares Class1";
+    const std::string line = "005930   " + name + "0000071200KS";
+    std::string text;
+    std::vector<STData> expected;
+    for (const std::size_t column : {1, 5, 9, 10, 30, 46, 47, 48}) {
+        std::string withZero = line;
+        withZero[column - 1] = '\0';
+        text += withZero + "\n";
+        expected.emplace_back(withZero.substr(0, 9).c_str(), withZero.substr(9, 38).c_str(), " ");
+    }
+    TStringList lines;
+    lines.LoadFromBytes(std::string(text));
+    for (const vecST& store : {RecordsFromBytes(text), RecordsFromLines(lines)}) {
+        ASSERT_EQ(store.size(), expected.size());
+        for (std::size_t i = 0; i < store.size(); ++i)
+            EXPECT_EQ(std::memcmp(&store[i], &expected[i], sizeof(STData)), 0) << "line " << i + 1;
+    }
+}
+
 TEST(ReadMasterFile, EmptyFileGivesAnEmptyStore)
 {
     TempDir dir;
