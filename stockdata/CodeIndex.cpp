@@ -131,14 +131,13 @@ CodeIndex::CodeIndex(std::span<const STData* const> byPosition, const Parallelis
     assert(byPosition.size() <= INT_MAX && "positions are ints");
     const std::size_t n = byPosition.size();
     // 16 bytes a line while the index is built, freed before the list's
-    // items are made, which take more. Left uninitialised: their pages are
-    // provided on every thread at once, then filled.
+    // items are made, which take more. Left uninitialised: the threads that
+    // fill them are the first to touch their pages, all at once.
     const auto entries = std::make_unique_for_overwrite<SortEntry[]>(n);
     AdviseHugePages(entries.get(), n * sizeof(SortEntry));
-    const std::size_t parts = parallelism.PartsFor(n);
-    ProvidePagesInParts(entries.get(), n * sizeof(SortEntry), parts);
     // The records lie in file order, not view order: fetching some ahead
     // keeps the loop from waiting on memory for every one of them.
+    const std::size_t parts = parallelism.PartsFor(n);
     RunParts(parts, [&](std::size_t part) {
         constexpr std::size_t ahead = 16;
         const std::size_t end = n * (part + 1) / parts;

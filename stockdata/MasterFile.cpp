@@ -175,8 +175,15 @@ vecST ReservedStore(std::size_t lines, const Parallelism& parallelism)
     store.reserve(lines);
     const std::size_t bytes = lines * sizeof(STData);
     AdviseHugePages(store.data(), bytes);
-    // Until the records are made, the reserved storage is plain bytes.
-    ProvidePagesInParts(store.data(), bytes, parallelism.PartsFor(lines));
+    // Until the records are made, the reserved storage is plain bytes: a
+    // write to each page has the kernel provide it, on every thread at once.
+    auto* raw = reinterpret_cast<volatile unsigned char*>(store.data());
+    const std::size_t parts = parallelism.PartsFor(lines);
+    RunParts(parts, [&](std::size_t part) {
+        constexpr std::size_t page = 4096;
+        for (std::size_t at = bytes * part / parts; at < bytes * (part + 1) / parts; at += page)
+            raw[at] = 0;
+    });
     return store;
 }
 

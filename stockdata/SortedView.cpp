@@ -1,5 +1,7 @@
 #include "stockdata/SortedView.h"
 
+#include "framework/core/MemoryPages.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -466,9 +468,6 @@ lstPST MakeSortedST(const vecST& store, int key, const Parallelism& parallelism)
     // a node takes no more room than two entries.
     const std::size_t n = store.size();
     auto* const lower = reinterpret_cast<SortEntry*>(pool->ReserveBlock(2 * n * sizeof(SortEntry)));
-    // Its pages are provided first, on every thread, rather than by the
-    // passes that write it.
-    ProvidePagesInParts(lower, 2 * n * sizeof(SortEntry), parallelism.PartsFor(n));
     SortEntry* const upper = lower + n;
     const KeyBytes keys(store, static_cast<std::size_t>(STKeyOffset), static_cast<std::size_t>(STKeyLength));
     SortEntries(store, keys, parallelism, lower, upper);

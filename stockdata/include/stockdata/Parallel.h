@@ -1,7 +1,5 @@
 #pragma once
 
-#include "framework/core/MemoryPages.h"
-
 #include <algorithm>
 #include <cstddef>
 #include <exception>
@@ -59,15 +57,4 @@ void RunParts(std::size_t parts, Work&& work)
     for (const std::exception_ptr& error : errors)
         if (error)
             std::rethrow_exception(error);
-}
-
-// Has the kernel provide the pages of a fresh block (see ProvidePages) in
-// `parts` parts at once.
-inline void ProvidePagesInParts(void* data, std::size_t size, std::size_t parts)
-{
-    auto* const bytes = static_cast<std::byte*>(data);
-    RunParts(parts, [=](std::size_t part) {
-        const std::size_t from = size * part / parts;
-        ProvidePages(bytes + from, size * (part + 1) / parts - from);
-    });
 }
