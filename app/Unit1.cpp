@@ -23,12 +23,14 @@ void TForm1::BitBtn1Click(TObject*)
 namespace {
 
 // A load for the list: no more lines than it can number, and room for an
-// item and two index entries per line counted before the load commits.
+// item and two index entries per line, or for building the code index,
+// counted before the load commits.
 LoadOptions ListLoad()
 {
     LoadOptions options;
     options.limits.maxLines = static_cast<std::size_t>(TStrings::MaxCount);
-    options.limits.callerBytesPerLine = TStrings::BytesPerItem + sizeof(const STData*) + CodeIndex::BytesPerLine;
+    options.limits.callerBytesPerLine =
+        sizeof(const STData*) + std::max(TStrings::BytesPerItem + CodeIndex::BytesPerLine, CodeIndex::BuildBytesPerLine);
     return options;
 }
 

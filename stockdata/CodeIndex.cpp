@@ -10,7 +10,8 @@
 #include <cstring>
 #include <iterator>
 #include <memory>
-#include <tuple>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -22,6 +23,8 @@ struct SortEntry {
     std::uint8_t ninth;
 };
 static_assert(sizeof(STData::code) == sizeof(SortEntry::key) + 2, "9 code bytes, then the terminator");
+
+static_assert(2 * sizeof(SortEntry) == CodeIndex::BuildBytesPerLine, "the entries and the room to sort them");
 
 constexpr std::size_t CodeBytes = sizeof(SortEntry::key) + 1;
 
@@ -39,87 +42,103 @@ unsigned ByteOf(const SortEntry& entry, std::size_t byte) noexcept
                                     : entry.ninth;
 }
 
-bool Less(const SortEntry& a, const SortEntry& b) noexcept
+bool CodeLess(const SortEntry& a, const SortEntry& b) noexcept
 {
-    return std::tie(a.key, a.ninth, a.position) < std::tie(b.key, b.ninth, b.position);
+    return a.key != b.key ? a.key < b.key : a.ninth < b.ninth;
 }
 
-// How many entries have each value of code byte `byte`.
-std::array<std::size_t, 256> CountByByte(const SortEntry* data, std::size_t n, std::size_t byte) noexcept
+// Sorts data[0, n) stably by their code bytes from `firstByte` on, with
+// tmp[0, n) as room: one pass counts every byte, then a stable pass for each
+// byte that varies, last first. A part of the index that fits in the caches.
+void SortBytesFrom(SortEntry* data, SortEntry* tmp, std::size_t n, std::size_t firstByte) noexcept
 {
-    std::array<std::size_t, 256> count{};
-    for (std::size_t i = 0; i < n; ++i)
-        ++count[ByteOf(data[i], byte)];
-    return count;
-}
-
-// Puts the entries in the order of their code byte `byte`, in place, as
-// counted in `count` (one pass of an American flag sort: each entry is
-// swapped straight into the next free place of its bucket).
-void PlaceByByte(SortEntry* data, std::size_t byte, const std::array<std::size_t, 256>& count) noexcept
-{
-    std::array<std::size_t, 256> next{};
-    std::array<std::size_t, 256> end{};
-    for (std::size_t b = 0, at = 0; b < 256; ++b) {
-        next[b] = at;
-        at += count[b];
-        end[b] = at;
-    }
-    for (unsigned b = 0; b < 256; ++b) {
-        while (next[b] < end[b]) {
-            SortEntry entry = data[next[b]];
-            for (unsigned d; (d = ByteOf(entry, byte)) != b;)
-                std::swap(entry, data[next[d]++]);
-            data[next[b]++] = entry;
+    constexpr std::size_t fewEntries = 64;
+    if (n <= fewEntries) {
+        // By insertion, which keeps equal codes in order and needs no room.
+        for (std::size_t i = 1; i < n; ++i) {
+            const SortEntry entry = data[i];
+            std::size_t j = i;
+            for (; j > 0 && CodeLess(entry, data[j - 1]); --j)
+                data[j] = data[j - 1];
+            data[j] = entry;
         }
+        return;
     }
-}
-
-// Sorts entries whose code bytes before `byte` are equal, in place, one code
-// byte at a time: no second buffer, and no record is read again. Equal
-// codes end up ordered by position.
-void SortFromByte(SortEntry* data, std::size_t n, std::size_t byte) noexcept
-{
-    constexpr std::size_t small = 32;
-    for (; n > small && byte < CodeBytes; ++byte) {
-        const std::array<std::size_t, 256> count = CountByByte(data, n, byte);
-        if (std::ranges::find(count, n) != count.end())
+    std::array<std::array<std::size_t, 256>, CodeBytes> counts{};
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t byte = firstByte; byte < CodeBytes; ++byte)
+            ++counts[byte][ByteOf(data[i], byte)];
+    SortEntry* from = data;
+    SortEntry* to = tmp;
+    for (std::size_t byte = CodeBytes; byte-- > firstByte;) {
+        std::array<std::size_t, 256>& next = counts[byte];
+        if (next[ByteOf(data[0], byte)] == n)
             continue;  // all share this byte
-        PlaceByByte(data, byte, count);
-        for (std::size_t b = 0, at = 0; b < 256; at += count[b], ++b)
-            if (count[b] > 1)
-                SortFromByte(data + at, count[b], byte + 1);
-        return;
+        std::size_t at = 0;
+        for (std::size_t& slot : next)
+            at += std::exchange(slot, at);
+        for (std::size_t i = 0; i < n; ++i)
+            to[next[ByteOf(from[i], byte)]++] = from[i];
+        std::swap(from, to);
     }
-    std::sort(data, data + n, Less);
+    if (from != data)
+        std::copy(from, from + n, data);
 }
 
-// The same on as many threads as `parallelism` allows: the entries are
-// split on their first code byte that differs, and threads take the parts
-// as they become free.
-void SortByCode(SortEntry* data, std::size_t n, const Parallelism& parallelism)
+// Which code byte first differs among data[0, n), CodeBytes if none does;
+// in `parts` parts at once.
+std::size_t FirstVaryingByte(const SortEntry* data, std::size_t n, std::size_t parts)
 {
-    const std::size_t parts = parallelism.PartsFor(n);
-    std::size_t byte = 0;
-    std::array<std::size_t, 256> count{};
-    for (; parts > 1 && byte < CodeBytes; ++byte) {
-        count = CountByByte(data, n, byte);
-        if (std::ranges::find(count, n) == count.end())
-            break;
-    }
-    if (parts == 1 || byte == CodeBytes) {
-        SortFromByte(data, n, 0);
-        return;
-    }
-    PlaceByByte(data, byte, count);
-    std::array<std::size_t, 256> start{};
-    for (std::size_t b = 1; b < 256; ++b)
-        start[b] = start[b - 1] + count[b - 1];
-    std::atomic<unsigned> next = 0;
-    RunParts(parts, [&](std::size_t) {
-        for (unsigned b; (b = next++) < 256;)
-            SortFromByte(data + start[b], count[b], byte + 1);
+    std::vector<SortEntry> differences(parts, SortEntry{});
+    RunParts(parts, [&](std::size_t part) {
+        for (std::size_t i = n * part / parts; i < n * (part + 1) / parts; ++i) {
+            differences[part].key |= data[i].key ^ data[0].key;
+            differences[part].ninth |= static_cast<std::uint8_t>(data[i].ninth ^ data[0].ninth);
+        }
     });
+    for (std::size_t part = 1; part < parts; ++part) {
+        differences[0].key |= differences[part].key;
+        differences[0].ninth |= differences[part].ninth;
+    }
+    std::size_t byte = 0;
+    while (byte < CodeBytes && ByteOf(differences[0], byte) == 0)
+        ++byte;
+    return byte;
+}
+
+// Sorts data[0, n) by code, equal codes in the order they are in, into
+// tmp[0, n), on `parts` threads: the entries are split on the first byte
+// that varies, every thread placing a slice of them, then each part of the
+// split is sorted on its own by whichever thread is free.
+SortEntry* SortByCode(SortEntry* data, SortEntry* tmp, std::size_t n, std::size_t parts)
+{
+    const std::size_t top = FirstVaryingByte(data, n, parts);
+    if (top == CodeBytes)
+        return data;  // one code throughout
+    std::vector<std::array<std::size_t, 256>> next(parts);
+    RunParts(parts, [&](std::size_t part) {
+        next[part].fill(0);
+        for (std::size_t i = n * part / parts; i < n * (part + 1) / parts; ++i)
+            ++next[part][ByteOf(data[i], top)];
+    });
+    std::array<std::size_t, 257> bucketStart{};
+    std::size_t at = 0;
+    for (unsigned b = 0; b < 256; ++b) {
+        bucketStart[b] = at;
+        for (auto& slice : next)
+            at += std::exchange(slice[b], at);
+    }
+    bucketStart[256] = n;
+    RunParts(parts, [&](std::size_t part) {
+        for (std::size_t i = n * part / parts; i < n * (part + 1) / parts; ++i)
+            tmp[next[part][ByteOf(data[i], top)]++] = data[i];
+    });
+    std::atomic<unsigned> nextBucket = 0;
+    RunParts(parts, [&](std::size_t) {
+        for (unsigned b; (b = nextBucket++) < 256;)
+            SortBytesFrom(tmp + bucketStart[b], data + bucketStart[b], bucketStart[b + 1] - bucketStart[b], top + 1);
+    });
+    return tmp;
 }
 
 }  // namespace
@@ -130,11 +149,13 @@ CodeIndex::CodeIndex(std::span<const STData* const> byPosition, const Parallelis
 {
     assert(byPosition.size() <= INT_MAX && "positions are ints");
     const std::size_t n = byPosition.size();
-    // 16 bytes a line while the index is built, freed before the list's
-    // items are made, which take more. Left uninitialised: the threads that
-    // fill them are the first to touch their pages, all at once.
-    const auto entries = std::make_unique_for_overwrite<SortEntry[]>(n);
+    // Two arrays of 16 bytes a line while the index is built, freed before
+    // the list's items are made. Left uninitialised: the threads that fill
+    // them are the first to touch their pages, all at once.
+    auto entries = std::make_unique_for_overwrite<SortEntry[]>(n);
+    auto scratch = std::make_unique_for_overwrite<SortEntry[]>(n);
     AdviseHugePages(entries.get(), n * sizeof(SortEntry));
+    AdviseHugePages(scratch.get(), n * sizeof(SortEntry));
     // The records lie in file order, not view order: fetching some ahead
     // keeps the loop from waiting on memory for every one of them.
     const std::size_t parts = parallelism.PartsFor(n);
@@ -147,11 +168,12 @@ CodeIndex::CodeIndex(std::span<const STData* const> byPosition, const Parallelis
             entries[i] = EntryOf(*byPosition[i], static_cast<std::uint32_t>(i));
         }
     });
-    SortByCode(entries.get(), n, parallelism);
+    // Entries in position order, sorted stably: equal codes end up ordered
+    // by position.
+    const SortEntry* const sorted = SortByCode(entries.get(), scratch.get(), n, parts);
+    (sorted == entries.get() ? scratch : entries).reset();
     order_.reserve(n);
-    std::transform(entries.get(), entries.get() + n, std::back_inserter(order_), [](const SortEntry& entry) {
-        return entry.position;
-    });
+    std::transform(sorted, sorted + n, std::back_inserter(order_), [](const SortEntry& entry) { return entry.position; });
 }
 
 int CodeIndex::Find(std::string_view prefix, int after) const
