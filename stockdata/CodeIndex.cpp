@@ -47,21 +47,27 @@ bool CodeLess(const SortEntry& a, const SortEntry& b) noexcept
     return a.key != b.key ? a.key < b.key : a.ninth < b.ninth;
 }
 
+// Sorts data[0, n) by code by insertion, which keeps equal codes in order
+// and needs no room: for the few entries where counting costs more.
+void InsertionSortByCode(SortEntry* data, std::size_t n) noexcept
+{
+    for (std::size_t i = 1; i < n; ++i) {
+        const SortEntry entry = data[i];
+        std::size_t j = i;
+        for (; j > 0 && CodeLess(entry, data[j - 1]); --j)
+            data[j] = data[j - 1];
+        data[j] = entry;
+    }
+}
+
 // Sorts data[0, n) stably by their code bytes from `firstByte` on, with
-// tmp[0, n) as room: one pass counts every byte, then a stable pass for each
-// byte that varies, last first. A part of the index that fits in the caches.
-void SortBytesFrom(SortEntry* data, SortEntry* tmp, std::size_t n, std::size_t firstByte) noexcept
+// scratch[0, n) as room: one pass counts every byte, then a stable pass for
+// each byte that varies, last first. Most parts of a split fit in the caches.
+void SortBytesFrom(SortEntry* data, SortEntry* scratch, std::size_t n, std::size_t firstByte) noexcept
 {
     constexpr std::size_t fewEntries = 64;
     if (n <= fewEntries) {
-        // By insertion, which keeps equal codes in order and needs no room.
-        for (std::size_t i = 1; i < n; ++i) {
-            const SortEntry entry = data[i];
-            std::size_t j = i;
-            for (; j > 0 && CodeLess(entry, data[j - 1]); --j)
-                data[j] = data[j - 1];
-            data[j] = entry;
-        }
+        InsertionSortByCode(data, n);
         return;
     }
     std::array<std::array<std::size_t, 256>, CodeBytes> counts{};
@@ -69,10 +75,10 @@ void SortBytesFrom(SortEntry* data, SortEntry* tmp, std::size_t n, std::size_t f
         for (std::size_t byte = firstByte; byte < CodeBytes; ++byte)
             ++counts[byte][ByteOf(data[i], byte)];
     SortEntry* from = data;
-    SortEntry* to = tmp;
+    SortEntry* to = scratch;
     for (std::size_t byte = CodeBytes; byte-- > firstByte;) {
         std::array<std::size_t, 256>& next = counts[byte];
-        if (next[ByteOf(data[0], byte)] == n)
+        if (next[ByteOf(from[0], byte)] == n)
             continue;  // all share this byte
         std::size_t at = 0;
         for (std::size_t& slot : next)
@@ -91,10 +97,12 @@ std::size_t FirstVaryingByte(const SortEntry* data, std::size_t n, std::size_t p
 {
     std::vector<SortEntry> differences(parts, SortEntry{});
     RunParts(parts, [&](std::size_t part) {
+        SortEntry bits{};
         for (std::size_t i = n * part / parts; i < n * (part + 1) / parts; ++i) {
-            differences[part].key |= data[i].key ^ data[0].key;
-            differences[part].ninth |= static_cast<std::uint8_t>(data[i].ninth ^ data[0].ninth);
+            bits.key |= data[i].key ^ data[0].key;
+            bits.ninth |= static_cast<std::uint8_t>(data[i].ninth ^ data[0].ninth);
         }
+        differences[part] = bits;
     });
     for (std::size_t part = 1; part < parts; ++part) {
         differences[0].key |= differences[part].key;
@@ -107,10 +115,10 @@ std::size_t FirstVaryingByte(const SortEntry* data, std::size_t n, std::size_t p
 }
 
 // Sorts data[0, n) by code, equal codes in the order they are in, into
-// tmp[0, n), on `parts` threads: the entries are split on the first byte
+// scratch[0, n), on `parts` threads: the entries are split on the first byte
 // that varies, every thread placing a slice of them, then each part of the
 // split is sorted on its own by whichever thread is free.
-SortEntry* SortByCode(SortEntry* data, SortEntry* tmp, std::size_t n, std::size_t parts)
+SortEntry* SortByCode(SortEntry* data, SortEntry* scratch, std::size_t n, std::size_t parts)
 {
     const std::size_t top = FirstVaryingByte(data, n, parts);
     if (top == CodeBytes)
@@ -131,14 +139,14 @@ SortEntry* SortByCode(SortEntry* data, SortEntry* tmp, std::size_t n, std::size_
     bucketStart[256] = n;
     RunParts(parts, [&](std::size_t part) {
         for (std::size_t i = n * part / parts; i < n * (part + 1) / parts; ++i)
-            tmp[next[part][ByteOf(data[i], top)]++] = data[i];
+            scratch[next[part][ByteOf(data[i], top)]++] = data[i];
     });
     std::atomic<unsigned> nextBucket = 0;
     RunParts(parts, [&](std::size_t) {
         for (unsigned b; (b = nextBucket++) < 256;)
-            SortBytesFrom(tmp + bucketStart[b], data + bucketStart[b], bucketStart[b + 1] - bucketStart[b], top + 1);
+            SortBytesFrom(scratch + bucketStart[b], data + bucketStart[b], bucketStart[b + 1] - bucketStart[b], top + 1);
     });
-    return tmp;
+    return scratch;
 }
 
 }  // namespace

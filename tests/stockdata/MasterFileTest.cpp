@@ -66,7 +66,7 @@ TEST(ReadMasterFile, AZeroByteEndsTheFieldText)
     EXPECT_EQ(ReadText("12\0" "456789Name\0Rest"s), (std::vector<Fields>{{"12", "Name"}}));
 }
 
-TEST(ReadMasterFile, AZeroByteInALineThatFillsBothFieldsLeavesTheRestOfTheFieldZero)
+TEST(ReadMasterFile, LinesThatFillBothFieldsMakeTheSameRecordsAsTheColumnsSay)
 {
     const std::string name = "Samsung Electronics Pref Shares Class1";
     const std::string line = "005930   " + name + "0000071200KS";
@@ -77,6 +77,11 @@ TEST(ReadMasterFile, AZeroByteInALineThatFillsBothFieldsLeavesTheRestOfTheFieldZ
         withZero[column - 1] = '\0';
         text += withZero + "\n";
         expected.emplace_back(withZero.substr(0, 9).c_str(), withZero.substr(9, 38).c_str(), " ");
+    }
+    // And lines without a 0 byte that just fill both fields, or just miss.
+    for (const std::size_t length : {46, 47}) {
+        text += line.substr(0, length) + "\n";
+        expected.emplace_back(line.substr(0, 9).c_str(), line.substr(9, length - 9).c_str(), " ");
     }
     TStringList lines;
     lines.LoadFromBytes(std::string(text));
