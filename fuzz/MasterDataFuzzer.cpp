@@ -1,8 +1,10 @@
-// Feeds arbitrary bytes through the line rule, the reader's columns and the
-// name-ordered view, and checks what must hold for any input.
+// Feeds arbitrary bytes through the line rule, the reader's columns, the
+// name-ordered view and the code index, and checks what must hold for any
+// input.
 
 #include "framework/core/LineRule.h"
 #include "framework/core/TStringList.h"
+#include "stockdata/CodeIndex.h"
 #include "stockdata/MasterFile.h"
 #include "stockdata/SortedView.h"
 
@@ -11,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <numeric>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,6 +66,36 @@ void RequireField(const char* field, std::size_t width, std::string_view text, c
 std::string_view Columns(std::string_view line, std::size_t from, std::size_t count)
 {
     return from > line.size() ? std::string_view() : line.substr(from, count);
+}
+
+// Stepping through the code index from the first code that starts with a
+// prefix visits the view's positions whose codes start with it, by code,
+// equal codes in view order: checked for the codes of the first and last
+// entries, on several threads and on one.
+void RequireCodeOrder(const std::vector<const STData*>& byPosition)
+{
+    std::vector<std::size_t> expected(byPosition.size());
+    std::iota(expected.begin(), expected.end(), std::size_t{0});
+    std::ranges::stable_sort(expected, [&](std::size_t a, std::size_t b) {
+        return std::memcmp(byPosition[a]->code, byPosition[b]->code, sizeof(STData::code)) < 0;
+    });
+    const CodeIndex several(byPosition, Parallelism{3, 1});
+    const CodeIndex one(byPosition, Parallelism{1, 1});
+    for (const std::size_t from : {std::size_t{0}, byPosition.size() - 1}) {
+        if (byPosition.empty() || byPosition[from]->code[0] == '\0')
+            continue;
+        const std::string_view prefix(byPosition[from]->code);
+        std::vector<int> wanted;
+        for (const std::size_t position : expected)
+            if (std::string_view(byPosition[position]->code).starts_with(prefix))
+                wanted.push_back(static_cast<int>(position));
+        for (const CodeIndex* index : {&several, &one}) {
+            std::size_t step = 0;
+            for (int at = index->Find(prefix); at >= 0; at = index->Find(prefix, at), ++step)
+                Require(step < wanted.size() && at == wanted[step], "code order", step);
+            Require(step == wanted.size(), "every code with the prefix", step);
+        }
+    }
 }
 
 }  // namespace
@@ -126,5 +159,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         previous = record;
         ++at;
     }
+    RequireCodeOrder(std::vector<const STData*>(view.begin(), view.end()));
     return 0;
 }
