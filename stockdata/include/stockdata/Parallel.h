@@ -16,7 +16,7 @@ struct Parallelism {
     // As many threads as the machine has cores, for work large enough to pay.
     static Parallelism OfMachine() noexcept
     {
-        return {std::max(1U, std::thread::hardware_concurrency()), std::size_t{1} << 16};
+        return {std::max(1U, std::thread::hardware_concurrency()), std::size_t{1} << 14};
     }
 
     // How many parts `items` items are worth splitting into.
