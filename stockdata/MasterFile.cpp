@@ -12,6 +12,8 @@
 #include <atomic>
 #include <cstring>
 #include <functional>
+#include <iterator>
+#include <memory>
 #include <numeric>
 #include <vector>
 
@@ -28,8 +30,6 @@ constexpr const char* ExtraText = " ";
 constexpr std::size_t ReadChunk = std::size_t{256} << 10;
 // Enough to hold a line end near where a cut is looked for, in most files.
 constexpr std::size_t CutReadChunk = std::size_t{4} << 10;
-// Blank records appended at a time: a copy that stays in the caches.
-constexpr std::size_t BlankBatch = 1024;
 
 // Copies `bytes` cut at their first 0 byte into a field that is all 0 bytes,
 // which is what the record's bounded copy makes of them.
@@ -146,14 +146,16 @@ std::size_t CountLinesIn(const TextSource& source, std::size_t from, std::size_t
     return counter.Lines();
 }
 
-// Fills records[0, count) from the lines of [from, to); returns how many
-// lines there were, which differs from `count` only if the text changed.
+// Makes records[0, count), storage of unmade records, from the lines of
+// [from, to); returns how many lines there were, which differs from `count`
+// only if the text changed.
 std::size_t FillRecords(const TextSource& source, std::size_t from, std::size_t to, STData* records, std::size_t count)
 {
+    static const STData blank("", "", ExtraText);
     std::size_t lines = 0;
     const auto fill = [&](std::string_view line) {
         if (lines < count)
-            FillRecord(records[lines], line);
+            FillRecord(*std::construct_at(records + lines, blank), line);
         ++lines;
     };
     ChunkedLines splitter(UsedBytes);
@@ -165,25 +167,34 @@ std::size_t FillRecords(const TextSource& source, std::size_t from, std::size_t 
     return lines;
 }
 
-// Room for `lines` records, in memory the threads have already touched:
-// fresh pages are a large part of what a large load costs.
-vecST ReservedStore(std::size_t lines, const Parallelism& parallelism)
+// Counts `count` unmade records, to size a store in one step.
+struct UnmadeRecords {
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = UnmadeRecord;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const UnmadeRecord*;
+    using reference = const UnmadeRecord&;
+
+    std::size_t count;
+
+    reference operator*() const noexcept { return unmade; }
+    UnmadeRecords& operator++() noexcept
+    {
+        ++count;
+        return *this;
+    }
+    UnmadeRecords operator++(int) noexcept { return {count++}; }
+    bool operator==(const UnmadeRecords&) const noexcept = default;
+
+    static constexpr UnmadeRecord unmade{};
+};
+
+// A store of `lines` unmade records, in memory not yet touched: the threads
+// that make the records have the kernel provide its pages, all at once.
+vecST UnmadeStore(std::size_t lines)
 {
-    vecST store;
-    if (lines == 0)
-        return store;
-    store.reserve(lines);
-    const std::size_t bytes = lines * sizeof(STData);
-    AdviseHugePages(store.data(), bytes);
-    // Until the records are made, the reserved storage is plain bytes: a
-    // write to each page has the kernel provide it, on every thread at once.
-    auto* raw = reinterpret_cast<volatile unsigned char*>(store.data());
-    const std::size_t parts = parallelism.PartsFor(lines);
-    RunParts(parts, [&](std::size_t part) {
-        constexpr std::size_t page = 4096;
-        for (std::size_t at = bytes * part / parts; at < bytes * (part + 1) / parts; at += page)
-            raw[at] = 0;
-    });
+    vecST store(UnmadeRecords{0}, UnmadeRecords{lines});
+    AdviseHugePages(store.data(), lines * sizeof(STData));
     return store;
 }
 
@@ -200,10 +211,8 @@ void ForEachPiece(std::size_t threads, std::size_t pieces, Work&& work)
 }
 
 // Reads the master text in pieces of whole lines, several a thread, so that
-// the threads share the work evenly: each piece counts its lines, then makes
-// its records in place. The store's blank records can only be made in order,
-// by one thread: that thread makes them piece by piece while the others
-// fill the pieces already made, then joins them.
+// the threads share the work evenly: each piece counts its lines, then, once
+// the store is sized, makes its records in place.
 vecST ReadRecords(const TextSource& source, const Parallelism& parallelism, const std::string& name,
                   const LoadLimits* limits, std::uint64_t heldBytes)
 {
@@ -218,30 +227,11 @@ vecST ReadRecords(const TextSource& source, const Parallelism& parallelism, cons
     if (limits != nullptr)
         AdmitLoad(name, firstLine.back(), heldBytes, *limits);
 
-    vecST store = ReservedStore(firstLine.back(), parallelism);
+    vecST store = UnmadeStore(firstLine.back());
     STData* const records = store.data();
-    std::atomic<std::size_t> made = 0;
     // One counter a piece: threads never write to the same one.
     std::vector<std::size_t> filled(pieces);
-    // Blank records are appended in batches, a plain copy of many records
-    // at once, which costs less than making them one by one.
-    const std::vector<STData> blanks(std::min<std::size_t>(firstLine.back(), BlankBatch), STData("", "", ExtraText));
-    ForEachPiece(threads, pieces + 1, [&](std::size_t task) {
-        if (task == 0) {
-            // Taken first, so it never waits for a piece that nobody fills.
-            for (std::size_t piece = 0; piece < pieces; ++piece) {
-                while (store.size() < firstLine[piece + 1]) {
-                    const std::size_t count = std::min(blanks.size(), firstLine[piece + 1] - store.size());
-                    store.insert(store.end(), blanks.begin(), blanks.begin() + static_cast<std::ptrdiff_t>(count));
-                }
-                made = firstLine[piece + 1];
-                made.notify_all();
-            }
-            return;
-        }
-        const std::size_t piece = task - 1;
-        for (std::size_t done; (done = made.load()) < firstLine[piece + 1];)
-            made.wait(done);
+    ForEachPiece(threads, pieces, [&](std::size_t piece) {
         filled[piece] = FillRecords(source, cuts[piece], cuts[piece + 1], records + firstLine[piece], lines[piece]);
     });
     if (filled != lines)

@@ -6,10 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace std::string_literals;
 
@@ -109,6 +114,48 @@ TEST(ReadMasterFile, MissingFileRaisesTheFrameworkException)
     } catch (const Exception& e) {
         EXPECT_EQ(e.Message(), "cannot open file \"" + missing + "\": No such file or directory");
     }
+}
+
+// The store is sized from a first pass over the file and its records are
+// made in a second: a file rewritten in between must give either records
+// that were all made from lines, or the error that says it changed.
+TEST(ReadMasterFile, AFileRewrittenWhileItIsReadGivesWholeRecordsOrSaysItChanged)
+{
+    TempDir dir;
+    std::string longer;
+    std::string shorter;
+    for (int i = 0; i < 20000; ++i) {
+        longer += std::to_string(100000 + i) + "   Long name " + std::to_string(i) + "\n";
+        if (i % 2 == 0)
+            shorter += std::to_string(200000 + i) + "   Short " + std::to_string(i) + "\n";
+    }
+    const std::string path = dir.Write("fmast.dat", longer).string();
+    std::jthread writer([&](std::stop_token stop) {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+        for (bool useLonger = false; !stop.stop_requested(); useLonger = !useLonger) {
+            const std::string& text = useLonger ? longer : shorter;
+            if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, text.data(), text.size(), 0) < 0)
+                break;
+        }
+        ::close(fd);
+    });
+
+    int changed = 0;
+    int whole = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while ((changed == 0 || whole == 0) && std::chrono::steady_clock::now() < deadline) {
+        try {
+            const vecST store = ReadMasterFile(path.c_str());
+            ++whole;
+            for (const STData& record : store)
+                ASSERT_STREQ(record.extra, " ") << "a record of " << store.size() << " was never made";
+        } catch (const Exception& e) {
+            ASSERT_NE(e.Message().find("it changed while it was read"), std::string::npos) << e.Message();
+            ++changed;
+        }
+    }
+    EXPECT_GT(changed, 0) << "the file never changed between the two passes";
+    EXPECT_GT(whole, 0);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
+#include <utility>
 #include <vector>
 
 // One stock as read from a master file line: three fixed-width byte-text
@@ -33,5 +35,31 @@ static_assert(offsetof(RecStocks, code) == 0);
 static_assert(offsetof(RecStocks, name) == 10);
 static_assert(offsetof(RecStocks, extra) == 49);
 
+// Stands for a record not made yet: a store sized with these holds storage
+// that its filler makes records in, in place, each on the thread that reads
+// its line, instead of a million blank records written by one thread first.
+struct UnmadeRecord {};
+
+// Allocates as std::allocator does; an element "made" from UnmadeRecord is
+// left as raw storage, every other element is made as usual.
+template <class T>
+struct RecordStoreAllocator : std::allocator<T> {
+    RecordStoreAllocator() = default;
+    template <class U>
+    RecordStoreAllocator(const RecordStoreAllocator<U>&) noexcept
+    {
+    }
+
+    template <class U>
+    void construct(U*, const UnmadeRecord&) noexcept
+    {
+    }
+    template <class U, class... Args>
+    void construct(U* at, Args&&... args)
+    {
+        std::construct_at(at, std::forward<Args>(args)...);
+    }
+};
+
 // The record store, in file order.
-using vecST = std::vector<STData>;
+using vecST = std::vector<STData, RecordStoreAllocator<STData>>;
