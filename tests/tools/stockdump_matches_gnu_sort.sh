@@ -40,6 +40,9 @@ printf '%s\n' \
     '' '000005   samsung' '000006   SAMSUNG' '12345' '123456789' '123456789X' \
     $'000007   \xbb\xef\xbc\xba\xc0\xfc\xc0\xda' '000008   Kia' '000009   Kia' '000008   Kia' \
     '000010   A name that runs well past column forty-seven of the line' >"$work/edges.dat"
+# Codes of every length 1-9 and names of every length 0-38, and past it.
+for length in $(seq 1 9); do printf '%s\n' "$(printf '987654321' | cut -b1-"$length")"; done >>"$work/edges.dat"
+for length in $(seq 0 40); do printf '0000%02d   %s\n' "$length" "$(printf '%*s' "$length" '' | tr ' ' n)"; done >>"$work/edges.dat"
 printf '000011   Last line without end' >>"$work/edges.dat"
 expect_same_as_sort "$work/edges.dat"
 

@@ -7,7 +7,10 @@
 #include "stockdata/SortedView.h"
 
 #include <atomic>
+#include <bit>
 #include <cerrno>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <iterator>
@@ -25,13 +28,40 @@ namespace {
 constexpr std::size_t ChunkEntries = std::size_t{1} << 14;
 constexpr std::size_t LineMax = sizeof(STData::code) + sizeof(STData::name) + 1;
 
-// Appends a 0-terminated field; the terminator lies within the field's width.
+// Whole 8-byte words that cover a field, read from the record's bytes: each
+// field lies far enough from the record's end for that.
 template <std::size_t Width>
-char* AppendField(char* out, const char (&field)[Width]) noexcept
+constexpr std::size_t WordsOver = (Width + 7) / 8;
+static_assert(offsetof(RecStocks, name) + 8 * WordsOver<sizeof(RecStocks::name)> <= sizeof(RecStocks));
+// Room a line may take while it is made, as its fields are copied whole words.
+constexpr std::size_t LineSlack = 8 * (WordsOver<sizeof(RecStocks::code)> + WordsOver<sizeof(RecStocks::name)>);
+
+// The length of the 0-terminated text of `Width` bytes at `field`, the
+// terminator lying within them: on little-endian machines, 8 bytes at a time.
+template <std::size_t Width>
+std::size_t TextLength(const char* field) noexcept
 {
-    const std::size_t length = ::strnlen(field, Width);
-    std::memcpy(out, field, length);
-    return out + length;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (std::size_t word = 0; word < WordsOver<Width>; ++word) {
+            std::uint64_t bytes;
+            std::memcpy(&bytes, field + 8 * word, sizeof(bytes));
+            // The lowest byte flagged is the first 0 byte.
+            const std::uint64_t zeros = (bytes - 0x0101010101010101ULL) & ~bytes & 0x8080808080808080ULL;
+            if (zeros != 0)
+                return 8 * word + static_cast<std::size_t>(std::countr_zero(zeros)) / 8;
+        }
+    }
+    return ::strnlen(field, Width);
+}
+
+// Appends the 0-terminated text of the field at `Offset` of `record`, copied
+// in whole words; what lies past the text is overwritten by what comes next.
+template <std::size_t Offset, std::size_t Width>
+char* AppendField(char* out, const RecStocks& record) noexcept
+{
+    const char* const field = reinterpret_cast<const char*>(&record) + Offset;
+    std::memcpy(out, field, 8 * WordsOver<Width>);
+    return out + TextLength<Width>(field);
 }
 
 // Formats `count` entries from `from` on as lines into `out`, sets `length`
@@ -53,8 +83,8 @@ lstPST::const_iterator FormatLines(lstPST::const_iterator from, std::size_t coun
     for (std::size_t i = 0; i < count; ++i, ++from) {
         if (i + distance < count)
             prefetch(*ahead++);
-        next = AppendField(next, (*from)->code);
-        next = AppendField(next, (*from)->name);
+        next = AppendField<offsetof(RecStocks, code), sizeof(RecStocks::code)>(next, **from);
+        next = AppendField<offsetof(RecStocks, name), sizeof(RecStocks::name)>(next, **from);
         *next++ = '\n';
     }
     length = static_cast<std::size_t>(next - out);
@@ -72,7 +102,7 @@ bool WriteView(const lstPST& view, std::FILE* out, const Parallelism& parallelis
     const std::size_t threads = std::min(parallelism.PartsFor(view.size()), std::max<std::size_t>(chunks, 1));
     std::vector<std::unique_ptr<char[]>> buffers(threads);
     for (auto& buffer : buffers)
-        buffer = std::make_unique_for_overwrite<char[]>(ChunkEntries * LineMax);
+        buffer = std::make_unique_for_overwrite<char[]>(ChunkEntries * LineMax + LineSlack);
     std::atomic<std::size_t> nextChunk = 0;
     std::atomic<std::size_t> written = 0;
     std::atomic<int> writeError = 0;  // errno of the first failed write, which is the writer thread's own
