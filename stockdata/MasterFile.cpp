@@ -147,8 +147,9 @@ std::size_t CountLinesIn(const TextSource& source, std::size_t from, std::size_t
 }
 
 // Makes records[0, count), storage of unmade records, from the lines of
-// [from, to); returns how many lines there were, which differs from `count`
-// only if the text changed.
+// [from, to); returns how many lines there were. Where that differs from
+// `count`, the text changed and some records may be left unmade: the caller
+// must then throw the store away.
 std::size_t FillRecords(const TextSource& source, std::size_t from, std::size_t to, STData* records, std::size_t count)
 {
     static const STData blank("", "", ExtraText);
@@ -167,33 +168,34 @@ std::size_t FillRecords(const TextSource& source, std::size_t from, std::size_t 
     return lines;
 }
 
-// Counts `count` unmade records, to size a store in one step.
-struct UnmadeRecords {
+// Steps over unmade records, so that a store is sized from a range of them
+// in one step.
+struct UnmadeRecordIterator {
     using iterator_category = std::forward_iterator_tag;
     using value_type = UnmadeRecord;
     using difference_type = std::ptrdiff_t;
     using pointer = const UnmadeRecord*;
     using reference = const UnmadeRecord&;
 
-    std::size_t count;
+    std::size_t position;
 
     reference operator*() const noexcept { return unmade; }
-    UnmadeRecords& operator++() noexcept
+    UnmadeRecordIterator& operator++() noexcept
     {
-        ++count;
+        ++position;
         return *this;
     }
-    UnmadeRecords operator++(int) noexcept { return {count++}; }
-    bool operator==(const UnmadeRecords&) const noexcept = default;
+    UnmadeRecordIterator operator++(int) noexcept { return {position++}; }
+    bool operator==(const UnmadeRecordIterator&) const noexcept = default;
 
     static constexpr UnmadeRecord unmade{};
 };
 
-// A store of `lines` unmade records, in memory not yet touched: the threads
-// that make the records have the kernel provide its pages, all at once.
+// A store of `lines` unmade records. Its pages are usually fresh: the threads
+// that make the records have the kernel provide them, all at once.
 vecST UnmadeStore(std::size_t lines)
 {
-    vecST store(UnmadeRecords{0}, UnmadeRecords{lines});
+    vecST store(UnmadeRecordIterator{0}, UnmadeRecordIterator{lines});
     AdviseHugePages(store.data(), lines * sizeof(STData));
     return store;
 }

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <bit>
+#include <cassert>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -28,11 +29,9 @@ namespace {
 constexpr std::size_t ChunkEntries = std::size_t{1} << 14;
 constexpr std::size_t LineMax = sizeof(STData::code) + sizeof(STData::name) + 1;
 
-// Whole 8-byte words that cover a field, read from the record's bytes: each
-// field lies far enough from the record's end for that.
+// Whole 8-byte words that cover a field, read from the record's bytes.
 template <std::size_t Width>
 constexpr std::size_t WordsOver = (Width + 7) / 8;
-static_assert(offsetof(RecStocks, name) + 8 * WordsOver<sizeof(RecStocks::name)> <= sizeof(RecStocks));
 // Room a line may take while it is made, as its fields are copied whole words.
 constexpr std::size_t LineSlack = 8 * (WordsOver<sizeof(RecStocks::code)> + WordsOver<sizeof(RecStocks::name)>);
 
@@ -59,9 +58,12 @@ std::size_t TextLength(const char* field) noexcept
 template <std::size_t Offset, std::size_t Width>
 char* AppendField(char* out, const RecStocks& record) noexcept
 {
+    static_assert(Offset + 8 * WordsOver<Width> <= sizeof(RecStocks), "the words lie inside the record");
     const char* const field = reinterpret_cast<const char*>(&record) + Offset;
     std::memcpy(out, field, 8 * WordsOver<Width>);
-    return out + TextLength<Width>(field);
+    const std::size_t length = TextLength<Width>(field);
+    assert(length < Width && "the field's last byte is 0");
+    return out + length;
 }
 
 // Formats `count` entries from `from` on as lines into `out`, sets `length`
@@ -70,12 +72,13 @@ lstPST::const_iterator FormatLines(lstPST::const_iterator from, std::size_t coun
 {
     char* next = out;
     // The records lie anywhere in the store: ask for both cache lines that
-    // a record's code and name may span, far enough ahead of their turn for
-    // the misses to overlap.
+    // the words copied from a record may span, far enough ahead of their
+    // turn for the misses to overlap.
     constexpr std::size_t distance = 32;
     const auto prefetch = [](const STData* record) {
-        __builtin_prefetch(record->code);
-        __builtin_prefetch(record->name + sizeof(record->name) - 1);
+        const char* const bytes = reinterpret_cast<const char*>(static_cast<const RecStocks*>(record));
+        __builtin_prefetch(bytes);
+        __builtin_prefetch(bytes + offsetof(RecStocks, name) + 8 * WordsOver<sizeof(RecStocks::name)> - 1);
     };
     auto ahead = from;
     for (std::size_t i = 0; i < std::min(distance, count); ++i)

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -35,13 +36,16 @@ static_assert(offsetof(RecStocks, code) == 0);
 static_assert(offsetof(RecStocks, name) == 10);
 static_assert(offsetof(RecStocks, extra) == 49);
 
-// Stands for a record not made yet: a store sized with these holds storage
-// that its filler makes records in, in place, each on the thread that reads
-// its line, instead of a million blank records written by one thread first.
+// Stands for a record not made yet: the reader sizes a store with these, then
+// makes each record in place on the thread that reads its line.
 struct UnmadeRecord {};
 
-// Allocates as std::allocator does; an element "made" from UnmadeRecord is
-// left as raw storage, every other element is made as usual.
+// Leaving storage unmade is sound only for records that need no constructor
+// to be copied into it and no destructor to be freed.
+static_assert(std::is_trivially_copyable_v<STData> && std::is_trivially_destructible_v<STData>);
+
+// Allocates as std::allocator does; a record "made" from UnmadeRecord is left
+// as raw storage, every other element is made as usual.
 template <class T>
 struct RecordStoreAllocator : std::allocator<T> {
     RecordStoreAllocator() = default;
@@ -50,10 +54,7 @@ struct RecordStoreAllocator : std::allocator<T> {
     {
     }
 
-    template <class U>
-    void construct(U*, const UnmadeRecord&) noexcept
-    {
-    }
+    void construct(STData*, const UnmadeRecord&) noexcept {}
     template <class U, class... Args>
     void construct(U* at, Args&&... args)
     {
