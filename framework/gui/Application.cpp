@@ -20,6 +20,7 @@
 #include <cstring>
 #include <new>
 #include <optional>
+#include <signal.h>
 #include <string_view>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -233,6 +234,19 @@ void ExitOnDisplayLoss(QtMsgType type, const QMessageLogContext& context, const 
         previousHandler(type, context, message);
 }
 
+// The X connection is a socket that Xlib and xcb write to with writev: a
+// write after the server has gone would end the process with SIGPIPE before
+// Qt sees the broken connection and the program says so. With the signal
+// caught the write fails instead, and Qt goes on to report it. A handler,
+// unlike ignoring the signal, is not passed on to programs started from here.
+void IgnoreBrokenPipes() noexcept
+{
+    struct sigaction action {};
+    action.sa_handler = [](int) {};
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGPIPE, &action, nullptr);
+}
+
 }  // namespace
 
 // Deliberately never deleted, so that no static destructor tears widgets
@@ -253,6 +267,7 @@ void TApplication::Initialize()
 {
     if (qt_->app)
         return;
+    IgnoreBrokenPipes();
     previousHandler = qInstallMessageHandler(ExitOnFatal);
     qt_->app = std::make_unique<QApplication>(qt_->argc, qt_->argv);
     qInstallMessageHandler(ExitOnDisplayLoss);

@@ -13,6 +13,10 @@
 #include <string>
 #include <vector>
 
+#include <cerrno>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace {
 
 TEST(ExceptionMessage, SaysWhatTheUserNeedsToKnow)
@@ -54,6 +58,20 @@ TEST(DisplayLoss, EndsTheProcessWithStatusOneAndOneLine)
                 "^stockpicker: lost the display: The X11 connection broke \\(error 1\\)\\. Did the X11 server die\\?\n$");
     EXPECT_EXIT(qWarning("The Wayland connection broke. Did the Wayland compositor die?"), testing::ExitedWithCode(1),
                 "^stockpicker: lost the display: The Wayland connection broke");
+}
+
+// Once the server has gone, a write to its socket must fail, not end the
+// process before Qt can say the display was lost.
+TEST(DisplayLoss, AWriteToAClosedConnectionFailsInsteadOfEndingTheProcess)
+{
+    Application->Initialize();
+    int ends[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, ends), 0);
+    ::close(ends[1]);
+    errno = 0;
+    EXPECT_EQ(::write(ends[0], "x", 1), -1);
+    EXPECT_EQ(errno, EPIPE);
+    ::close(ends[0]);
 }
 
 TEST(DisplayLoss, OtherWarningsGoOnAsBefore)
