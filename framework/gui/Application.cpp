@@ -239,7 +239,7 @@ void ExitOnDisplayLoss(QtMsgType type, const QMessageLogContext& context, const 
 // Qt sees the broken connection and the program says so. With the signal
 // caught the write fails instead, and Qt goes on to report it. A handler,
 // unlike ignoring the signal, is not passed on to programs started from here.
-void IgnoreBrokenPipes() noexcept
+void CatchBrokenPipes() noexcept
 {
     struct sigaction action {};
     action.sa_handler = [](int) {};
@@ -267,7 +267,7 @@ void TApplication::Initialize()
 {
     if (qt_->app)
         return;
-    IgnoreBrokenPipes();
+    CatchBrokenPipes();
     previousHandler = qInstallMessageHandler(ExitOnFatal);
     qt_->app = std::make_unique<QApplication>(qt_->argc, qt_->argv);
     qInstallMessageHandler(ExitOnDisplayLoss);
