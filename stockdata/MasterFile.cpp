@@ -195,9 +195,7 @@ struct UnmadeRecordIterator {
 // that make the records have the kernel provide them, all at once.
 vecST UnmadeStore(std::size_t lines)
 {
-    vecST store(UnmadeRecordIterator{0}, UnmadeRecordIterator{lines});
-    AdviseHugePages(store.data(), lines * sizeof(STData));
-    return store;
+    return vecST(UnmadeRecordIterator{0}, UnmadeRecordIterator{lines});
 }
 
 // Runs work(piece) for every piece in [0, pieces) on `threads` threads, each

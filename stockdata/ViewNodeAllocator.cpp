@@ -5,15 +5,18 @@
 #include <algorithm>
 #include <utility>
 
+std::byte* ViewNodePool::NewBlock(std::size_t bytes, std::size_t alignment)
+{
+    blocks_.reserve(blocks_.size() + 1);
+    blocks_.emplace_back(static_cast<std::byte*>(AllocateLargeBlock(bytes, alignment)), BlockDelete{bytes, alignment});
+    return blocks_.back().get();
+}
+
 std::byte* ViewNodePool::ReserveBlock(std::size_t bytes)
 {
-    constexpr std::size_t alignment = 64;
-    blocks_.reserve(blocks_.size() + 1);
-    blocks_.emplace_back(static_cast<std::byte*>(::operator new[](bytes, std::align_val_t(alignment))),
-                         AlignedDelete{alignment});
-    AdviseHugePages(blocks_.back().get(), bytes);
+    std::byte* const block = NewBlock(bytes, 64);
     pendingBytes_ = bytes;
-    return blocks_.back().get();
+    return block;
 }
 
 void* ViewNodePool::AllocateElsewhere(std::size_t size, std::size_t alignment)
@@ -35,11 +38,7 @@ void* ViewNodePool::AllocateElsewhere(std::size_t size, std::size_t alignment)
     if (next_ == end_) {
         const std::size_t count = std::max<std::size_t>(reserved_, 64);
         const std::size_t bytes = count * nodeSize_;
-        blocks_.reserve(blocks_.size() + 1);
-        blocks_.emplace_back(static_cast<std::byte*>(::operator new[](bytes, std::align_val_t(nodeAlignment_))),
-                             AlignedDelete{nodeAlignment_});
-        AdviseHugePages(blocks_.back().get(), bytes);
-        next_ = blocks_.back().get();
+        next_ = NewBlock(bytes, nodeAlignment_);
         end_ = next_ + bytes;
         reserved_ = 0;
     }

@@ -1,6 +1,8 @@
 #include "framework/core/MemoryPages.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <new>
 #include <sys/mman.h>
 
 namespace {
@@ -17,9 +19,48 @@ void AdviseWholePages(void* data, std::size_t size, std::uintptr_t page, int adv
         ::madvise(reinterpret_cast<void*>(begin), end - begin, advice);
 }
 
+bool IsLarge(std::size_t size) noexcept
+{
+    return size >= HugePageSize;
+}
+
+// A size too large to round up is left as it is: operator new refuses it.
+std::size_t WholeHugePages(std::size_t size) noexcept
+{
+    return size <= SIZE_MAX - (HugePageSize - 1) ? (size + HugePageSize - 1) & ~(HugePageSize - 1) : size;
+}
+
+// Blocks as large as a huge page take whole huge pages, from a boundary.
+std::size_t BlockAlignment(std::size_t size, std::size_t alignment) noexcept
+{
+    return IsLarge(size) ? std::max<std::size_t>(HugePageSize, alignment) : alignment;
+}
+
 }  // namespace
 
 void AdviseHugePages(void* data, std::size_t size) noexcept
 {
     AdviseWholePages(data, size, HugePageSize, MADV_HUGEPAGE);
+}
+
+void* AllocateLargeBlock(std::size_t size, std::size_t alignment)
+{
+    const std::size_t aligned = BlockAlignment(size, alignment);
+    if (aligned <= __STDCPP_DEFAULT_NEW_ALIGNMENT__)
+        return ::operator new(size);
+    if (!IsLarge(size))
+        return ::operator new(size, std::align_val_t(aligned));
+    const std::size_t whole = WholeHugePages(size);
+    void* const block = ::operator new(whole, std::align_val_t(aligned));
+    AdviseHugePages(block, whole);
+    return block;
+}
+
+void FreeLargeBlock(void* block, std::size_t size, std::size_t alignment) noexcept
+{
+    const std::size_t aligned = BlockAlignment(size, alignment);
+    if (aligned <= __STDCPP_DEFAULT_NEW_ALIGNMENT__)
+        ::operator delete(block);
+    else
+        ::operator delete(block, std::align_val_t(aligned));
 }

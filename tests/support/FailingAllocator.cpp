@@ -1,5 +1,6 @@
 #include "support/FailingAllocator.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <new>
@@ -85,6 +86,69 @@ void operator delete(void* memory, const std::nothrow_t&) noexcept
 }
 
 void operator delete[](void* memory, const std::nothrow_t&) noexcept
+{
+    std::free(memory);
+}
+
+// Over-aligned forms, which large blocks use: they fail in the same count.
+void* operator new(std::size_t size, std::align_val_t alignment)
+{
+    if (countdown.load(std::memory_order_relaxed) > 0 && --countdown == 0) {
+        failed = true;
+        throw std::bad_alloc();
+    }
+    void* memory = nullptr;
+    const std::size_t aligned = std::max(static_cast<std::size_t>(alignment), sizeof(void*));
+    if (::posix_memalign(&memory, aligned, size == 0 ? 1 : size) == 0)
+        return memory;
+    throw std::bad_alloc();
+}
+
+void* operator new[](std::size_t size, std::align_val_t alignment)
+{
+    return ::operator new(size, alignment);
+}
+
+void* operator new(std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept
+{
+    try {
+        return ::operator new(size, alignment);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+void* operator new[](std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept
+{
+    return ::operator new(size, alignment, std::nothrow);
+}
+
+void operator delete(void* memory, std::align_val_t) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete(void* memory, std::size_t, std::align_val_t) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete[](void* memory, std::align_val_t) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete[](void* memory, std::size_t, std::align_val_t) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete(void* memory, std::align_val_t, const std::nothrow_t&) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete[](void* memory, std::align_val_t, const std::nothrow_t&) noexcept
 {
     std::free(memory);
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "framework/core/MemoryPages.h"
+
 #include <cstddef>
 #include <memory>
+#include <new>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -44,8 +47,8 @@ struct UnmadeRecord {};
 // to be copied into it and no destructor to be freed.
 static_assert(std::is_trivially_copyable_v<STData> && std::is_trivially_destructible_v<STData>);
 
-// Allocates as std::allocator does; a record "made" from UnmadeRecord is left
-// as raw storage, every other element is made as usual.
+// Allocates a large store in whole huge pages; a record "made" from
+// UnmadeRecord is left as raw storage, every other element is made as usual.
 template <class T>
 struct RecordStoreAllocator : std::allocator<T> {
     RecordStoreAllocator() = default;
@@ -53,6 +56,14 @@ struct RecordStoreAllocator : std::allocator<T> {
     RecordStoreAllocator(const RecordStoreAllocator<U>&) noexcept
     {
     }
+
+    T* allocate(std::size_t n)
+    {
+        if (n > std::allocator_traits<std::allocator<T>>::max_size(*this))
+            throw std::bad_array_new_length();
+        return static_cast<T*>(AllocateLargeBlock(n * sizeof(T), alignof(T)));
+    }
+    void deallocate(T* p, std::size_t n) noexcept { FreeLargeBlock(p, n * sizeof(T), alignof(T)); }
 
     void construct(STData*, const UnmadeRecord&) noexcept {}
     template <class U, class... Args>

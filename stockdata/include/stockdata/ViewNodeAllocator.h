@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framework/core/MemoryPages.h"
+
 #include <cstddef>
 #include <memory>
 #include <new>
@@ -54,15 +56,18 @@ private:
     struct FreeNode {
         FreeNode* next;
     };
-    struct AlignedDelete {
+    struct BlockDelete {
+        std::size_t bytes;
         std::size_t alignment;
-        void operator()(std::byte* block) const noexcept { ::operator delete[](block, std::align_val_t(alignment)); }
+        void operator()(std::byte* block) const noexcept { FreeLargeBlock(block, bytes, alignment); }
     };
+    // Allocates a block and keeps it for as long as the pool lives.
+    std::byte* NewBlock(std::size_t bytes, std::size_t alignment);
 
     std::size_t nodeSize_ = 0;
     std::size_t nodeAlignment_ = 0;
     std::size_t reserved_ = 0;
-    std::vector<std::unique_ptr<std::byte[], AlignedDelete>> blocks_;
+    std::vector<std::unique_ptr<std::byte[], BlockDelete>> blocks_;
     std::size_t pendingBytes_ = 0;  // of a reserved block not yet cut into nodes
     std::byte* next_ = nullptr;
     std::byte* end_ = nullptr;

@@ -9,3 +9,14 @@
 // Call it before the block is first written: each 4 KB page of fresh memory
 // costs a fault, and a million-line load writes tens of thousands of them.
 void AdviseHugePages(void* data, std::size_t size) noexcept;
+
+// Memory for a block of `size` bytes aligned to `alignment`, as operator new
+// gives it. From 2 MB on, the block starts on a 2 MB boundary and spans whole
+// 2 MB pages, advised as above, so that no part of it is left to 4 KB pages:
+// less than 2 MB more is reserved, and only pages written take memory.
+// Throws std::bad_alloc.
+void* AllocateLargeBlock(std::size_t size, std::size_t alignment = __STDCPP_DEFAULT_NEW_ALIGNMENT__);
+
+// Frees what AllocateLargeBlock gave, with the same `size` and `alignment`.
+void FreeLargeBlock(void* block, std::size_t size,
+                    std::size_t alignment = __STDCPP_DEFAULT_NEW_ALIGNMENT__) noexcept;
