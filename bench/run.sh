@@ -46,15 +46,29 @@ echo "(medians of 15 runs of each, taken in turn; ratio = stockdump / GNU sort)"
 
 echo
 echo "== time per line as the file grows (mixed)"
-printf '%10s %10s %12s\n' lines median "ns per line"
-for n in 100000 300000 1000000 2000000 4000000; do
-    file=$work/grow.dat
-    "$genmaster" "$n" >"$file"
-    hyperfine -N --warmup 2 --runs 7 --output null --export-json "$work/grow.json" "$stockdump $file" >/dev/null
-    python3 -c "
-import json; t = json.load(open('$work/grow.json'))['results'][0]['median']
-print(f'{$n:10d} {t*1000:7.1f} ms {t*1e9/$n:12.1f}')"
+# The time a line adds, between one size and the next, shows whether the
+# work per line stays flat; the whole time per line also carries what every
+# run costs once (starting the process, its threads and its buffers).
+: >"$work/empty.dat"
+for n in 0 100000 300000 1000000 2000000 4000000; do
+    file=$work/grow-$n.dat
+    if [ "$n" -eq 0 ]; then file=$work/empty.dat; else "$genmaster" "$n" >"$file"; fi
+    hyperfine -N --warmup 2 --runs 7 --output null --export-json "$work/grow-$n.json" "$stockdump $file" >/dev/null
+    rm -f "$file"
 done
+python3 - "$work" <<'PY'
+import json, sys
+work = sys.argv[1]
+median = {n: json.load(open(f"{work}/grow-{n}.json"))["results"][0]["median"]
+          for n in (0, 100000, 300000, 1000000, 2000000, 4000000)}
+print(f"an empty file: {median[0]*1000:.1f} ms")
+print(f"{'lines':>10} {'median':>10} {'ns per line':>12} {'ns per added line':>18}")
+previous = 0
+for n in (100000, 300000, 1000000, 2000000, 4000000):
+    added = (median[n] - median[previous]) * 1e9 / (n - previous)
+    print(f"{n:10d} {median[n]*1000:7.1f} ms {median[n]*1e9/n:12.1f} {added:18.1f}")
+    previous = n
+PY
 
 echo
 echo "== phases, one run each in process (Google Benchmark medians)"
