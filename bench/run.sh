@@ -53,7 +53,7 @@ echo "== time per line as the file grows (mixed)"
 for n in 0 100000 300000 1000000 2000000 4000000; do
     file=$work/grow-$n.dat
     if [ "$n" -eq 0 ]; then file=$work/empty.dat; else "$genmaster" "$n" >"$file"; fi
-    hyperfine -N --warmup 2 --runs 7 --output null --export-json "$work/grow-$n.json" "$stockdump $file" >/dev/null
+    hyperfine -N --warmup 2 --runs 7 --output null --export-json "$work/grow-$n.json" "$stockdump $file" >/dev/null 2>&1
     rm -f "$file"
 done
 python3 - "$work" <<'PY'
