@@ -3,7 +3,6 @@
 #include "framework/core/ByteString.h"
 #include "framework/core/Exception.h"
 #include "framework/core/LineRule.h"
-#include "framework/core/MemoryPages.h"
 #include "framework/core/QuotedName.h"
 #include "framework/core/RegularFile.h"
 #include "framework/core/TStringList.h"

@@ -1,6 +1,8 @@
 #include "framework/core/MemoryPages.h"
 
 #include <algorithm>
+#include <bit>
+#include <cassert>
 #include <cstdint>
 #include <new>
 #include <sys/mman.h>
@@ -45,6 +47,7 @@ void AdviseHugePages(void* data, std::size_t size) noexcept
 
 void* AllocateLargeBlock(std::size_t size, std::size_t alignment)
 {
+    assert(std::has_single_bit(alignment) && "an alignment is a power of two");
     const std::size_t aligned = BlockAlignment(size, alignment);
     if (aligned <= __STDCPP_DEFAULT_NEW_ALIGNMENT__)
         return ::operator new(size);

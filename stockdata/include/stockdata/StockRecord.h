@@ -3,6 +3,7 @@
 #include "framework/core/MemoryPages.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <new>
 #include <type_traits>
@@ -50,7 +51,9 @@ static_assert(std::is_trivially_copyable_v<STData> && std::is_trivially_destruct
 // Allocates a large store in whole huge pages; a record "made" from
 // UnmadeRecord is left as raw storage, every other element is made as usual.
 template <class T>
-struct RecordStoreAllocator : std::allocator<T> {
+struct RecordStoreAllocator {
+    using value_type = T;
+
     RecordStoreAllocator() = default;
     template <class U>
     RecordStoreAllocator(const RecordStoreAllocator<U>&) noexcept
@@ -59,7 +62,7 @@ struct RecordStoreAllocator : std::allocator<T> {
 
     T* allocate(std::size_t n)
     {
-        if (n > std::allocator_traits<std::allocator<T>>::max_size(*this))
+        if (n > SIZE_MAX / sizeof(T))
             throw std::bad_array_new_length();
         return static_cast<T*>(AllocateLargeBlock(n * sizeof(T), alignof(T)));
     }
@@ -70,6 +73,12 @@ struct RecordStoreAllocator : std::allocator<T> {
     void construct(U* at, Args&&... args)
     {
         std::construct_at(at, std::forward<Args>(args)...);
+    }
+
+    template <class U>
+    friend bool operator==(const RecordStoreAllocator&, const RecordStoreAllocator<U>&) noexcept
+    {
+        return true;
     }
 };
 
