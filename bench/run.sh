@@ -2,7 +2,8 @@
 # Speed and memory of the load path on generated master files: stockdump
 # against GNU sort (whole process, both on all cores, same file, same run) for
 # three kinds of file, peak resident memory, time per line from 100,000 to
-# 4,000,000 lines, per-phase figures from Google Benchmark, then the window.
+# 4,000,000 lines and the time each added line costs (an empty file gives the
+# start), per-phase figures from Google Benchmark, then the window.
 # Usage: bash bench/run.sh [LINES]   (default 1000000)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -53,7 +54,9 @@ echo "== time per line as the file grows (mixed)"
 for n in 0 100000 300000 1000000 2000000 4000000; do
     file=$work/grow-$n.dat
     if [ "$n" -eq 0 ]; then file=$work/empty.dat; else "$genmaster" "$n" >"$file"; fi
-    hyperfine -N --warmup 2 --runs 7 --output null --export-json "$work/grow-$n.json" "$stockdump $file" >/dev/null 2>&1
+    # hyperfine's warnings would break the table; its errors are shown.
+    hyperfine -N --warmup 2 --runs 7 --output null --export-json "$work/grow-$n.json" "$stockdump $file" \
+        >/dev/null 2>"$work/grow.err" || { cat "$work/grow.err" >&2; exit 1; }
     rm -f "$file"
 done
 python3 - "$work" <<'PY'
