@@ -1,7 +1,7 @@
 #include "app/Unit1.h"
 
 #include "framework/gui/Application.h"
-#include "framework/gui/TextCodec.h"
+#include "framework/core/TextCodec.h"
 
 #include <algorithm>
 #include <cstring>

@@ -4,8 +4,8 @@
 
 #include "app/Unit1.h"
 #include "framework/gui/Application.h"
-#include "framework/gui/HangulInitials.h"
-#include "framework/gui/TextCodec.h"
+#include "framework/core/HangulInitials.h"
+#include "framework/core/TextCodec.h"
 #include "genmaster/MasterGenerator.h"
 #include "stockdata/CodeIndex.h"
 #include "stockdata/MasterFile.h"

@@ -45,17 +45,6 @@ void BM_ReadLines(benchmark::State& state)
     ReportLines(state);
 }
 
-void BM_MakeRecords(benchmark::State& state)
-{
-    TStringList lines;
-    lines.LoadFromFile(MasterFile(state.range(0)).c_str());
-    for (auto _ : state) {
-        vecST store = RecordsFromLines(lines);
-        benchmark::DoNotOptimize(store.data());
-    }
-    ReportLines(state);
-}
-
 void BM_MakeSortedView(benchmark::State& state)
 {
     const vecST store = ReadMasterFile(MasterFile(state.range(0)).c_str());
@@ -91,6 +80,5 @@ void BM_ReadMasterFile(benchmark::State& state)
 
 BENCHMARK(BM_ReadMasterFile)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadLines)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_MakeRecords)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MakeSortedView)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WholeLoad)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);

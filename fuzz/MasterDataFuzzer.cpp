@@ -7,6 +7,7 @@
 #include "stockdata/CodeIndex.h"
 #include "stockdata/MasterFile.h"
 #include "stockdata/SortedView.h"
+#include "support/PlainReference.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -5,7 +5,6 @@
 #include "framework/core/LineRule.h"
 #include "framework/core/QuotedName.h"
 #include "framework/core/RegularFile.h"
-#include "framework/core/TStringList.h"
 
 #include <algorithm>
 #include <atomic>
@@ -14,6 +13,7 @@
 #include <iterator>
 #include <memory>
 #include <numeric>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -85,41 +85,19 @@ TextSource SourceOf(const RegularFile& file)
 std::size_t LineStartFrom(const TextSource& source, std::size_t position)
 {
     // A line starts after the first line end at or after the byte before.
-    std::size_t at = position - 1;
-    std::size_t start = source.size;
-    bool afterCr = false;
-    bool found = false;
-    // `at` is always the next byte not yet seen.
+    const std::size_t from = position - 1;
+    NextLineStart next;
+    std::optional<std::size_t> start;
     const auto visit = [&](std::string_view chunk) {
-        const char* const begin = chunk.data();
-        const char* const end = begin + chunk.size();
-        if (afterCr) {
-            start = at + (*begin == '\n' ? 1 : 0);
-            found = true;
-            return false;
-        }
-        const char* lineEnd = FindLineEnd(begin, end);
-        at += static_cast<std::size_t>(lineEnd - begin);
-        if (lineEnd == end)
-            return true;
-        ++at;
-        if (*lineEnd == '\r') {
-            if (lineEnd + 1 == end) {
-                afterCr = true;  // an LF may open the next chunk
-                return true;
-            }
-            at += lineEnd[1] == '\n' ? 1 : 0;
-        }
-        start = at;
-        found = true;
-        return false;
+        start = next.Feed(chunk);
+        return !start;
     };
     // Lines are short: a small read nearly always finds the line end, and a
     // long line goes on in large reads.
-    source.forEachChunk(at, std::min(source.size, at + CutReadChunk), CutReadChunk, visit);
-    if (!found)
-        source.forEachChunk(at, source.size, ReadChunk, visit);
-    return start;
+    source.forEachChunk(from, std::min(source.size, from + CutReadChunk), CutReadChunk, visit);
+    if (!start)
+        source.forEachChunk(from + next.Fed(), source.size, ReadChunk, visit);
+    return start ? from + *start : source.size;
 }
 
 // The text cut into `parts` ranges of whole lines, about equal in bytes.
@@ -248,15 +226,6 @@ vecST RecordsFromBytes(std::string_view text, const Parallelism& parallelism)
 vecST RecordsFromBytes(std::string_view text)
 {
     return RecordsFromBytes(text, Parallelism::OfMachine());
-}
-
-vecST RecordsFromLines(const TStringList& lines)
-{
-    vecST store;
-    store.reserve(static_cast<std::size_t>(lines.Count()));
-    for (TStringList::Index i = 0; i < lines.Count(); ++i)
-        FillRecord(store.emplace_back("", "", ExtraText), lines.Line(i));
-    return store;
 }
 
 vecST ReadMasterFile(const ByteString& fileName, const LoadOptions& options)

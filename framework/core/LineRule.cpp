@@ -7,12 +7,16 @@
 #include <emmintrin.h>
 #endif
 
-const char* FindLineEndPlain(const char* from, const char* end) noexcept
+namespace {
+
+const char* FindLineEndByBytes(const char* from, const char* end) noexcept
 {
     while (from != end && *from != '\n' && *from != '\r')
         ++from;
     return from;
 }
+
+}  // namespace
 
 #if defined(__SSE2__)
 
@@ -29,14 +33,14 @@ const char* FindLineEnd(const char* from, const char* end) noexcept
             return from + std::countr_zero(mask);
         from += 16;
     }
-    return FindLineEndPlain(from, end);
+    return FindLineEndByBytes(from, end);
 }
 
 #else
 
 const char* FindLineEnd(const char* from, const char* end) noexcept
 {
-    return FindLineEndPlain(from, end);
+    return FindLineEndByBytes(from, end);
 }
 
 #endif
@@ -50,7 +54,7 @@ bool EndsLineBefore(const unsigned char* bytes, std::size_t i) noexcept
 
 // The line ends among bytes[0, last), one byte at a time: every LF, and every
 // CR that no LF follows.
-std::size_t CountLineEndsBeforePlain(const unsigned char* bytes, std::size_t last) noexcept
+std::size_t CountLineEndsByBytes(const unsigned char* bytes, std::size_t last) noexcept
 {
     std::size_t ends = 0;
     for (std::size_t i = 0; i < last; ++i)
@@ -82,39 +86,27 @@ std::size_t CountLineEndsBefore(const unsigned char* bytes, std::size_t last) no
         ends += static_cast<std::size_t>(_mm_cvtsi128_si64(sums)) +
                 static_cast<std::size_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums)));
     }
-    return ends + CountLineEndsBeforePlain(bytes + i, last - i);
+    return ends + CountLineEndsByBytes(bytes + i, last - i);
 }
 
 #else
 
 std::size_t CountLineEndsBefore(const unsigned char* bytes, std::size_t last) noexcept
 {
-    return CountLineEndsBeforePlain(bytes, last);
+    return CountLineEndsByBytes(bytes, last);
 }
 
 #endif
-
-// The lines of `text` as counted by count(bytes, last).
-template <class CountEnds>
-std::size_t CountLinesWith(std::string_view text, CountEnds countEnds) noexcept
-{
-    if (text.empty())
-        return 0;
-    // The last byte adds one line whatever it is: either it ends the last
-    // line, or the last line has no line end and counts all the same.
-    return countEnds(reinterpret_cast<const unsigned char*>(text.data()), text.size() - 1) + 1;
-}
 
 }  // namespace
 
 std::size_t CountLines(std::string_view text) noexcept
 {
-    return CountLinesWith(text, CountLineEndsBefore);
-}
-
-std::size_t CountLinesPlain(std::string_view text) noexcept
-{
-    return CountLinesWith(text, CountLineEndsBeforePlain);
+    if (text.empty())
+        return 0;
+    // The last byte adds one line whatever it is: either it ends the last
+    // line, or the last line has no line end and counts all the same.
+    return CountLineEndsBefore(reinterpret_cast<const unsigned char*>(text.data()), text.size() - 1) + 1;
 }
 
 void ChunkedLineCount::Feed(std::string_view chunk) noexcept
@@ -134,4 +126,20 @@ void ChunkedLineCount::Feed(std::string_view chunk) noexcept
     ends_ += lineEnd ? 1 : 0;
     endedInCr_ = bytes[last] == '\r';
     inLine_ = !lineEnd;
+}
+
+std::optional<std::size_t> NextLineStart::Feed(std::string_view chunk) noexcept
+{
+    if (chunk.empty())
+        return std::nullopt;
+    if (afterCr_)
+        return fed_ + (chunk.front() == '\n' ? 1 : 0);
+    const char* const end = chunk.data() + chunk.size();
+    const LineSpan line = NextLine(chunk.data(), end);
+    if (line.lineEnd == end || line.endsInCr(end)) {
+        afterCr_ = line.lineEnd != end;
+        fed_ += chunk.size();
+        return std::nullopt;
+    }
+    return fed_ + static_cast<std::size_t>(line.next - chunk.data());
 }

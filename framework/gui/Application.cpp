@@ -3,7 +3,7 @@
 #include "framework/core/Exception.h"
 #include "framework/gui/DispatchEvent.h"
 #include "framework/gui/DisplayAdvice.h"
-#include "framework/gui/TextCodec.h"
+#include "framework/core/TextCodec.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

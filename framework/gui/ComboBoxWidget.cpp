@@ -3,7 +3,7 @@
 #include "CanvasState.h"
 #include "QtBridge.h"
 #include "framework/gui/DispatchEvent.h"
-#include "framework/gui/TextCodec.h"
+#include "framework/core/TextCodec.h"
 
 #include <QApplication>
 #include <QClipboard>

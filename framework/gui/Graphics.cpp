@@ -2,7 +2,7 @@
 
 #include "CanvasState.h"
 #include "QtBridge.h"
-#include "framework/gui/TextCodec.h"
+#include "framework/core/TextCodec.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #include "Form1Fixture.h"
 
-#include "framework/gui/TextCodec.h"
+#include "framework/core/TextCodec.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,5 +1,5 @@
 #include "Form1Fixture.h"
-#include "framework/gui/TextCodec.h"
+#include "framework/core/TextCodec.h"
 
 #include <QAccessible>
 #include <QAccessibleInterface>

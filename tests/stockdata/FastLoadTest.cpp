@@ -7,6 +7,7 @@
 #include "stockdata/MasterFile.h"
 #include "stockdata/SortedView.h"
 #include "support/TempDir.h"
+#include "support/PlainReference.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,7 @@
 #include "framework/core/TStringList.h"
 #include "stockdata/MasterFile.h"
 #include "support/TempDir.h"
+#include "support/PlainReference.h"
 
 #include <gtest/gtest.h>
 

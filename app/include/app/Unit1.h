@@ -3,7 +3,7 @@
 #include "framework/gui/Buttons.h"
 #include "framework/gui/FormLayout.h"
 #include "framework/gui/Forms.h"
-#include "framework/gui/HangulInitials.h"
+#include "framework/core/HangulInitials.h"
 #include "framework/gui/StdCtrls.h"
 #include "stockdata/CodeIndex.h"
 #include "stockdata/MasterFile.h"

@@ -9,7 +9,6 @@
 #include <string_view>
 
 class ByteString;
-class TStringList;
 
 // A stock master file is plain text, one stock per line, in 1-based byte
 // columns: 1-9 the code, 10-47 the name, 48 on ignored. Spaces are data.
@@ -38,5 +37,3 @@ vecST ReadMasterStream(int fd, const std::string& name, const LoadOptions& optio
 vecST RecordsFromBytes(std::string_view text);
 vecST RecordsFromBytes(std::string_view text, const Parallelism& parallelism);
 
-// The same for lines already split.
-vecST RecordsFromLines(const TStringList& lines);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,8 +13,6 @@
 
 // The number of lines in `text`.
 std::size_t CountLines(std::string_view text) noexcept;
-// Byte-at-a-time CountLines, the reference that the fast one must match.
-std::size_t CountLinesPlain(std::string_view text) noexcept;
 
 // CountLines for text that arrives in chunks: the lines of all chunks fed
 // so far, as if they were one text.
@@ -31,8 +30,25 @@ private:
 // The first LF or CR in [from, end), or end when there is none.
 const char* FindLineEnd(const char* from, const char* end) noexcept;
 
-// Byte-at-a-time FindLineEnd, the reference that the fast one must match.
-const char* FindLineEndPlain(const char* from, const char* end) noexcept;
+// The line that starts at `from` in [from, end): where it ends (end when the
+// text ends first) and where the next line starts, past its line end.
+struct LineSpan {
+    const char* lineEnd;
+    const char* next;
+    // A CR is the text's last byte: an LF that may follow it belongs to it.
+    bool endsInCr(const char* end) const noexcept { return lineEnd + 1 == end && *lineEnd == '\r'; }
+};
+
+inline LineSpan NextLine(const char* from, const char* end) noexcept
+{
+    const char* const lineEnd = FindLineEnd(from, end);
+    if (lineEnd == end)
+        return {end, end};
+    const char* next = lineEnd + 1;
+    if (*lineEnd == '\r' && next != end && *next == '\n')
+        ++next;
+    return {lineEnd, next};
+}
 
 // Calls visit(line) for each line of `text` in order, without its line end.
 template <class Visit>
@@ -41,15 +57,27 @@ void ForEachLine(std::string_view text, Visit&& visit)
     const char* start = text.data();
     const char* const end = start + text.size();
     while (start != end) {
-        const char* lineEnd = FindLineEnd(start, end);
-        visit(std::string_view(start, static_cast<std::size_t>(lineEnd - start)));
-        if (lineEnd == end)
-            return;
-        start = lineEnd + 1;
-        if (*lineEnd == '\r' && start != end && *start == '\n')
-            ++start;
+        const LineSpan line = NextLine(start, end);
+        visit(std::string_view(start, static_cast<std::size_t>(line.lineEnd - start)));
+        start = line.next;
     }
 }
+
+// Where the first line after the first line end starts, in text that arrives
+// in chunks: how a text is cut into pieces of whole lines.
+class NextLineStart {
+public:
+    // The offset from the first byte fed of the start of that line, once
+    // `chunk` shows it; nothing while more text is needed. At the end of the
+    // text, with nothing found, the line starts at the end.
+    std::optional<std::size_t> Feed(std::string_view chunk) noexcept;
+    // The bytes fed so far.
+    std::size_t Fed() const noexcept { return fed_; }
+
+private:
+    std::size_t fed_ = 0;
+    bool afterCr_ = false;  // the last chunk ended in CR: a first LF belongs to it
+};
 
 // The line rule for text that arrives in chunks, as from a file read piece
 // by piece. A line that spans chunks is put together, keeping only its
@@ -97,26 +125,21 @@ void ChunkedLines::Feed(std::string_view chunk, Visit&& visit)
             ++start;
     }
     while (start != end) {
-        const char* lineEnd = FindLineEnd(start, end);
-        if (lineEnd == end) {
+        const LineSpan line = NextLine(start, end);
+        if (line.lineEnd == end) {
             Keep(start, end);
             inLine_ = true;
             return;
         }
         if (inLine_) {
-            Keep(start, lineEnd);
+            Keep(start, line.lineEnd);
             visit(std::string_view(pending_));
             pending_.clear();
             inLine_ = false;
         } else {
-            visit(std::string_view(start, static_cast<std::size_t>(lineEnd - start)));
+            visit(std::string_view(start, static_cast<std::size_t>(line.lineEnd - start)));
         }
-        start = lineEnd + 1;
-        if (*lineEnd == '\r') {
-            if (start == end)
-                skipLf_ = true;
-            else if (*start == '\n')
-                ++start;
-        }
+        skipLf_ = line.endsInCr(end);
+        start = line.next;
     }
 }

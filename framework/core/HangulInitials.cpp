@@ -1,6 +1,7 @@
-#include "framework/gui/HangulInitials.h"
+#include "framework/core/HangulInitials.h"
 
-#include "framework/gui/TextCodec.h"
+#include "framework/core/TextCodec.h"
+#include "framework/core/Utf8.h"
 
 #include <array>
 #include <optional>
@@ -12,18 +13,16 @@ constexpr char32_t LastSyllable = 0xD7A3;   // 힣
 // 21 vowels times 28 finals share each initial, in Unicode's syllable order.
 constexpr char32_t SyllablesPerInitial = 21 * 28;
 
-// The three-byte UTF-8 sequence at the start of `text`, or nothing: every
-// Hangul syllable takes three bytes, so nothing else needs decoding here.
+// The character that three UTF-8 bytes at the start of `text` spell, or
+// nothing: every Hangul syllable and jamo takes three bytes.
 std::optional<char32_t> ThreeByteCharacter(std::string_view text) noexcept
 {
-    if (text.size() < 3)
+    if (text.empty())
         return std::nullopt;
-    const auto b0 = static_cast<unsigned char>(text[0]);
-    const auto b1 = static_cast<unsigned char>(text[1]);
-    const auto b2 = static_cast<unsigned char>(text[2]);
-    if ((b0 & 0xF0) != 0xE0 || (b1 & 0xC0) != 0x80 || (b2 & 0xC0) != 0x80)
+    const Utf8Sequence sequence = NextUtf8Sequence(text);
+    if (!sequence.wellFormed || sequence.length != 3)
         return std::nullopt;
-    return static_cast<char32_t>(((b0 & 0x0F) << 12) | ((b1 & 0x3F) << 6) | (b2 & 0x3F));
+    return sequence.codePoint;
 }
 
 // 1 + the initial of a syllable, 0 for anything else.

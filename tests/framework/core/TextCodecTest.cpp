@@ -1,5 +1,5 @@
 #include "framework/core/Exception.h"
-#include "framework/gui/TextCodec.h"
+#include "framework/core/TextCodec.h"
 
 #include <QString>
 

@@ -1,6 +1,7 @@
-#include "framework/gui/TextCodec.h"
+#include "framework/core/TextCodec.h"
 
 #include "framework/core/Exception.h"
+#include "framework/core/Utf8.h"
 
 #include <algorithm>
 #include <cctype>
@@ -57,51 +58,6 @@ std::string LocaleCharset()
     return codeset;
 }
 
-// How long the UTF-8 sequence at the start of `bytes` is, and whether it is
-// well formed (Unicode's table 3-7). When it is not, the length is that of
-// its maximal subpart: the longest start of some well-formed sequence, or 1.
-struct Utf8Sequence {
-    std::size_t length;
-    bool wellFormed;
-};
-
-Utf8Sequence NextUtf8Sequence(std::string_view bytes) noexcept
-{
-    const auto lead = static_cast<unsigned char>(bytes[0]);
-    if (lead < 0x80)
-        return {1, true};
-    std::size_t length = 0;
-    unsigned char secondLow = 0x80;
-    unsigned char secondHigh = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0)
-            secondLow = 0xA0;  // shorter forms are overlong
-        if (lead == 0xED)
-            secondHigh = 0x9F;  // surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0)
-            secondLow = 0x90;
-        if (lead == 0xF4)
-            secondHigh = 0x8F;  // beyond U+10FFFF
-    } else {
-        return {1, false};
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        if (i >= bytes.size())
-            return {i, false};
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        const unsigned char low = i == 1 ? secondLow : 0x80;
-        const unsigned char high = i == 1 ? secondHigh : 0xBF;
-        if (byte < low || byte > high)
-            return {i, false};
-    }
-    return {length, true};
-}
-
 std::string DecodeUtf8(std::string_view bytes)
 {
     std::string out;
@@ -118,7 +74,8 @@ std::string DecodeUtf8(std::string_view bytes)
 }
 
 // One iconv descriptor, kept for the charset in use; GUI thread only. UTF-8
-// needs none: it is checked here, the way Unicode recommends for marks.
+// needs none: it is checked here, one mark per maximal ill-formed subpart as
+// Unicode recommends (Qt 6.4's fromUtf8 marks some of them byte by byte).
 class Decoder {
 public:
     ~Decoder() { Close(); }
@@ -194,12 +151,8 @@ public:
     std::optional<std::string> Encode(std::string_view text)
     {
         Charset();
-        for (std::string_view rest = text; !rest.empty();) {
-            const Utf8Sequence sequence = NextUtf8Sequence(rest);
-            if (!sequence.wellFormed)
-                return std::nullopt;
-            rest.remove_prefix(sequence.length);
-        }
+        if (!IsWellFormedUtf8(text))
+            return std::nullopt;
         if (cd_ == Invalid())
             return std::string(text);
         if (encoder_ == Invalid() || encoderCharset_ != charset_) {

@@ -1,5 +1,5 @@
-#include "framework/gui/HangulInitials.h"
-#include "framework/gui/TextCodec.h"
+#include "framework/core/HangulInitials.h"
+#include "framework/core/TextCodec.h"
 
 #include <gtest/gtest.h>
 
