@@ -3,12 +3,10 @@
 #include "framework/gui/Buttons.h"
 #include "framework/gui/FormLayout.h"
 #include "framework/gui/Forms.h"
-#include "framework/core/HangulInitials.h"
 #include "framework/gui/StdCtrls.h"
-#include "stockdata/CodeIndex.h"
 #include "stockdata/MasterFile.h"
 #include "stockdata/SortedView.h"
-#include "stockdata/ViewCursor.h"
+#include "stockdata/StockSearch.h"
 
 #include <memory>
 #include <vector>
@@ -29,14 +27,8 @@ public:  // Controls and handlers bound by the layout in Unit1Layout.cpp
     ByteString ComboBox1ItemText(TComboBox* Sender, int Index);
     ByteString ComboBox1ItemHint(TComboBox* Sender, int Index);
     ByteString ComboBox1ItemCopyText(TComboBox* Sender, int Index);
-    // Typing finds a stock three ways. Digits, or a letter and digits
-    // (A005930), find the smallest code starting with them, equal codes the
-    // first in view order; from StartIndex > 0, the next code in code order
-    // after the entry before it, so that repeating a digit steps through the
-    // codes. Hangul initial consonants (ㅅㅅㅈㅈ) find the first entry from
-    // StartIndex whose name's leading syllables have them, a scan. Anything
-    // else finds the first name at or after StartIndex starting with it, a
-    // binary search of the names, which the view holds in byte order.
+    // Typing finds a stock by StockSearch's rules: by code, by Hangul
+    // initials or by the start of its name.
     int ComboBox1FindItem(TComboBox* Sender, const ByteString& Prefix, int StartIndex);
 
 private:
@@ -45,20 +37,11 @@ private:
     // succeeds.
     std::unique_ptr<lstPST> FSorted;
     vecST FStocks;
-    // Where painting found its last entry in FSorted.
-    ViewCursor FDrawCursor;
     // FSorted's records by position, made once a load, for what needs any
-    // entry at once: a search halves it, a screen reader asks for any row.
+    // entry at once: painting, a search, a screen reader asking for any row.
     std::vector<const STData*> FByPosition;
-    // FByPosition in code order, made with it.
-    CodeIndex FByCode;
-    // Made on the first initials typed, again when the display character
-    // set has changed since.
-    std::unique_ptr<InitialsMatcher> FInitials;
-
-    int FindByName(std::string_view prefix, int startIndex) const;
-    int FindByCode(std::string_view typed, int startIndex) const;
-    int FindByInitials(const std::vector<std::uint8_t>& initials, int startIndex);
+    // Type-to-find over FByPosition, made with it.
+    StockSearch FSearch;
 
     const STData* Stock(int index) const;
 
