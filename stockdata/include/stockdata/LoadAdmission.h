@@ -23,8 +23,9 @@ inline constexpr std::uint64_t SlackBytesPerLine = 8;
 inline constexpr std::uint64_t LoadFixedBytes = std::uint64_t{32} << 20;
 
 struct LoadLimits {
-    // More lines than this are refused (the window numbers its items with an int).
-    std::size_t maxLines = SIZE_MAX;
+    // More lines than this are refused: the view numbers its records in 32
+    // bits, and the window numbers its items with an int.
+    std::size_t maxLines = UINT32_MAX;
     // Bytes per line that the caller adds after the load, such as list items.
     std::uint64_t callerBytesPerLine = 0;
     // How many bytes the process can still take; AvailableMemory by default.

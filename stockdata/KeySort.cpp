@@ -1,0 +1,64 @@
+#include "KeySort.h"
+
+namespace keysort {
+
+Buckets ScatterByDigit(const SortEntry* from, SortEntry* to, std::size_t n, unsigned digit) noexcept
+{
+    Buckets buckets;
+    for (std::size_t i = 0; i < n; ++i)
+        ++buckets.count[DigitOf(from[i].key, digit)];
+    for (unsigned b = 1; b < 256; ++b)
+        buckets.start[b] = buckets.start[b - 1] + buckets.count[b - 1];
+    std::array<std::size_t, 256> next = buckets.start;
+    for (std::size_t i = 0; i < n; ++i)
+        to[next[DigitOf(from[i].key, digit)]++] = from[i];
+    return buckets;
+}
+
+void SortByKey(SortEntry* data, SortEntry* tmp, std::size_t n, std::uint64_t varying) noexcept
+{
+    if (n <= SmallRun) {
+        // Ties stay in order for the next chunk, as the radix passes leave them.
+        for (std::size_t i = 1; i < n; ++i) {
+            const SortEntry entry = data[i];
+            std::size_t j = i;
+            for (; j > 0 && entry.key < data[j - 1].key; --j)
+                data[j] = data[j - 1];
+            data[j] = entry;
+        }
+        return;
+    }
+    std::array<std::array<std::uint32_t, 256>, ChunkBytes> counts{};
+    const auto varies = [varying](unsigned digit) { return DigitOf(varying, digit) != 0; };
+    for (std::size_t i = 0; i < n; ++i)
+        for (unsigned d = 0; d < ChunkBytes; ++d)
+            if (varies(d))
+                ++counts[d][DigitOf(data[i].key, d)];
+    SortEntry* from = data;
+    SortEntry* to = tmp;
+    for (unsigned d = 0; d < ChunkBytes; ++d) {
+        if (!varies(d))
+            continue;  // every entry has this byte: nothing to order
+        std::uint32_t sum = 0;
+        for (std::uint32_t& slot : counts[d])
+            sum += std::exchange(slot, sum);
+        for (std::size_t i = 0; i < n; ++i)
+            to[counts[d][DigitOf(from[i].key, d)]++] = from[i];
+        std::swap(from, to);
+    }
+    if (from != data)
+        std::copy(from, from + n, data);
+}
+
+bool FewNames(const SortEntry* data, std::size_t n) noexcept
+{
+    constexpr std::size_t samples = 64;
+    constexpr std::size_t mostDistinct = 48;
+    std::array<std::uint32_t, samples> hashes{};
+    for (std::size_t i = 0; i < samples; ++i)
+        hashes[i] = data[i * n / samples].tailHash;
+    std::sort(hashes.begin(), hashes.end());
+    return static_cast<std::size_t>(std::unique(hashes.begin(), hashes.end()) - hashes.begin()) <= mostDistinct;
+}
+
+}  // namespace keysort

@@ -1,0 +1,357 @@
+#pragma once
+
+#include "stockdata/Parallel.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <condition_variable>
+#include <cstdint>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <queue>
+#include <utility>
+#include <vector>
+
+// The one sort behind the name-ordered view and the code index: records,
+// numbered 0 to n - 1, sorted stably by key bytes that lie in the records,
+// compared as unsigned bytes. It is a radix sort of small entries, not a
+// sort by comparing records: each entry holds 8 key bytes as one big-endian
+// number and the record's number. Entries are sorted on those bytes; runs
+// still equal load the next 8 bytes and are sorted on them, and so on to the
+// key's end. Every pass is stable and starts from number order, so records
+// with equal keys keep that order.
+
+struct SortEntry {
+    std::uint64_t key;
+    std::uint32_t index;
+    // A hash of the key bytes after the first 8: where it differs, those
+    // bytes differ. It lets a run of equal names skip the later passes.
+    std::uint32_t tailHash;
+};
+
+namespace keysort {
+
+constexpr std::size_t ChunkBytes = sizeof(SortEntry::key);
+// Below this many entries a run is sorted by insertion, which costs less
+// than the radix passes' counting.
+constexpr std::size_t SmallRun = 24;
+// A range larger than this is split on its highest byte first, so the
+// passes over each part stay within the processor's caches.
+constexpr std::size_t CachedEntries = std::size_t{1} << 14;
+// From this many entries on, a run of equal key bytes whose rests are a few
+// names repeated is sorted by grouping the repeats.
+constexpr std::size_t GroupedFrom = 1024;
+// How far ahead of their turn records are asked for: they lie anywhere.
+constexpr std::size_t Ahead = 32;
+
+inline std::uint64_t BigEndian(const unsigned char* bytes, std::size_t count) noexcept
+{
+    std::uint64_t value = 0;
+    if (count == ChunkBytes) {
+        std::memcpy(&value, bytes, ChunkBytes);
+        if constexpr (std::endian::native == std::endian::little)
+            value = __builtin_bswap64(value);
+        return value;
+    }
+    for (std::size_t i = 0; i < ChunkBytes; ++i)
+        value = (value << 8) | (i < count ? bytes[i] : 0U);
+    return value;
+}
+
+inline unsigned DigitOf(std::uint64_t key, unsigned digit) noexcept
+{
+    return static_cast<unsigned>(key >> (8 * digit)) & 0xFFU;
+}
+
+// The bits of key in which the entries of data[0, n) differ.
+inline std::uint64_t VaryingBits(const SortEntry* data, std::size_t n) noexcept
+{
+    std::uint64_t varying = 0;
+    for (std::size_t i = 1; i < n; ++i)
+        varying |= data[i].key ^ data[0].key;
+    return varying;
+}
+
+// Where the buckets of one byte of the key begin and how many entries each
+// holds, after a stable scatter of from[0, n) into to[0, n) by that byte.
+struct Buckets {
+    std::array<std::size_t, 256> count{};
+    std::array<std::size_t, 256> start{};
+};
+
+Buckets ScatterByDigit(const SortEntry* from, SortEntry* to, std::size_t n, unsigned digit) noexcept;
+
+// Sorts data[0, n) stably by key with least significant byte passes, using
+// tmp[0, n) as scratch; the result is in data. `varying` has the bits in
+// which the keys differ: bytes in which they all agree cost no pass. Few
+// entries are sorted by insertion instead.
+void SortByKey(SortEntry* data, SortEntry* tmp, std::size_t n, std::uint64_t varying) noexcept;
+
+// Whether the tail hashes of data[0, n) look like a few names repeated many
+// times: few distinct among 64 spread over the range.
+bool FewNames(const SortEntry* data, std::size_t n) noexcept;
+
+// The key bytes of the records, 8 at a time; keyOf(index) gives where the
+// key of record `index` starts.
+template <class KeyOf>
+class KeyBytes {
+public:
+    KeyBytes(KeyOf keyOf, std::size_t length) noexcept : keyOf_(std::move(keyOf)), length_(length) {}
+
+    std::size_t Chunks() const noexcept { return (length_ + ChunkBytes - 1) / ChunkBytes; }
+
+    std::uint64_t Chunk(std::uint32_t index, std::size_t chunk) const noexcept
+    {
+        const std::size_t from = chunk * ChunkBytes;
+        return BigEndian(keyOf_(index) + from, std::min(ChunkBytes, length_ - from));
+    }
+
+    std::uint32_t TailHash(std::uint32_t index) const noexcept
+    {
+        std::uint64_t hash = 0;
+        for (std::size_t chunk = 1; chunk < Chunks(); ++chunk)
+            hash = (hash ^ Chunk(index, chunk)) * 0x9E3779B97F4A7C15ULL;
+        return static_cast<std::uint32_t>(hash >> 32);
+    }
+
+    void Prefetch(std::uint32_t index, std::size_t chunk) const noexcept
+    {
+        __builtin_prefetch(keyOf_(index) + std::min(chunk * ChunkBytes, length_));
+    }
+
+    // memcmp of the key bytes from chunk `chunk` on.
+    int CompareFrom(std::uint32_t a, std::uint32_t b, std::size_t chunk) const noexcept
+    {
+        const std::size_t from = std::min(chunk * ChunkBytes, length_);
+        return std::memcmp(keyOf_(a) + from, keyOf_(b) + from, length_ - from);
+    }
+
+private:
+    KeyOf keyOf_;
+    std::size_t length_;
+};
+
+// Whether the entries, whose key bytes up to chunk `chunk` are equal, have
+// equal keys throughout: then their number order is already their order.
+// Most names in a real master file repeat, and this costs one look at each
+// record instead of one for every 8 key bytes left.
+template <class Keys>
+bool SameTails(const SortEntry* data, std::size_t n, std::size_t chunk, const Keys& keys) noexcept
+{
+    for (std::size_t i = 1; i < n; ++i)
+        if (data[i].tailHash != data[0].tailHash)
+            return false;
+    for (std::size_t i = 1; i < std::min(n, Ahead); ++i)
+        keys.Prefetch(data[i].index, chunk + 1);
+    for (std::size_t i = 1; i < n; ++i) {
+        if (i + Ahead < n)
+            keys.Prefetch(data[i + Ahead].index, chunk + 1);
+        if (keys.CompareFrom(data[i].index, data[0].index, chunk + 1) != 0)
+            return false;
+    }
+    return true;
+}
+
+// Sorts data[0, n), entries whose key bytes up to chunk `chunk` are equal,
+// by the rest of their key when those rests are a few names repeated many
+// times: the entries are grouped by tail hash, each group is checked to be
+// one name, and only one record of each group is compared with the others.
+// That reads each record once instead of once for every 8 key bytes left.
+// Returns false when a group holds two names (hashes that collide); the
+// entries are then grouped by hash, which the later passes may start from:
+// entries of one name are still in number order, and they keep it.
+template <class Keys>
+bool SortRepeatedNames(SortEntry* data, SortEntry* tmp, std::size_t n, std::size_t chunk, const Keys& keys) noexcept
+{
+    for (std::size_t i = 0; i < n; ++i)
+        data[i].key = data[i].tailHash;
+    SortByKey(data, tmp, n, VaryingBits(data, n));
+    // One entry of tmp for each group: its first entry, record and size.
+    std::size_t groups = 0;
+    for (std::size_t start = 0; start < n;) {
+        std::size_t end = start + 1;
+        while (end < n && data[end].tailHash == data[start].tailHash)
+            ++end;
+        if (!SameTails(data + start, end - start, chunk, keys))
+            return false;
+        tmp[groups++] = {start, data[start].index, static_cast<std::uint32_t>(end - start)};
+        start = end;
+    }
+    std::sort(tmp, tmp + groups, [&keys, chunk](const SortEntry& a, const SortEntry& b) {
+        return keys.CompareFrom(a.index, b.index, chunk + 1) < 0;
+    });
+    // Each entry's key becomes its group's place in name order.
+    for (std::size_t rank = 0; rank < groups; ++rank)
+        for (std::size_t i = tmp[rank].key; i < tmp[rank].key + tmp[rank].tailHash; ++i)
+            data[i].key = rank;
+    SortByKey(data, tmp, n, VaryingBits(data, n));
+    return true;
+}
+
+// A range of entries whose key bytes before chunk `chunk` are all equal, to
+// be sorted by the rest of their key; `loaded` when their keys already hold
+// that chunk. tmp is scratch of the same size.
+struct SortTask {
+    SortEntry* data;
+    SortEntry* tmp;
+    std::size_t n;
+    std::size_t chunk;
+    bool loaded;
+};
+
+// Shares the sorting among threads: a range worth it is queued for whichever
+// thread is free, largest first, so that no thread is left with most of the
+// work however the keys are spread. Smaller ranges are sorted at once.
+template <class Keys>
+class SortTasks {
+public:
+    SortTasks(const Keys& keys, std::size_t threads, std::size_t sharedFrom) noexcept
+        : keys_(keys), threads_(threads), sharedFrom_(sharedFrom)
+    {
+    }
+
+    void Add(const SortTask& task) noexcept
+    {
+        if (threads_ > 1 && task.n >= sharedFrom_) {
+            try {
+                const std::lock_guard lock(mutex_);
+                queue_.push(task);
+                ready_.notify_one();
+                return;
+            } catch (const std::bad_alloc&) {
+                // no room to queue it: this thread sorts it itself
+            }
+        }
+        Sort(task);
+    }
+
+    // Sorts queued ranges until none is left and no thread can add more.
+    void Work() noexcept
+    {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            ready_.wait(lock, [this] { return !queue_.empty() || busy_ == 0; });
+            if (queue_.empty()) {
+                ready_.notify_all();
+                return;
+            }
+            const SortTask task = queue_.top();
+            queue_.pop();
+            ++busy_;
+            lock.unlock();
+            Sort(task);
+            lock.lock();
+            --busy_;
+        }
+    }
+
+private:
+    struct Smaller {
+        bool operator()(const SortTask& a, const SortTask& b) const noexcept { return a.n < b.n; }
+    };
+
+    void Sort(SortTask task) noexcept
+    {
+        auto [data, tmp, n, chunk, loaded] = task;
+        if (n < 2)
+            return;
+        if (!loaded) {
+            for (std::size_t i = 0; i < std::min(n, Ahead); ++i)
+                keys_.Prefetch(data[i].index, chunk);
+            for (std::size_t i = 0; i < n; ++i) {
+                if (i + Ahead < n)
+                    keys_.Prefetch(data[i + Ahead].index, chunk);
+                data[i].key = keys_.Chunk(data[i].index, chunk);
+            }
+        }
+        const std::uint64_t varying = VaryingBits(data, n);
+        if (varying != 0) {
+            const auto top = static_cast<unsigned>(63 - std::countl_zero(varying)) / 8;
+            const std::uint64_t below = top == 0 ? 0 : varying & ((std::uint64_t{1} << (8 * top)) - 1);
+            if (n > CachedEntries && below != 0) {
+                // Split on the highest byte that varies, so the passes over
+                // each part stay within the processor's caches.
+                const Buckets buckets = ScatterByDigit(data, tmp, n, top);
+                std::copy(tmp, tmp + n, data);
+                for (unsigned b = 0; b < 256; ++b)
+                    Add({data + buckets.start[b], tmp + buckets.start[b], buckets.count[b], chunk, true});
+                return;
+            }
+            SortByKey(data, tmp, n, varying);
+        }
+        if (chunk + 1 >= keys_.Chunks())
+            return;
+        for (std::size_t runStart = 0; runStart < n;) {
+            std::size_t runEnd = runStart + 1;
+            while (runEnd < n && data[runEnd].key == data[runStart].key)
+                ++runEnd;
+            const std::size_t run = runEnd - runStart;
+            if (run > 1 && !SameTails(data + runStart, run, chunk, keys_) &&
+                !(run >= GroupedFrom && FewNames(data + runStart, run) &&
+                  SortRepeatedNames(data + runStart, tmp + runStart, run, chunk, keys_)))
+                Add({data + runStart, tmp + runStart, run, chunk + 1, false});
+            runStart = runEnd;
+        }
+    }
+
+    const Keys& keys_;
+    std::size_t threads_;
+    std::size_t sharedFrom_;
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    std::priority_queue<SortTask, std::vector<SortTask>, Smaller> queue_;
+    std::size_t busy_ = 0;
+};
+
+}  // namespace keysort
+
+// Sorts records 0 to n - 1 (n < 2^32) stably by their keys into upper[0, n),
+// with lower[0, n) as scratch; keyOf(index) gives where the `length` key
+// bytes of record `index` start. Spread over threads as `parallelism`
+// allows; every thread has ended when it returns. Throws std::bad_alloc.
+template <class KeyOf>
+void SortByKeys(KeyOf keyOf, std::size_t length, std::size_t n, const Parallelism& parallelism, SortEntry* lower,
+                SortEntry* upper)
+{
+    using namespace keysort;
+    const KeyBytes<KeyOf> keys(std::move(keyOf), length);
+    const std::size_t parts = parallelism.PartsFor(n);
+    // Each part makes its entries and counts their first bytes, then places
+    // them by those counts: a split on the first byte, on every thread.
+    std::vector<std::array<std::size_t, 256>> counts(parts);
+    const auto partBegin = [n, parts](std::size_t part) { return n * part / parts; };
+    RunParts(parts, [&](std::size_t part) {
+        std::array<std::size_t, 256>& count = counts[part];
+        count.fill(0);
+        for (std::size_t i = partBegin(part); i < partBegin(part + 1); ++i) {
+            const auto index = static_cast<std::uint32_t>(i);
+            if (i + Ahead < partBegin(part + 1))
+                keys.Prefetch(static_cast<std::uint32_t>(i + Ahead), 0);
+            lower[i] = {keys.Chunk(index, 0), index, keys.TailHash(index)};
+            ++count[DigitOf(lower[i].key, ChunkBytes - 1)];
+        }
+    });
+    std::array<std::size_t, 256> start{};
+    std::array<std::size_t, 256> total{};
+    for (unsigned b = 0; b < 256; ++b) {
+        for (const auto& count : counts)
+            total[b] += count[b];
+        if (b > 0)
+            start[b] = start[b - 1] + total[b - 1];
+    }
+    RunParts(parts, [&](std::size_t part) {
+        std::array<std::size_t, 256> next = start;
+        for (std::size_t earlier = 0; earlier < part; ++earlier)
+            for (unsigned b = 0; b < 256; ++b)
+                next[b] += counts[earlier][b];
+        for (std::size_t i = partBegin(part); i < partBegin(part + 1); ++i)
+            upper[next[DigitOf(lower[i].key, ChunkBytes - 1)]++] = lower[i];
+    });
+
+    SortTasks<KeyBytes<KeyOf>> tasks(keys, parts, std::max<std::size_t>(2, parallelism.minimumPerThread / 16));
+    for (unsigned b = 0; b < 256; ++b)
+        tasks.Add({upper + start[b], lower + start[b], total[b], 0, true});
+    RunParts(parts, [&tasks](std::size_t) { tasks.Work(); });
+}
