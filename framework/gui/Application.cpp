@@ -54,10 +54,8 @@ TApplication* Application = new TApplication;
 
 TApplication::TApplication() : TComponent(nullptr), qt_(std::make_unique<QtState>()) {}
 
-TApplication::~TApplication()
-{
-    Finalize();
-}
+// Defined here, where QtState is complete; it never runs.
+TApplication::~TApplication() = default;
 
 void TApplication::Initialize()
 {
