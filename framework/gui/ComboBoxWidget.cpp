@@ -176,7 +176,7 @@ int ComboBoxWidget::TypeAhead(const QString& typed, int current)
     return found;
 }
 
-bool ComboBoxWidget::SearchFrom(const QString& typed, bool inList)
+bool ComboBoxWidget::SearchFrom(const QString& typed, TypedInto where)
 {
     // A space opens the list, unless it continues a search ("LG E").
     const bool continues = lastTyped_.isValid() && lastTyped_.elapsed() <= QApplication::keyboardInputInterval();
@@ -184,11 +184,11 @@ bool ComboBoxWidget::SearchFrom(const QString& typed, bool inList)
         return false;
     model_.Publish();
     DispatchEvent(&combo_, [&] {
-        const int current = inList ? view()->currentIndex().row() : currentIndex();
+        const int current = where == TypedInto::OpenList ? view()->currentIndex().row() : currentIndex();
         const int found = TypeAhead(typed, current);
         if (found < 0)
             return;  // no match: the selection stays
-        if (!inList) {
+        if (where == TypedInto::Box) {
             setCurrentIndex(found);
             return;
         }
@@ -238,12 +238,12 @@ bool ComboBoxWidget::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
         if (TypesSearchText(key))
-            return SearchFrom(key.text(), true);
+            return SearchFrom(key.text(), TypedInto::OpenList);
     }
     if (event->type() == QEvent::InputMethod) {
         const auto& input = static_cast<const QInputMethodEvent&>(*event);
         if (!input.commitString().isEmpty())
-            return SearchFrom(input.commitString(), true);
+            return SearchFrom(input.commitString(), TypedInto::OpenList);
     }
     return false;
 }
@@ -255,7 +255,7 @@ void ComboBoxWidget::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    if (TypesSearchText(*event) && SearchFrom(event->text(), false)) {
+    if (TypesSearchText(*event) && SearchFrom(event->text(), TypedInto::Box)) {
         event->accept();
         return;
     }
@@ -267,7 +267,7 @@ void ComboBoxWidget::inputMethodEvent(QInputMethodEvent* event)
     // Only committed text searches: a syllable still being composed is not
     // yet what the user means.
     if (!event->commitString().isEmpty())
-        SearchFrom(event->commitString(), false);
+        SearchFrom(event->commitString(), TypedInto::Box);
     event->accept();
 }
 

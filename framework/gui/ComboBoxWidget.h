@@ -85,12 +85,15 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    // Where text was typed: the closed box, or its open list.
+    enum class TypedInto { Box, OpenList };
+
     // Adds `typed` to the search text and returns the item it finds, or -1;
     // `current` is where the search stands.
     int TypeAhead(const QString& typed, int current);
     // Moves the box's current item, or the open list's current row, to what
     // `typed` finds; whether it took the text.
-    bool SearchFrom(const QString& typed, bool inList);
+    bool SearchFrom(const QString& typed, TypedInto where);
     void CopyItem(int index);
 
     TComboBox& combo_;

@@ -10,13 +10,13 @@
 #include <string>
 
 // The program's application object: it owns the forms, runs the event loop
-// and reports exceptions to the user. The one instance is never destroyed:
-// the GUI is shut down by Run (or Finalize), in the code path that asked for
-// it, never by exit(), which Qt may call itself when the display goes.
+// and reports exceptions to the user. The one instance is never destroyed
+// (its destructor is private): the GUI is shut down by Run (or Finalize), in
+// the code path that asked for it, never from a destructor or by exit(),
+// which Qt may call itself when the display goes.
 class TApplication : public TComponent {
 public:
     TApplication();
-    ~TApplication() override;
 
     // Starts the GUI and chooses the display character set. With no display
     // to show windows on it says so on stderr and ends the process with exit
@@ -66,6 +66,8 @@ public:
     void EndBusy() noexcept;
 
 private:
+    ~TApplication() override;
+
     void AdoptForm(std::unique_ptr<TForm> form);
     void Report(TObject* Sender, const std::exception_ptr& error) noexcept;
     void ReportPending() noexcept;

@@ -1,0 +1,78 @@
+#include "DisplayFailureHandlers.h"
+
+#include "framework/gui/DisplayAdvice.h"
+
+#include <QString>
+#include <QtGlobal>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+
+namespace {
+
+QtMessageHandler previousHandler = nullptr;
+
+void ExitOnFatal(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type != QtFatalMsg) {
+        if (previousHandler != nullptr)
+            previousHandler(type, context, message);
+        return;
+    }
+    std::fprintf(stderr, "stockpicker: cannot show a window: %s\n", message.toLocal8Bit().constData());
+    const auto variable = [](const char* name) -> std::string_view {
+        const char* value = std::getenv(name);
+        return value != nullptr ? value : "";
+    };
+    const std::string advice = NoDisplayAdvice({
+        .display = variable("DISPLAY"),
+        .waylandDisplay = variable("WAYLAND_DISPLAY"),
+        .platform = variable("QT_QPA_PLATFORM"),
+        .waylandPlatformInstalled = WaylandPlatformInstalled(),
+    });
+    std::fprintf(stderr, "stockpicker: %s\n", advice.c_str());
+    std::_Exit(1);
+}
+
+// Qt warns that the display connection broke just before it ends the process
+// itself: with exit(1) on X11, after which Xlib may print lines of its own,
+// or _exit(1) on Wayland. End it here with one line and the same status;
+// exit's handlers would only tear down what the process is leaving anyway.
+void ExitOnDisplayLoss(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtWarningMsg
+        && (message.startsWith(u"The X11 connection broke") || message.startsWith(u"The Wayland connection"))) {
+        // Qt's Wayland platform may see the loss on its event thread and on
+        // the GUI thread at once: the first says so, the other waits for the end.
+        static std::atomic_flag told;
+        if (told.test_and_set())
+            for (;;)
+                ::pause();
+        std::fprintf(stderr, "stockpicker: lost the display: %s\n", message.toLocal8Bit().constData());
+        std::_Exit(1);
+    }
+    if (previousHandler != nullptr)
+        previousHandler(type, context, message);
+}
+
+}  // namespace
+
+void InstallNoDisplayHandler() noexcept
+{
+    previousHandler = qInstallMessageHandler(ExitOnFatal);
+}
+
+void InstallDisplayLossHandler() noexcept
+{
+    qInstallMessageHandler(ExitOnDisplayLoss);
+}
+
+void RestoreMessageHandler() noexcept
+{
+    if (previousHandler != nullptr)
+        qInstallMessageHandler(previousHandler);
+}

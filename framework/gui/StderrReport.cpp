@@ -1,0 +1,25 @@
+#include "StderrReport.h"
+
+#include <cstdio>
+#include <new>
+
+const char* MessageText(const std::exception& E) noexcept
+{
+    if (dynamic_cast<const std::bad_alloc*>(&E) != nullptr)
+        return "Out of memory";
+    return E.what();
+}
+
+void WriteToStderr(const std::exception_ptr& error) noexcept
+{
+    const char* text = "unknown error";
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        text = MessageText(e);
+    } catch (...) {
+    }
+    std::fputs("stockpicker: ", stderr);
+    std::fputs(text, stderr);
+    std::fputc('\n', stderr);
+}
