@@ -118,15 +118,12 @@ struct CgroupMount {
     bool unified;
 };
 
-// The memory cgroup hierarchies of /proc/self/mountinfo.
-std::vector<CgroupMount> MemoryCgroupMounts()
+// The memory cgroup hierarchies of a /proc/self/mountinfo text.
+std::vector<CgroupMount> MemoryCgroupMounts(std::string_view mountinfo)
 {
     std::vector<CgroupMount> mounts;
-    const auto text = ReadText("/proc/self/mountinfo");
-    if (!text)
-        return mounts;
     // ID PARENT DEVICE ROOT MOUNT-POINT OPTIONS [OPTIONAL...] - TYPE SOURCE SUPER-OPTIONS
-    ForEachTextLine(*text, [&mounts](std::string_view line) {
+    ForEachTextLine(mountinfo, [&mounts](std::string_view line) {
         const std::vector<std::string_view> words = Words(line);
         const auto dash = std::find(words.begin(), words.end(), "-");
         if (words.size() < 5 || words.end() - dash < 4)
@@ -140,15 +137,12 @@ std::vector<CgroupMount> MemoryCgroupMounts()
     return mounts;
 }
 
-// This process's path in the memory hierarchy of a mount.
-std::optional<std::string> CgroupPath(const CgroupMount& mount)
+// This process's path in the memory hierarchy of a mount, from a /proc/self/cgroup text.
+std::optional<std::string> CgroupPath(std::string_view cgroup, const CgroupMount& mount)
 {
-    const auto text = ReadText("/proc/self/cgroup");
-    if (!text)
-        return std::nullopt;
     // ID:CONTROLLERS:PATH, with no controllers for the unified hierarchy.
     std::optional<std::string> path;
-    ForEachTextLine(*text, [&](std::string_view line) {
+    ForEachTextLine(cgroup, [&](std::string_view line) {
         const std::size_t first = line.find(':');
         const std::size_t second = line.find(':', first + 1);
         if (first == std::string_view::npos || second == std::string_view::npos)
@@ -162,21 +156,22 @@ std::optional<std::string> CgroupPath(const CgroupMount& mount)
 }
 
 // What the cgroup directory `dir` and its ancestors up to `top` leave.
-std::uint64_t CgroupLeaves(std::filesystem::path dir, const std::filesystem::path& top, bool unified)
+std::uint64_t CgroupLeaves(std::filesystem::path dir, const std::filesystem::path& top, bool unified,
+                           const MemorySources& sources)
 {
     const char* limitFile = unified ? "memory.max" : "memory.limit_in_bytes";
     const char* usageFile = unified ? "memory.current" : "memory.usage_in_bytes";
     const char* inactiveFile = unified ? "inactive_file" : "total_inactive_file";
     std::uint64_t least = Unknown;
     for (;;) {
-        const auto limit = ReadText(dir / limitFile);
-        const auto usage = ReadText(dir / usageFile);
+        const auto limit = sources.readFile(dir / limitFile);
+        const auto usage = sources.readFile(dir / usageFile);
         if (limit && usage) {
             const auto limitBytes = ParseNumber(*limit);  // "max" gives none
             const auto usageBytes = ParseNumber(*usage);
             if (limitBytes && usageBytes && *limitBytes < NoLimit) {
                 // File pages not recently used are given up before anything is killed.
-                const auto stat = ReadText(dir / "memory.stat");
+                const auto stat = sources.readFile(dir / "memory.stat");
                 const std::uint64_t reclaimable = stat ? Field(*stat, inactiveFile).value_or(0) : 0;
                 const std::uint64_t used = *usageBytes - std::min(*usageBytes, reclaimable);
                 least = std::min(least, *limitBytes - std::min(*limitBytes, used));
@@ -188,37 +183,63 @@ std::uint64_t CgroupLeaves(std::filesystem::path dir, const std::filesystem::pat
     }
 }
 
-std::uint64_t CgroupAvailable()
+std::uint64_t CgroupAvailable(const MemorySources& sources)
 {
+    if (!sources.mountinfo || !sources.cgroup || !sources.readFile)
+        return Unknown;
     std::uint64_t least = Unknown;
-    for (const CgroupMount& mount : MemoryCgroupMounts()) {
-        const auto path = CgroupPath(mount);
+    for (const CgroupMount& mount : MemoryCgroupMounts(*sources.mountinfo)) {
+        const auto path = CgroupPath(*sources.cgroup, mount);
         if (!path)
             continue;
         std::string relative = *path;
         if (mount.root != "/" && relative.rfind(mount.root, 0) == 0)
             relative.erase(0, mount.root.size());
         const std::filesystem::path dir = mount.mountPoint / std::filesystem::path(relative).relative_path();
-        least = std::min(least, CgroupLeaves(dir, mount.mountPoint, mount.unified));
+        least = std::min(least, CgroupLeaves(dir, mount.mountPoint, mount.unified, sources));
     }
     return least;
 }
 
-std::uint64_t RlimitLeft(int resource, std::string_view statusKey)
+std::uint64_t RlimitLeft(const std::optional<std::uint64_t>& limit, const std::optional<std::string>& status,
+                         std::string_view statusKey)
+{
+    if (!limit)
+        return Unknown;
+    const std::uint64_t used = status ? Field(*status, statusKey, 1024).value_or(0) : 0;
+    return *limit - std::min(*limit, used);
+}
+
+std::optional<std::uint64_t> SoftLimit(int resource) noexcept
 {
     rlimit limit{};
     if (::getrlimit(resource, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
-        return Unknown;
-    const auto status = ReadText("/proc/self/status");
-    const std::uint64_t used = status ? Field(*status, statusKey, 1024).value_or(0) : 0;
-    return limit.rlim_cur - std::min<std::uint64_t>(limit.rlim_cur, used);
+        return std::nullopt;
+    return limit.rlim_cur;
 }
 
 }  // namespace
 
+std::uint64_t AvailableMemory(const MemorySources& sources)
+{
+    const std::uint64_t system =
+        sources.meminfo ? Field(*sources.meminfo, "MemAvailable", 1024).value_or(Unknown) : Unknown;
+    return std::min({system, CgroupAvailable(sources), RlimitLeft(sources.addressSpaceLimit, sources.status, "VmSize"),
+                     RlimitLeft(sources.dataLimit, sources.status, "VmData")});
+}
+
 std::uint64_t AvailableMemory()
 {
-    const auto meminfo = ReadText("/proc/meminfo");
-    return std::min({meminfo ? Field(*meminfo, "MemAvailable", 1024).value_or(Unknown) : Unknown, CgroupAvailable(), RlimitLeft(RLIMIT_AS, "VmSize"),
-                     RlimitLeft(RLIMIT_DATA, "VmData")});
+    const auto addressSpaceLimit = SoftLimit(RLIMIT_AS);
+    const auto dataLimit = SoftLimit(RLIMIT_DATA);
+    return AvailableMemory({
+        .meminfo = ReadText("/proc/meminfo"),
+        .mountinfo = ReadText("/proc/self/mountinfo"),
+        .cgroup = ReadText("/proc/self/cgroup"),
+        // What the process uses counts only against a limit.
+        .status = addressSpaceLimit || dataLimit ? ReadText("/proc/self/status") : std::nullopt,
+        .addressSpaceLimit = addressSpaceLimit,
+        .dataLimit = dataLimit,
+        .readFile = ReadText,
+    });
 }

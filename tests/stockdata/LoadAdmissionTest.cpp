@@ -47,6 +47,16 @@ TEST(AdmitLoad, RefusesALoadTheMemoryCannotHoldNamingLinesAndMegabytes)
     EXPECT_EQ(Refusal(20000000, Limits(SIZE_MAX, needed * 2)), "") << "admitted with room to spare";
 }
 
+// What the caller keeps per line, such as the window's list items, comes on
+// top of the records: a load that fits without it may not fit with it.
+TEST(AdmitLoad, CountsWhatTheCallerAddsPerLine)
+{
+    LoadLimits limits = Limits(SIZE_MAX, LoadBytesNeeded(1000000, 0, 0) * 2);
+    EXPECT_EQ(Refusal(1000000, limits), "");
+    limits.callerBytesPerLine = 200;
+    EXPECT_TRUE(Refusal(1000000, limits).starts_with("not enough memory to load")) << "200 bytes a line more";
+}
+
 TEST(AdmitLoad, AFileTooLargeForMemoryIsRefusedBeforeRecordsAreMade)
 {
     TempDir dir;

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -93,6 +94,27 @@ TEST(AvailableMemory, CountsWhatTheAddressSpaceLimitLeaves)
         // A few MB go to what the process maps meanwhile.
         return available <= room && available > room - (std::uint64_t{20} << 20) ? 0 : 1;
     });
+}
+
+// A cgroup with no limit of its own ("max") still lives within its parent's.
+TEST(AvailableMemory, ACgroupWithoutALimitIsHeldByItsParents)
+{
+    const std::map<std::filesystem::path, std::string> files = {
+        {"/sys/fs/cgroup/app.slice/run.scope/memory.max", "max\n"},
+        {"/sys/fs/cgroup/app.slice/run.scope/memory.current", "4194304\n"},
+        {"/sys/fs/cgroup/app.slice/memory.max", "104857600\n"},
+        {"/sys/fs/cgroup/app.slice/memory.current", "52428800\n"},
+        {"/sys/fs/cgroup/app.slice/memory.stat", "anon 41943040\ninactive_file 10485760\n"},
+    };
+    const MemorySources sources{
+        .mountinfo = "35 24 0:30 / /sys/fs/cgroup rw,nosuid,nodev,noexec,relatime shared:9 - cgroup2 cgroup2 rw\n",
+        .cgroup = "0::/app.slice/run.scope\n",
+        .readFile = [&files](const std::filesystem::path& path) -> std::optional<std::string> {
+            const auto file = files.find(path);
+            return file != files.end() ? std::optional(file->second) : std::nullopt;
+        },
+    };
+    EXPECT_EQ(AvailableMemory(sources), std::uint64_t{60} << 20) << "100 MB less the 40 MB that cannot be reclaimed";
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "framework/core/Exception.h"
 #include "framework/gui/Application.h"
 #include "framework/gui/Buttons.h"
+#include "framework/gui/Forms.h"
 
 #include <QCoreApplication>
 #include <QtGlobal>
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -47,6 +49,25 @@ TEST(HandleException, ReportsWhatAHandlerThrowsAndCarriesOn)
     QCoreApplication::processEvents();
     Application->OnException = nullptr;
     EXPECT_EQ(reports, (std::vector<std::string>{"Out of memory", "second"}));
+}
+
+// A form's widgets need the QApplication to the end. The child process ends
+// inside the form's destructor, saying whether the QApplication was still there.
+TEST(Finalize, DestroysTheFormsBeforeTheApplicationObject)
+{
+    class WitnessForm : public TForm {
+    public:
+        using TForm::TForm;
+        ~WitnessForm() override { std::_Exit(QCoreApplication::instance() != nullptr ? 0 : 1); }
+    };
+    EXPECT_EXIT(
+        {
+            Application->InsertComponent(std::make_unique<WitnessForm>(Application));
+            Application->Finalize();
+            std::_Exit(2);
+        },
+        testing::ExitedWithCode(0), "")
+        << "1: the QApplication went first; 2: the form was not destroyed";
 }
 
 // Qt warns so just before it ends the process itself from inside the event

@@ -1,6 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
 
 // How many more bytes this process can take before something stops it: the
 // least of what its memory cgroup leaves (v1 or v2, at every level up the
@@ -10,3 +14,20 @@
 // this before they commit. Sources that cannot be read are skipped; with
 // none at all the answer is UINT64_MAX.
 std::uint64_t AvailableMemory();
+
+// What AvailableMemory reads, as texts and values, so that the computation
+// can be given any system's files. A source that is missing is skipped.
+struct MemorySources {
+    std::optional<std::string> meminfo = std::nullopt;    // /proc/meminfo
+    std::optional<std::string> mountinfo = std::nullopt;  // /proc/self/mountinfo
+    std::optional<std::string> cgroup = std::nullopt;     // /proc/self/cgroup
+    std::optional<std::string> status = std::nullopt;     // /proc/self/status
+    // Soft limits in bytes; none when unlimited or unknown.
+    std::optional<std::uint64_t> addressSpaceLimit = std::nullopt;  // RLIMIT_AS
+    std::optional<std::uint64_t> dataLimit = std::nullopt;          // RLIMIT_DATA
+    // Reads a cgroup file, such as memory.max, by its full path; none when it cannot.
+    std::function<std::optional<std::string>(const std::filesystem::path&)> readFile = nullptr;
+};
+
+// AvailableMemory computed from `sources` alone.
+std::uint64_t AvailableMemory(const MemorySources& sources);
