@@ -1,11 +1,11 @@
 #include "app/CommandLine.h"
 
+#include "framework/core/GnuOptions.h"
 #include "framework/core/QuotedName.h"
 
 #include <cerrno>
 #include <cstring>
 #include <string>
-#include <string_view>
 
 namespace {
 
@@ -41,24 +41,14 @@ std::optional<int> AnswerCommandLine(int argc, const char* const* argv, std::FIL
         std::fprintf(err, "stockpicker: %s\nTry 'stockpicker --help' for more information.\n", problem.c_str());
         return 2;
     };
-    // Options count wherever they stand, as GNU getopt permutes them; an
-    // operand is only reported once every option has been seen.
-    const char* firstOperand = nullptr;
-    bool optionsEnd = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (!optionsEnd && arg == "--")
-            optionsEnd = true;
-        else if (!optionsEnd && arg == "--help")
-            return Print(HelpText, out, err);
-        else if (!optionsEnd && arg == "--version")
-            return Print(VersionText, out, err);
-        else if (!optionsEnd && arg.size() > 1 && arg[0] == '-')
-            return usageError("unrecognized option " + QuotedName(arg));
-        else if (firstOperand == nullptr)
-            firstOperand = argv[i];
-    }
-    if (firstOperand != nullptr)
-        return usageError("extra operand " + QuotedName(firstOperand));
+    const GnuOptions commandLine = ParseGnuOptions(argc, argv);
+    if (commandLine.asks == GnuOptions::Asks::Help)
+        return Print(HelpText, out, err);
+    if (commandLine.asks == GnuOptions::Asks::Version)
+        return Print(VersionText, out, err);
+    if (commandLine.asks == GnuOptions::Asks::UsageError)
+        return usageError(commandLine.problem);
+    if (!commandLine.operands.empty())
+        return usageError("extra operand " + QuotedName(commandLine.operands.front()));
     return std::nullopt;
 }

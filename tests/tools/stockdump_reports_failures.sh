@@ -96,6 +96,7 @@ timeout 10 "$stockdump" "$work/fifo.dat" >"$work/got"
 same_as_file "a FIFO with a writer"
 check "--version needs nothing else" 0 "" bash -c '"$0" --version | grep -q "^stockdump (stockpicker) [0-9]"' "$stockdump"
 check "--help needs nothing else" 0 "" bash -c '"$0" --help | grep -q "^Usage: stockdump"' "$stockdump"
+check "--vers is --version" 0 "" bash -c '"$0" --vers | grep -q "^stockdump (stockpicker) [0-9]"' "$stockdump"
 
 echo "$passed passed, $failed failed"
 exit $((failed > 0))

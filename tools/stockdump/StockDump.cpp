@@ -2,6 +2,7 @@
 
 #include "framework/core/ByteString.h"
 #include "framework/core/Exception.h"
+#include "framework/core/GnuOptions.h"
 #include "framework/core/QuotedName.h"
 #include "stockdata/MasterFile.h"
 #include "stockdata/SortedView.h"
@@ -15,7 +16,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <iterator>
-#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <memory>
@@ -178,32 +178,21 @@ int StockDumpMain(int argc, const char* const* argv, std::FILE* out, std::FILE* 
         std::fprintf(err, "stockdump: %s\nTry 'stockdump --help' for more information.\n", problem.c_str());
         return 2;
     };
-    std::vector<std::string> operands;
-    bool optionsEnd = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (!optionsEnd && arg == "--") {
-            optionsEnd = true;
-        } else if (!optionsEnd && arg == "--help") {
-            std::fputs(HelpText, out);
-            return std::fflush(out) == 0 ? 0 : 1;
-        } else if (!optionsEnd && arg == "--version") {
-            std::fputs(VersionText, out);
-            return std::fflush(out) == 0 ? 0 : 1;
-        } else if (!optionsEnd && arg.size() > 1 && arg[0] == '-') {
-            return usageError("unrecognized option " + QuotedName(arg));
-        } else {
-            operands.emplace_back(arg);
-        }
+    const GnuOptions commandLine = ParseGnuOptions(argc, argv);
+    if (commandLine.asks == GnuOptions::Asks::Help || commandLine.asks == GnuOptions::Asks::Version) {
+        std::fputs(commandLine.asks == GnuOptions::Asks::Help ? HelpText : VersionText, out);
+        return std::fflush(out) == 0 ? 0 : 1;
     }
-    if (operands.empty())
+    if (commandLine.asks == GnuOptions::Asks::UsageError)
+        return usageError(commandLine.problem);
+    if (commandLine.operands.empty())
         return usageError("missing file operand");
-    if (operands.size() > 1)
-        return usageError("extra operand " + QuotedName(operands[1]));
+    if (commandLine.operands.size() > 1)
+        return usageError("extra operand " + QuotedName(commandLine.operands[1]));
 
     try {
         const LoadOptions options;
-        const vecST store = ReadInput(operands[0], options);
+        const vecST store = ReadInput(commandLine.operands[0], options);
         const lstPST view = MakeSortedST(store, SortKeyName, options.parallelism);
         if (!WriteView(view, out, options.parallelism)) {
             std::fprintf(err, "stockdump: cannot write output: %s\n", std::strerror(errno));

@@ -1,0 +1,58 @@
+#include "framework/core/GnuOptions.h"
+
+#include "framework/core/QuotedName.h"
+
+#include <algorithm>
+#include <getopt.h>
+#include <string_view>
+
+namespace {
+
+constexpr option Options[] = {
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'v'},
+    {},
+};
+
+// Why getopt_long refused `arg`; with opterr 0 only its own message would
+// tell an ambiguous abbreviation from an unknown name.
+std::string Refusal(std::string_view arg)
+{
+    std::string_view name = arg.substr(2);  // of "--NAME[=VALUE]"
+    name = name.substr(0, name.find('='));
+    const auto abbreviates = [name](const option& o) {
+        return o.name != nullptr && std::string_view(o.name).starts_with(name);
+    };
+    if (arg.starts_with("--") && std::ranges::count_if(Options, abbreviates) > 1)
+        return "ambiguous option " + QuotedName(arg);
+    return "unrecognized option " + QuotedName(arg);
+}
+
+}  // namespace
+
+GnuOptions ParseGnuOptions(int argc, const char* const* argv)
+{
+    optind = 0;  // glibc's full restart: an earlier parse may have stopped inside "-xyz"
+    opterr = 0;  // the messages are the caller's
+    GnuOptions parsed;
+    for (;;) {
+        // "-" returns operands in place (as 1): argv is never permuted,
+        // despite the type getopt_long takes, POSIXLY_CORRECT cannot end the
+        // options at the first operand, and each call reads argv[at].
+        const int at = std::max(optind, 1);
+        switch (getopt_long(argc, const_cast<char* const*>(argv), "-", Options, nullptr)) {
+        case 1:
+            parsed.operands.emplace_back(optarg);
+            break;
+        case 'h':
+            return {.asks = GnuOptions::Asks::Help};
+        case 'v':
+            return {.asks = GnuOptions::Asks::Version};
+        case -1:  // the end, or `--` before the rest
+            parsed.operands.insert(parsed.operands.end(), argv + optind, argv + argc);
+            return parsed;
+        default:
+            return {.asks = GnuOptions::Asks::UsageError, .problem = Refusal(argv[at])};
+        }
+    }
+}
