@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <getopt.h>
-#include <string_view>
 
 namespace {
 
@@ -13,20 +12,6 @@ constexpr option Options[] = {
     {"version", no_argument, nullptr, 'v'},
     {},
 };
-
-// Why getopt_long refused `arg`; with opterr 0 only its own message would
-// tell an ambiguous abbreviation from an unknown name.
-std::string Refusal(std::string_view arg)
-{
-    std::string_view name = arg.substr(2);  // of "--NAME[=VALUE]"
-    name = name.substr(0, name.find('='));
-    const auto abbreviates = [name](const option& o) {
-        return o.name != nullptr && std::string_view(o.name).starts_with(name);
-    };
-    if (arg.starts_with("--") && std::ranges::count_if(Options, abbreviates) > 1)
-        return "ambiguous option " + QuotedName(arg);
-    return "unrecognized option " + QuotedName(arg);
-}
 
 }  // namespace
 
@@ -52,7 +37,7 @@ GnuOptions ParseGnuOptions(int argc, const char* const* argv)
             parsed.operands.insert(parsed.operands.end(), argv + optind, argv + argc);
             return parsed;
         default:
-            return {.asks = GnuOptions::Asks::UsageError, .problem = Refusal(argv[at])};
+            return {.asks = GnuOptions::Asks::UsageError, .problem = "unrecognized option " + QuotedName(argv[at])};
         }
     }
 }

@@ -83,8 +83,6 @@ INSTANTIATE_TEST_SUITE_P(
              "stockpicker: unrecognized option \"-platform\"\n" + Try},
         Case{"AUniqueAbbreviationNamesItsOption", {"--vers"}, 0,
              "stockpicker " STOCKPICKER_VERSION "\nLicense: MIT.\n", ""},
-        Case{"AnAbbreviationOfEveryOptionIsAmbiguous", {"--=x"}, 2, "",
-             "stockpicker: ambiguous option \"--=x\"\n" + Try},
         Case{"AValueGivenToAnOptionIsUnrecognized", {"--he=x"}, 2, "",
              "stockpicker: unrecognized option \"--he=x\"\n" + Try},
         Case{"AnUnknownOptionBeforeHelpIsReported", {"-x", "--help"}, 2, "",
