@@ -56,7 +56,7 @@ TEST_F(StockSearchFind, NamesByTheirStartByteForByte)
     Expect({
         {"a name's start finds the first name with it", "Sam", 0, -1, Samsung005930},
         {"a space is a byte like any other", "LG E", 0, -1, LgEnergy},
-        {"a capital finds capitals", "K", 0, -1, Kia},
+        {"a capital finds capitals, a letter alone no code", "K", 0, -1, Kia},
         {"a small letter finds small letters", "k", 0, -1, SmallKia},
         {"no other case", "samsung", 0, -1, -1},
         {"Hangul, byte for byte", "셀", 0, -1, Celltrion},
@@ -88,7 +88,6 @@ TEST_F(StockSearchFind, CodesByTheirStartInCodeOrder)
         {"a market letter before the digits is passed over", "A005935", 0, -1, Samsung005935},
         {"a small market letter too", "a000660", 0, -1, SkHynix},
         {"a market letter and one digit", "A9", 0, -1, SmallKia},
-        {"a letter alone is a name's start", "K", 0, -1, Kia},
         {"from a start index, the next code after the entry before it, not the next entry", "0", 1, -1, SkHynix},
         {"from a start index, equal codes in list order", "0", 5, -1, SamsungHangul},
         {"from a start index, the next code even higher up the list", "0", 9, -1, Samsung005935},
