@@ -1,0 +1,114 @@
+#include "framework/core/TextCodec.h"
+#include "stockdata/MasterFile.h"
+#include "stockdata/SortedView.h"
+#include "stockdata/StockSearch.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace std::string_literals;
+
+namespace {
+
+// The picking window's stocks, read and sorted by name as it does: capitals
+// before small letters, Hangul last; Samsung Electronics twice, under two
+// codes. LG Chem's line runs to the end of the name's columns, as in
+// fixed-width files, so its field holds padding.
+const std::string Master = "005930   Samsung Electronics\r\n"
+                           "000660   SK Hynix\r\n"
+                           "373220   LG Energy Solution\r\n"
+                           "000270   Kia\r\n"
+                           "051910   LG Chem" + std::string(31, ' ') + "\r\n"
+                           "005935   Samsung Electronics\r\n"
+                           "006400   Samsung SDI\r\n"
+                           "999001   kia motors\r\n"
+                           "005930   삼성전자\r\n"
+                           "068270   셀트리온\r\n";
+enum Row { Kia, LgChem, LgEnergy, SkHynix, Samsung005930, Samsung005935, SamsungSdi, SmallKia, SamsungHangul, Celltrion };
+const std::string LgChemField = "LG Chem" + std::string(31, ' ');
+
+struct Typed {
+    const char* means;
+    std::string typed;
+    int startIndex;
+    int picked;
+    int found;
+};
+
+class StockSearchFind : public testing::Test {
+protected:
+    void Expect(const std::vector<Typed>& rows)
+    {
+        for (const Typed& row : rows)
+            EXPECT_EQ(search_.Find(row.typed, row.startIndex, row.picked), row.found) << row.means;
+    }
+
+    vecST store_ = RecordsFromBytes(Master);
+    lstPST sorted_ = MakeSortedST(store_, SortKeyName);
+    std::vector<const STData*> byPosition_{sorted_.begin(), sorted_.end()};
+    StockSearch search_{byPosition_};
+};
+
+TEST_F(StockSearchFind, NamesByTheirStartByteForByte)
+{
+    Expect({
+        {"a name's start finds the first name with it", "Sam", 0, -1, Samsung005930},
+        {"a space is a byte like any other", "LG E", 0, -1, LgEnergy},
+        {"a capital finds capitals, a letter alone no code", "K", 0, -1, Kia},
+        {"a small letter finds small letters", "k", 0, -1, SmallKia},
+        {"no other case", "samsung", 0, -1, -1},
+        {"Hangul, byte for byte", "셀", 0, -1, Celltrion},
+        {"a start no name has finds nothing", "Zeta", 0, -1, -1},
+        {"more than a whole name finds nothing", "Kiax", 0, -1, -1},
+        {"a space past a name's end is no padding of it", "Kia ", 0, -1, -1},
+        {"the field's padding counts as typed", "LG Chem ", 0, -1, LgChem},
+        {"the whole field, padding and all", LgChemField, 0, -1, LgChem},
+        {"a byte more than the field holds finds nothing: no prefix is cut to fit", LgChemField + "x", 0, -1, -1},
+        {"a 0 byte is no fill to match", "Kia\0"s, 0, -1, -1},
+        {"from a start index before the names with it, the first of them", "S", 1, -1, SkHynix},
+        {"from a start index, the first name at or after it: equal names in list order", "S", 5, -1, Samsung005935},
+        {"past the last name with it, nothing: wrapping is the window's", "S", 7, -1, -1},
+    });
+}
+
+// Code order: 000270 Kia, 000660 SkHynix, 005930 Samsung005930, 005930
+// SamsungHangul, 005935 Samsung005935, 006400 SamsungSdi, 051910 LgChem,
+// 068270 Celltrion, 373220 LgEnergy, 999001 SmallKia.
+TEST_F(StockSearchFind, CodesByTheirStartInCodeOrder)
+{
+    Expect({
+        {"digits find the smallest code with them, of equal codes the first in list order", "0059", 0, -1,
+         Samsung005930},
+        {"a whole code finds its stock, not the other of two equal names", "005935", 0, -1, Samsung005935},
+        {"one digit is a code", "3", 0, -1, LgEnergy},
+        {"digits no code starts with find nothing", "123", 0, -1, -1},
+        {"more digits than a code has find nothing", "0519101", 0, -1, -1},
+        {"a market letter before the digits is passed over", "A005935", 0, -1, Samsung005935},
+        {"a small market letter too", "a000660", 0, -1, SkHynix},
+        {"a market letter and one digit", "A9", 0, -1, SmallKia},
+        {"from a start index, the next code after the entry before it, not the next entry", "0", 1, -1, SkHynix},
+        {"from a start index, equal codes in list order", "0", 5, -1, SamsungHangul},
+        {"from a start index, the next code even higher up the list", "0", 9, -1, Samsung005935},
+        {"past the last code with it, nothing: wrapping is the window's", "0", 10, -1, -1},
+    });
+}
+
+TEST_F(StockSearchFind, HangulInitialsFromTheStartIndexOrThePickedStockWrapping)
+{
+    ASSERT_EQ(DisplayCharset(), "UTF-8") << "the rows type UTF-8";
+    Expect({
+        {"initials find the name whose leading syllables have them", "ㅅㅌ", 0, -1, Celltrion},
+        {"as many initials as syllables", "ㅅㅅㅈㅈ", 0, -1, SamsungHangul},
+        {"initials no Hangul name has find nothing: SK Hynix is no Hangul", "ㅅㅎ", 0, -1, -1},
+        {"nothing picked: from the top", "ㅅ", 0, -1, SamsungHangul},
+        {"from a start index, the first at or after it", "ㅅ", 9, -1, Celltrion},
+        {"a start index past the last row wraps to the top", "ㅅ", 10, -1, SamsungHangul},
+        {"a new search goes on from the picked stock, itself first", "ㅅ", 0, Celltrion, Celltrion},
+        {"from the picked stock past the end, wrapping", "ㅅㅅㅈ", 0, Celltrion, SamsungHangul},
+        {"a start index wins over the picked stock", "ㅅ", 1, Celltrion, SamsungHangul},
+    });
+}
+
+}  // namespace
