@@ -50,15 +50,4 @@ void SortByKey(SortEntry* data, SortEntry* tmp, std::size_t n, std::uint64_t var
         std::copy(from, from + n, data);
 }
 
-bool FewNames(const SortEntry* data, std::size_t n) noexcept
-{
-    constexpr std::size_t samples = 64;
-    constexpr std::size_t mostDistinct = 48;
-    std::array<std::uint32_t, samples> hashes{};
-    for (std::size_t i = 0; i < samples; ++i)
-        hashes[i] = data[i * n / samples].tailHash;
-    std::sort(hashes.begin(), hashes.end());
-    return static_cast<std::size_t>(std::unique(hashes.begin(), hashes.end()) - hashes.begin()) <= mostDistinct;
-}
-
 }  // namespace keysort

@@ -26,9 +26,6 @@
 struct SortEntry {
     std::uint64_t key;
     std::uint32_t index;
-    // A hash of the key bytes after the first 8: where it differs, those
-    // bytes differ. It lets a run of equal names skip the later passes.
-    std::uint32_t tailHash;
 };
 
 namespace keysort {
@@ -40,9 +37,6 @@ constexpr std::size_t SmallRun = 24;
 // A range larger than this is split on its highest byte first, so the
 // passes over each part stay within the processor's caches.
 constexpr std::size_t CachedEntries = std::size_t{1} << 14;
-// From this many entries on, a run of equal key bytes whose rests are a few
-// names repeated is sorted by grouping the repeats.
-constexpr std::size_t GroupedFrom = 1024;
 // How far ahead of their turn records are asked for: they lie anywhere.
 constexpr std::size_t Ahead = 32;
 
@@ -89,10 +83,6 @@ Buckets ScatterByDigit(const SortEntry* from, SortEntry* to, std::size_t n, unsi
 // entries are sorted by insertion instead.
 void SortByKey(SortEntry* data, SortEntry* tmp, std::size_t n, std::uint64_t varying) noexcept;
 
-// Whether the tail hashes of data[0, n) look like a few names repeated many
-// times: few distinct among 64 spread over the range.
-bool FewNames(const SortEntry* data, std::size_t n) noexcept;
-
 // The key bytes of the records, 8 at a time; keyOf(index) gives where the
 // key of record `index` starts.
 template <class KeyOf>
@@ -106,14 +96,6 @@ public:
     {
         const std::size_t from = chunk * ChunkBytes;
         return BigEndian(keyOf_(index) + from, std::min(ChunkBytes, length_ - from));
-    }
-
-    std::uint32_t TailHash(std::uint32_t index) const noexcept
-    {
-        std::uint64_t hash = 0;
-        for (std::size_t chunk = 1; chunk < Chunks(); ++chunk)
-            hash = (hash ^ Chunk(index, chunk)) * 0x9E3779B97F4A7C15ULL;
-        return static_cast<std::uint32_t>(hash >> 32);
     }
 
     void Prefetch(std::uint32_t index, std::size_t chunk) const noexcept
@@ -140,9 +122,6 @@ private:
 template <class Keys>
 bool SameTails(const SortEntry* data, std::size_t n, std::size_t chunk, const Keys& keys) noexcept
 {
-    for (std::size_t i = 1; i < n; ++i)
-        if (data[i].tailHash != data[0].tailHash)
-            return false;
     for (std::size_t i = 1; i < std::min(n, Ahead); ++i)
         keys.Prefetch(data[i].index, chunk + 1);
     for (std::size_t i = 1; i < n; ++i) {
@@ -151,42 +130,6 @@ bool SameTails(const SortEntry* data, std::size_t n, std::size_t chunk, const Ke
         if (keys.CompareFrom(data[i].index, data[0].index, chunk + 1) != 0)
             return false;
     }
-    return true;
-}
-
-// Sorts data[0, n), entries whose key bytes up to chunk `chunk` are equal,
-// by the rest of their key when those rests are a few names repeated many
-// times: the entries are grouped by tail hash, each group is checked to be
-// one name, and only one record of each group is compared with the others.
-// That reads each record once instead of once for every 8 key bytes left.
-// Returns false when a group holds two names (hashes that collide); the
-// entries are then grouped by hash, which the later passes may start from:
-// entries of one name are still in number order, and they keep it.
-template <class Keys>
-bool SortRepeatedNames(SortEntry* data, SortEntry* tmp, std::size_t n, std::size_t chunk, const Keys& keys) noexcept
-{
-    for (std::size_t i = 0; i < n; ++i)
-        data[i].key = data[i].tailHash;
-    SortByKey(data, tmp, n, VaryingBits(data, n));
-    // One entry of tmp for each group: its first entry, record and size.
-    std::size_t groups = 0;
-    for (std::size_t start = 0; start < n;) {
-        std::size_t end = start + 1;
-        while (end < n && data[end].tailHash == data[start].tailHash)
-            ++end;
-        if (!SameTails(data + start, end - start, chunk, keys))
-            return false;
-        tmp[groups++] = {start, data[start].index, static_cast<std::uint32_t>(end - start)};
-        start = end;
-    }
-    std::sort(tmp, tmp + groups, [&keys, chunk](const SortEntry& a, const SortEntry& b) {
-        return keys.CompareFrom(a.index, b.index, chunk + 1) < 0;
-    });
-    // Each entry's key becomes its group's place in name order.
-    for (std::size_t rank = 0; rank < groups; ++rank)
-        for (std::size_t i = tmp[rank].key; i < tmp[rank].key + tmp[rank].tailHash; ++i)
-            data[i].key = rank;
-    SortByKey(data, tmp, n, VaryingBits(data, n));
     return true;
 }
 
@@ -288,9 +231,7 @@ private:
             while (runEnd < n && data[runEnd].key == data[runStart].key)
                 ++runEnd;
             const std::size_t run = runEnd - runStart;
-            if (run > 1 && !SameTails(data + runStart, run, chunk, keys_) &&
-                !(run >= GroupedFrom && FewNames(data + runStart, run) &&
-                  SortRepeatedNames(data + runStart, tmp + runStart, run, chunk, keys_)))
+            if (run > 1 && !SameTails(data + runStart, run, chunk, keys_))
                 Add({data + runStart, tmp + runStart, run, chunk + 1, false});
             runStart = runEnd;
         }
@@ -329,7 +270,7 @@ void SortByKeys(KeyOf keyOf, std::size_t length, std::size_t n, const Parallelis
             const auto index = static_cast<std::uint32_t>(i);
             if (i + Ahead < partBegin(part + 1))
                 keys.Prefetch(static_cast<std::uint32_t>(i + Ahead), 0);
-            lower[i] = {keys.Chunk(index, 0), index, keys.TailHash(index)};
+            lower[i] = {keys.Chunk(index, 0), index};
             ++count[DigitOf(lower[i].key, ChunkBytes - 1)];
         }
     });

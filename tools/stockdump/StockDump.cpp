@@ -8,8 +8,6 @@
 #include "stockdata/SortedView.h"
 
 #include <atomic>
-#include <bit>
-#include <cassert>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -29,40 +27,12 @@ namespace {
 constexpr std::size_t ChunkEntries = std::size_t{1} << 14;
 constexpr std::size_t LineMax = sizeof(STData::code) + sizeof(STData::name) + 1;
 
-// Whole 8-byte words that cover a field, read from the record's bytes.
+// Appends the 0-terminated text of `field`, at most `Width` bytes.
 template <std::size_t Width>
-constexpr std::size_t WordsOver = (Width + 7) / 8;
-// Room a line may take while it is made, as its fields are copied whole words.
-constexpr std::size_t LineSlack = 8 * (WordsOver<sizeof(RecStocks::code)> + WordsOver<sizeof(RecStocks::name)>);
-
-// The length of the 0-terminated text of `Width` bytes at `field`, the
-// terminator lying within them: on little-endian machines, 8 bytes at a time.
-template <std::size_t Width>
-std::size_t TextLength(const char* field) noexcept
+char* AppendField(char* out, const char (&field)[Width]) noexcept
 {
-    if constexpr (std::endian::native == std::endian::little) {
-        for (std::size_t word = 0; word < WordsOver<Width>; ++word) {
-            std::uint64_t bytes;
-            std::memcpy(&bytes, field + 8 * word, sizeof(bytes));
-            // The lowest byte flagged is the first 0 byte.
-            const std::uint64_t zeros = (bytes - 0x0101010101010101ULL) & ~bytes & 0x8080808080808080ULL;
-            if (zeros != 0)
-                return 8 * word + static_cast<std::size_t>(std::countr_zero(zeros)) / 8;
-        }
-    }
-    return ::strnlen(field, Width);
-}
-
-// Appends the 0-terminated text of the field at `Offset` of `record`, copied
-// in whole words; what lies past the text is overwritten by what comes next.
-template <std::size_t Offset, std::size_t Width>
-char* AppendField(char* out, const RecStocks& record) noexcept
-{
-    static_assert(Offset + 8 * WordsOver<Width> <= sizeof(RecStocks), "the words lie inside the record");
-    const char* const field = reinterpret_cast<const char*>(&record) + Offset;
-    std::memcpy(out, field, 8 * WordsOver<Width>);
-    const std::size_t length = TextLength<Width>(field);
-    assert(length < Width && "the field's last byte is 0");
+    const std::size_t length = ::strnlen(field, Width);
+    std::memcpy(out, field, length);
     return out + length;
 }
 
@@ -72,13 +42,12 @@ lstPST::const_iterator FormatLines(lstPST::const_iterator from, std::size_t coun
 {
     char* next = out;
     // The records lie anywhere in the store: ask for both cache lines that
-    // the words copied from a record may span, far enough ahead of their
-    // turn for the misses to overlap.
+    // the fields may span, far enough ahead of their turn for the misses to
+    // overlap.
     constexpr std::size_t distance = 32;
     const auto prefetch = [](const STData* record) {
-        const char* const bytes = reinterpret_cast<const char*>(static_cast<const RecStocks*>(record));
-        __builtin_prefetch(bytes);
-        __builtin_prefetch(bytes + offsetof(RecStocks, name) + 8 * WordsOver<sizeof(RecStocks::name)> - 1);
+        __builtin_prefetch(record->code);
+        __builtin_prefetch(record->name + sizeof(record->name) - 1);
     };
     auto ahead = from;
     for (std::size_t i = 0; i < std::min(distance, count); ++i)
@@ -86,8 +55,8 @@ lstPST::const_iterator FormatLines(lstPST::const_iterator from, std::size_t coun
     for (std::size_t i = 0; i < count; ++i, ++from) {
         if (i + distance < count)
             prefetch(*ahead++);
-        next = AppendField<offsetof(RecStocks, code), sizeof(RecStocks::code)>(next, **from);
-        next = AppendField<offsetof(RecStocks, name), sizeof(RecStocks::name)>(next, **from);
+        next = AppendField(next, (*from)->code);
+        next = AppendField(next, (*from)->name);
         *next++ = '\n';
     }
     length = static_cast<std::size_t>(next - out);
@@ -105,7 +74,7 @@ bool WriteView(const lstPST& view, std::FILE* out, const Parallelism& parallelis
     const std::size_t threads = std::min(parallelism.PartsFor(view.size()), std::max<std::size_t>(chunks, 1));
     std::vector<std::unique_ptr<char[]>> buffers(threads);
     for (auto& buffer : buffers)
-        buffer = std::make_unique_for_overwrite<char[]>(ChunkEntries * LineMax + LineSlack);
+        buffer = std::make_unique_for_overwrite<char[]>(ChunkEntries * LineMax);
     std::atomic<std::size_t> nextChunk = 0;
     std::atomic<std::size_t> written = 0;
     std::atomic<int> writeError = 0;  // errno of the first failed write, which is the writer thread's own
