@@ -1,7 +1,5 @@
 #include "framework/core/AvailableMemory.h"
 
-#include "framework/core/LineRule.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -43,6 +41,17 @@ std::optional<std::string> ReadText(const std::filesystem::path& path)
     return text;
 }
 
+// Calls visit(line) for each line of `text`.
+template <class Visit>
+void ForEachTextLine(std::string_view text, Visit&& visit)
+{
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        visit(text.substr(0, end));
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+}
+
 // The space-separated words of `line`.
 std::vector<std::string_view> Words(std::string_view line)
 {
@@ -73,19 +82,22 @@ std::optional<std::uint64_t> ParseNumber(std::string_view text) noexcept
 // The number after "key" on its line of a "key value" text, times `unit`.
 std::optional<std::uint64_t> Field(std::string_view text, std::string_view key, std::uint64_t unit = 1) noexcept
 {
-    std::optional<std::uint64_t> found;
-    ForEachLine(text, [&](std::string_view line) {
-        if (found || !line.starts_with(key) || line.size() == key.size())
-            return;
-        std::string_view rest = line.substr(key.size());
-        if (rest.front() != ' ' && rest.front() != ':' && rest.front() != '\t')
-            return;
-        if (rest.front() == ':')
-            rest.remove_prefix(1);
-        if (const auto value = ParseNumber(rest))
-            found = *value * unit;
-    });
-    return found;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string_view::npos)
+            end = text.size();
+        const std::string_view line = text.substr(at, end - at);
+        if (line.substr(0, key.size()) == key && line.size() > key.size() &&
+            (line[key.size()] == ' ' || line[key.size()] == ':' || line[key.size()] == '\t')) {
+            std::string_view rest = line.substr(key.size());
+            if (rest.front() == ':')
+                rest.remove_prefix(1);
+            if (const auto value = ParseNumber(rest))
+                return *value * unit;
+        }
+        at = end + 1;
+    }
+    return std::nullopt;
 }
 
 // Whether the comma-separated `list` holds `word`.
@@ -111,7 +123,7 @@ std::vector<CgroupMount> MemoryCgroupMounts(std::string_view mountinfo)
 {
     std::vector<CgroupMount> mounts;
     // ID PARENT DEVICE ROOT MOUNT-POINT OPTIONS [OPTIONAL...] - TYPE SOURCE SUPER-OPTIONS
-    ForEachLine(mountinfo, [&mounts](std::string_view line) {
+    ForEachTextLine(mountinfo, [&mounts](std::string_view line) {
         const std::vector<std::string_view> words = Words(line);
         const auto dash = std::find(words.begin(), words.end(), "-");
         if (words.size() < 5 || words.end() - dash < 4)
@@ -130,7 +142,7 @@ std::optional<std::string> CgroupPath(std::string_view cgroup, const CgroupMount
 {
     // ID:CONTROLLERS:PATH, with no controllers for the unified hierarchy.
     std::optional<std::string> path;
-    ForEachLine(cgroup, [&](std::string_view line) {
+    ForEachTextLine(cgroup, [&](std::string_view line) {
         const std::size_t first = line.find(':');
         const std::size_t second = line.find(':', first + 1);
         if (first == std::string_view::npos || second == std::string_view::npos)
