@@ -1,6 +1,7 @@
 #include "stockdata/CodeIndex.h"
 
 #include "KeySort.h"
+#include "PrefixRun.h"
 
 #include "framework/core/MemoryPages.h"
 
@@ -12,7 +13,14 @@
 #include <memory>
 #include <vector>
 
+namespace {
+
 static_assert(2 * sizeof(SortEntry) == CodeIndex::BuildBytesPerLine, "the entries and the room to sort them");
+
+// The code's text; the field's last byte is always 0.
+constexpr std::size_t CodeBytes = sizeof(STData::code) - 1;
+
+}  // namespace
 
 CodeIndex::CodeIndex(std::span<const STData* const> byPosition) : CodeIndex(byPosition, Parallelism::OfMachine()) {}
 
@@ -28,29 +36,25 @@ CodeIndex::CodeIndex(std::span<const STData* const> byPosition, const Parallelis
     AdviseHugePages(lower.get(), n * sizeof(SortEntry));
     AdviseHugePages(upper.get(), n * sizeof(SortEntry));
     // Numbered by position, sorted stably: equal codes end up in list order.
-    SortByKeys([byPosition](std::uint32_t position) { return reinterpret_cast<const unsigned char*>(byPosition[position]->code); },
-               sizeof(STData::code) - 1, n, parallelism, lower.get(), upper.get());
+    const auto codeOf = [byPosition](std::uint32_t position) {
+        return reinterpret_cast<const unsigned char*>(byPosition[position]->code);
+    };
+    SortByKeys(codeOf, CodeBytes, n, parallelism, lower.get(), upper.get());
     lower.reset();
     order_.reserve(n);
-    std::transform(upper.get(), upper.get() + n, std::back_inserter(order_), [](const SortEntry& entry) { return entry.index; });
+    std::transform(upper.get(), upper.get() + n, std::back_inserter(order_),
+                   [](const SortEntry& entry) { return entry.index; });
 }
 
 int CodeIndex::Find(std::string_view prefix, int after) const
 {
-    if (prefix.empty() || prefix.size() >= sizeof(STData::code) || prefix.find('\0') != std::string_view::npos)
-        return -1;
-    // Codes are 0-filled fields, so those that start with the prefix are one
-    // run in code order.
-    const auto compare = [&](std::uint32_t position) {
-        return std::memcmp(byPosition_[position]->code, prefix.data(), prefix.size());
-    };
-    auto first = std::partition_point(order_.begin(), order_.end(), [&](std::uint32_t p) { return compare(p) < 0; });
-    const auto end = std::partition_point(first, order_.end(), [&](std::uint32_t p) { return compare(p) == 0; });
+    const auto codeOf = [this](std::uint32_t position) { return byPosition_[position]->code; };
+    auto [first, end] = PrefixRun(order_.begin(), order_.end(), prefix, CodeBytes + 1, codeOf);
     if (after >= 0 && static_cast<std::size_t>(after) < byPosition_.size()) {
-        const char* afterCode = byPosition_[static_cast<std::size_t>(after)]->code;
+        const char* afterCode = codeOf(static_cast<std::uint32_t>(after));
         const auto afterKey = static_cast<std::uint32_t>(after);
         first = std::partition_point(first, end, [&](std::uint32_t p) {
-            const int byCode = std::memcmp(byPosition_[p]->code, afterCode, sizeof(STData::code));
+            const int byCode = std::memcmp(codeOf(p), afterCode, CodeBytes);
             return byCode != 0 ? byCode < 0 : p <= afterKey;
         });
     }

@@ -15,7 +15,7 @@ Buckets ScatterByDigit(const SortEntry* from, SortEntry* to, std::size_t n, unsi
     return buckets;
 }
 
-void SortByKey(SortEntry* data, SortEntry* tmp, std::size_t n, std::uint64_t varying) noexcept
+void SortEntriesByKey(SortEntry* data, SortEntry* tmp, std::size_t n, std::uint64_t varying) noexcept
 {
     if (n <= SmallRun) {
         // Ties stay in order for the next chunk, as the radix passes leave them.

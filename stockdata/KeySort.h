@@ -1,16 +1,13 @@
 #pragma once
 
+#include "SharedTasks.h"
 #include "stockdata/Parallel.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <condition_variable>
 #include <cstdint>
 #include <cstring>
-#include <mutex>
-#include <new>
-#include <queue>
 #include <utility>
 #include <vector>
 
@@ -81,7 +78,7 @@ Buckets ScatterByDigit(const SortEntry* from, SortEntry* to, std::size_t n, unsi
 // tmp[0, n) as scratch; the result is in data. `varying` has the bits in
 // which the keys differ: bytes in which they all agree cost no pass. Few
 // entries are sorted by insertion instead.
-void SortByKey(SortEntry* data, SortEntry* tmp, std::size_t n, std::uint64_t varying) noexcept;
+void SortEntriesByKey(SortEntry* data, SortEntry* tmp, std::size_t n, std::uint64_t varying) noexcept;
 
 // The key bytes of the records, 8 at a time; keyOf(index) gives where the
 // key of record `index` starts.
@@ -144,107 +141,49 @@ struct SortTask {
     bool loaded;
 };
 
-// Shares the sorting among threads: a range worth it is queued for whichever
-// thread is free, largest first, so that no thread is left with most of the
-// work however the keys are spread. Smaller ranges are sorted at once.
-template <class Keys>
-class SortTasks {
-public:
-    SortTasks(const Keys& keys, std::size_t threads, std::size_t sharedFrom) noexcept
-        : keys_(keys), threads_(threads), sharedFrom_(sharedFrom)
-    {
-    }
-
-    void Add(const SortTask& task) noexcept
-    {
-        if (threads_ > 1 && task.n >= sharedFrom_) {
-            try {
-                const std::lock_guard lock(mutex_);
-                queue_.push(task);
-                ready_.notify_one();
-                return;
-            } catch (const std::bad_alloc&) {
-                // no room to queue it: this thread sorts it itself
-            }
-        }
-        Sort(task);
-    }
-
-    // Sorts queued ranges until none is left and no thread can add more.
-    void Work() noexcept
-    {
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            ready_.wait(lock, [this] { return !queue_.empty() || busy_ == 0; });
-            if (queue_.empty()) {
-                ready_.notify_all();
-                return;
-            }
-            const SortTask task = queue_.top();
-            queue_.pop();
-            ++busy_;
-            lock.unlock();
-            Sort(task);
-            lock.lock();
-            --busy_;
+// Sorts a range, handing parts of it to `queue` (a SharedTasks of them).
+template <class Keys, class Queue>
+void SortRange(const SortTask& task, const Keys& keys, Queue& queue) noexcept
+{
+    const auto [data, tmp, n, chunk, loaded] = task;
+    if (n < 2)
+        return;
+    if (!loaded) {
+        for (std::size_t i = 0; i < std::min(n, Ahead); ++i)
+            keys.Prefetch(data[i].index, chunk);
+        for (std::size_t i = 0; i < n; ++i) {
+            if (i + Ahead < n)
+                keys.Prefetch(data[i + Ahead].index, chunk);
+            data[i].key = keys.Chunk(data[i].index, chunk);
         }
     }
-
-private:
-    struct Smaller {
-        bool operator()(const SortTask& a, const SortTask& b) const noexcept { return a.n < b.n; }
-    };
-
-    void Sort(SortTask task) noexcept
-    {
-        auto [data, tmp, n, chunk, loaded] = task;
-        if (n < 2)
+    const std::uint64_t varying = VaryingBits(data, n);
+    if (varying != 0) {
+        const auto top = static_cast<unsigned>(63 - std::countl_zero(varying)) / 8;
+        const std::uint64_t below = top == 0 ? 0 : varying & ((std::uint64_t{1} << (8 * top)) - 1);
+        if (n > CachedEntries && below != 0) {
+            // Split on the highest byte that varies, so the passes over
+            // each part stay within the processor's caches.
+            const Buckets buckets = ScatterByDigit(data, tmp, n, top);
+            std::copy(tmp, tmp + n, data);
+            for (unsigned b = 0; b < 256; ++b)
+                queue.Add({data + buckets.start[b], tmp + buckets.start[b], buckets.count[b], chunk, true});
             return;
-        if (!loaded) {
-            for (std::size_t i = 0; i < std::min(n, Ahead); ++i)
-                keys_.Prefetch(data[i].index, chunk);
-            for (std::size_t i = 0; i < n; ++i) {
-                if (i + Ahead < n)
-                    keys_.Prefetch(data[i + Ahead].index, chunk);
-                data[i].key = keys_.Chunk(data[i].index, chunk);
-            }
         }
-        const std::uint64_t varying = VaryingBits(data, n);
-        if (varying != 0) {
-            const auto top = static_cast<unsigned>(63 - std::countl_zero(varying)) / 8;
-            const std::uint64_t below = top == 0 ? 0 : varying & ((std::uint64_t{1} << (8 * top)) - 1);
-            if (n > CachedEntries && below != 0) {
-                // Split on the highest byte that varies, so the passes over
-                // each part stay within the processor's caches.
-                const Buckets buckets = ScatterByDigit(data, tmp, n, top);
-                std::copy(tmp, tmp + n, data);
-                for (unsigned b = 0; b < 256; ++b)
-                    Add({data + buckets.start[b], tmp + buckets.start[b], buckets.count[b], chunk, true});
-                return;
-            }
-            SortByKey(data, tmp, n, varying);
-        }
-        if (chunk + 1 >= keys_.Chunks())
-            return;
-        for (std::size_t runStart = 0; runStart < n;) {
-            std::size_t runEnd = runStart + 1;
-            while (runEnd < n && data[runEnd].key == data[runStart].key)
-                ++runEnd;
-            const std::size_t run = runEnd - runStart;
-            if (run > 1 && !SameTails(data + runStart, run, chunk, keys_))
-                Add({data + runStart, tmp + runStart, run, chunk + 1, false});
-            runStart = runEnd;
-        }
+        SortEntriesByKey(data, tmp, n, varying);
     }
-
-    const Keys& keys_;
-    std::size_t threads_;
-    std::size_t sharedFrom_;
-    std::mutex mutex_;
-    std::condition_variable ready_;
-    std::priority_queue<SortTask, std::vector<SortTask>, Smaller> queue_;
-    std::size_t busy_ = 0;
-};
+    if (chunk + 1 >= keys.Chunks())
+        return;
+    for (std::size_t runStart = 0; runStart < n;) {
+        std::size_t runEnd = runStart + 1;
+        while (runEnd < n && data[runEnd].key == data[runStart].key)
+            ++runEnd;
+        const std::size_t run = runEnd - runStart;
+        if (run > 1 && !SameTails(data + runStart, run, chunk, keys))
+            queue.Add({data + runStart, tmp + runStart, run, chunk + 1, false});
+        runStart = runEnd;
+    }
+}
 
 }  // namespace keysort
 
@@ -291,7 +230,9 @@ void SortByKeys(KeyOf keyOf, std::size_t length, std::size_t n, const Parallelis
             upper[next[DigitOf(lower[i].key, ChunkBytes - 1)]++] = lower[i];
     });
 
-    SortTasks<KeyBytes<KeyOf>> tasks(keys, parts, std::max<std::size_t>(2, parallelism.minimumPerThread / 16));
+    const auto sortRange = [&keys](const SortTask& task, auto& queue) { SortRange(task, keys, queue); };
+    SharedTasks<SortTask, decltype(sortRange)> tasks(parts, std::max<std::size_t>(2, parallelism.minimumPerThread / 16),
+                                                     sortRange);
     for (unsigned b = 0; b < 256; ++b)
         tasks.Add({upper + start[b], lower + start[b], total[b], 0, true});
     RunParts(parts, [&tasks](std::size_t) { tasks.Work(); });

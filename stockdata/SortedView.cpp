@@ -9,6 +9,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <new>
 #include <vector>
 
 int STKeyOffset = 0;
@@ -58,7 +59,8 @@ lstPST MakeSortedST(const vecST& store, int key, const Parallelism& parallelism)
     // a node takes no more room than two entries. 1M lines: peak RSS 129 ->
     // 108 MB (stockdump, mixed and vocabulary files).
     const std::size_t n = store.size();
-    assert(n <= std::numeric_limits<std::uint32_t>::max() && "entries number records in 32 bits");
+    if (n > std::numeric_limits<std::uint32_t>::max())
+        throw std::bad_array_new_length();  // entries number records in 32 bits
     auto* const lower = reinterpret_cast<SortEntry*>(pool->ReserveBlock(2 * n * sizeof(SortEntry)));
     SortEntry* const upper = lower + n;
     const auto* const records = reinterpret_cast<const unsigned char*>(store.data());

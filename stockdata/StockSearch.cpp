@@ -1,9 +1,10 @@
 #include "stockdata/StockSearch.h"
 
+#include "PrefixRun.h"
+#include "framework/core/HangulInitials.h"
 #include "framework/core/TextCodec.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -25,6 +26,11 @@ bool LooksLikeCode(std::string_view typed)
 }  // namespace
 
 StockSearch::StockSearch(std::span<const STData* const> byPosition) : byPosition_(byPosition), byCode_(byPosition) {}
+
+StockSearch::StockSearch() = default;
+StockSearch::StockSearch(StockSearch&&) noexcept = default;
+StockSearch& StockSearch::operator=(StockSearch&&) noexcept = default;
+StockSearch::~StockSearch() = default;
 
 int StockSearch::Find(std::string_view typed, int startIndex, int picked)
 {
@@ -73,16 +79,8 @@ int StockSearch::FindByInitials(const std::vector<std::uint8_t>& initials, int s
 
 int StockSearch::FindByName(std::string_view prefix, int startIndex) const
 {
-    if (prefix.empty() || prefix.size() >= sizeof(STData::name) || prefix.find('\0') != std::string_view::npos)
-        return -1;  // no name holds it
-    // Names are 0-filled fields in byte order, so those starting with the
-    // prefix are one run, and comparing the prefix's length of bytes is
-    // monotonic along it.
-    const auto compare = [&](const STData* record) { return std::memcmp(record->name, prefix.data(), prefix.size()); };
-    const auto first = std::partition_point(byPosition_.begin(), byPosition_.end(),
-                                            [&](const STData* record) { return compare(record) < 0; });
-    const auto end = std::partition_point(first, byPosition_.end(),
-                                          [&](const STData* record) { return compare(record) == 0; });
+    const auto [first, end] = PrefixRun(byPosition_.begin(), byPosition_.end(), prefix, sizeof(STData::name),
+                                        [](const STData* record) { return record->name; });
     const auto start = byPosition_.begin() + std::clamp<std::ptrdiff_t>(startIndex, 0, std::ssize(byPosition_));
     const auto found = std::max(first, start);
     return found < end ? static_cast<int>(found - byPosition_.begin()) : -1;

@@ -41,7 +41,9 @@ std::optional<std::string> ReadText(const std::filesystem::path& path)
     return text;
 }
 
-// Calls visit(line) for each line of `text`.
+// Calls visit(line) for each line of `text`. Not the master files' line
+// rule: the kernel ends these lines with LF alone and leaves a CR in a mount
+// point or cgroup name as it is.
 template <class Visit>
 void ForEachTextLine(std::string_view text, Visit&& visit)
 {
@@ -82,22 +84,19 @@ std::optional<std::uint64_t> ParseNumber(std::string_view text) noexcept
 // The number after "key" on its line of a "key value" text, times `unit`.
 std::optional<std::uint64_t> Field(std::string_view text, std::string_view key, std::uint64_t unit = 1) noexcept
 {
-    for (std::size_t at = 0; at < text.size();) {
-        std::size_t end = text.find('\n', at);
-        if (end == std::string_view::npos)
-            end = text.size();
-        const std::string_view line = text.substr(at, end - at);
-        if (line.substr(0, key.size()) == key && line.size() > key.size() &&
-            (line[key.size()] == ' ' || line[key.size()] == ':' || line[key.size()] == '\t')) {
-            std::string_view rest = line.substr(key.size());
-            if (rest.front() == ':')
-                rest.remove_prefix(1);
-            if (const auto value = ParseNumber(rest))
-                return *value * unit;
-        }
-        at = end + 1;
-    }
-    return std::nullopt;
+    std::optional<std::uint64_t> found;
+    ForEachTextLine(text, [&](std::string_view line) {
+        if (found || !line.starts_with(key) || line.size() == key.size())
+            return;
+        std::string_view rest = line.substr(key.size());
+        if (rest.front() != ' ' && rest.front() != ':' && rest.front() != '\t')
+            return;
+        if (rest.front() == ':')
+            rest.remove_prefix(1);
+        if (const auto value = ParseNumber(rest))
+            found = *value * unit;
+    });
+    return found;
 }
 
 // Whether the comma-separated `list` holds `word`.

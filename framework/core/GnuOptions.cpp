@@ -17,6 +17,8 @@ constexpr option Options[] = {
 
 GnuOptions ParseGnuOptions(int argc, const char* const* argv)
 {
+    if (argc < 1)
+        return {};  // no program name: getopt would read past argv
     optind = 0;  // glibc's full restart: an earlier parse may have stopped inside "-xyz"
     opterr = 0;  // the messages are the caller's
     GnuOptions parsed;

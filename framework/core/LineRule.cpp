@@ -136,7 +136,7 @@ std::optional<std::size_t> NextLineStart::Feed(std::string_view chunk) noexcept
         return fed_ + (chunk.front() == '\n' ? 1 : 0);
     const char* const end = chunk.data() + chunk.size();
     const LineSpan line = NextLine(chunk.data(), end);
-    if (line.lineEnd == end || line.endsInCr(end)) {
+    if (line.lineEnd == end || line.EndsInCr(end)) {
         afterCr_ = line.lineEnd != end;
         fed_ += chunk.size();
         return std::nullopt;

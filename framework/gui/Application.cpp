@@ -7,8 +7,8 @@
 #include "StaleInputFilter.h"
 #include "StderrReport.h"
 #include "framework/core/Exception.h"
-#include "framework/gui/DispatchEvent.h"
 #include "framework/core/TextCodec.h"
+#include "framework/gui/DispatchEvent.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,8 +1,9 @@
 #pragma once
 
 // Qt's message handlers for a display that cannot be reached or is lost.
-// Each ends the process with one plain line on stderr and exit status 1
-// where Qt would dump core or leave it to exit() and Xlib; every other
+// Each ends the process with exit status 1 and plain lines on stderr (what
+// failed, and for no display what would help) where Qt would dump core or
+// leave it to exit() and Xlib; every other
 // message goes on to the handler that was installed before.
 
 // While the QApplication is made: Qt ends the process with abort() and a core

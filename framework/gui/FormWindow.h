@@ -20,7 +20,7 @@ public:
     void SetOuterGeometry(const QRect& outer);
     // Where the frame is: on the screen once shown, else where it will be.
     QRect OuterGeometry() const;
-    void SetMainForm(bool isMain) noexcept { isMain_ = isMain; }
+    void SetMainForm() noexcept { isMain_ = true; }
 
 protected:
     bool event(QEvent* event) override;

@@ -130,5 +130,5 @@ void TForm::ApplyTabOrder()
 
 void TForm::SetMainForm() noexcept
 {
-    WidgetOf<FormWindow>(*this).SetMainForm(true);
+    WidgetOf<FormWindow>(*this).SetMainForm();
 }

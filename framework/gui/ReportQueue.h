@@ -1,7 +1,5 @@
 #pragma once
 
-#include "framework/gui/Classes.h"
-
 #include <array>
 #include <cstddef>
 #include <exception>
@@ -10,6 +8,7 @@
 #include <optional>
 
 class QSocketNotifier;
+class TObject;
 
 // Exceptions from event handlers waiting to be reported from the event loop,
 // in the order they came. Its room is reserved once and it wakes the loop

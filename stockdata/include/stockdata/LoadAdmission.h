@@ -23,8 +23,8 @@ inline constexpr std::uint64_t SlackBytesPerLine = 8;
 inline constexpr std::uint64_t LoadFixedBytes = std::uint64_t{32} << 20;
 
 struct LoadLimits {
-    // More lines than this are refused: the view numbers its records in 32
-    // bits, and the window numbers its items with an int.
+    // More lines than this are refused; by default what the view can number
+    // (32 bits, a store of 300 GB).
     std::size_t maxLines = UINT32_MAX;
     // Bytes per line that the caller adds after the load, such as list items.
     std::uint64_t callerBytesPerLine = 0;

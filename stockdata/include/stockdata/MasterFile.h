@@ -1,8 +1,7 @@
 #pragma once
 
-#include "LoadAdmission.h"
-#include "Parallel.h"
-#include "StockRecord.h"
+#include "stockdata/LoadAdmission.h"
+#include "stockdata/Parallel.h"
 #include "stockdata/StockRecord.h"
 
 #include <string>

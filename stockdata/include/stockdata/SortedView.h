@@ -1,9 +1,8 @@
 #pragma once
 
-#include "Parallel.h"
-#include "StockRecord.h"
-#include "ViewNodeAllocator.h"
+#include "stockdata/Parallel.h"
 #include "stockdata/StockRecord.h"
+#include "stockdata/ViewNodeAllocator.h"
 
 #include <list>
 
@@ -31,8 +30,9 @@ struct LessST {
 // A view with one pointer per record of `store`, sorted stably by the key
 // that `key` selects: records with equal keys keep their store order. The
 // store is not changed; the caller owns the list, and must keep the store
-// alive and unchanged while using it. At most 2^32 - 1 records, a store of
-// 300 GB. Throws std::bad_alloc on lack of memory.
+// alive and unchanged while using it. Throws std::bad_alloc on lack of
+// memory, and its std::bad_array_new_length past 2^32 - 1 records (a store
+// of 300 GB).
 lstPST MakeSortedST(const vecST& store, int key);
 
 // The same, spread over threads as `parallelism` allows; every thread has

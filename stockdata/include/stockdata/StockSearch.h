@@ -1,6 +1,5 @@
 #pragma once
 
-#include "framework/core/HangulInitials.h"
 #include "stockdata/CodeIndex.h"
 #include "stockdata/StockRecord.h"
 
@@ -10,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+class InitialsMatcher;
+
 // What typing finds in a list of stocks in name order: the rules of
 // type-to-find, apart from any window. It is no view of its own: it reads
 // the records through the list it was made from, which must outlive it
@@ -17,10 +18,13 @@
 // set (the initials are read in it).
 class StockSearch {
 public:
-    StockSearch() = default;
+    StockSearch();
     // `byPosition` holds the list's records in name order, at most INT_MAX
     // of them. Builds the code index. Throws std::bad_alloc on lack of memory.
     explicit StockSearch(std::span<const STData* const> byPosition);
+    StockSearch(StockSearch&&) noexcept;
+    StockSearch& operator=(StockSearch&&) noexcept;
+    ~StockSearch();
 
     // Where `typed` leads, -1 when nowhere. Typing finds a stock three ways.
     // Digits, or a letter and digits (A005930), find the smallest code

@@ -36,7 +36,7 @@ struct LineSpan {
     const char* lineEnd;
     const char* next;
     // A CR is the text's last byte: an LF that may follow it belongs to it.
-    bool endsInCr(const char* end) const noexcept { return lineEnd + 1 == end && *lineEnd == '\r'; }
+    bool EndsInCr(const char* end) const noexcept { return lineEnd + 1 == end && *lineEnd == '\r'; }
 };
 
 inline LineSpan NextLine(const char* from, const char* end) noexcept
@@ -139,7 +139,7 @@ void ChunkedLines::Feed(std::string_view chunk, Visit&& visit)
         } else {
             visit(std::string_view(start, static_cast<std::size_t>(line.lineEnd - start)));
         }
-        skipLf_ = line.endsInCr(end);
+        skipLf_ = line.EndsInCr(end);
         start = line.next;
     }
 }

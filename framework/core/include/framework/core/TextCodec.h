@@ -13,7 +13,7 @@
 
 // Decodes `bytes` to UTF-8. Each maximal ill-formed subsequence (the longest
 // start of a valid sequence, or else one byte) becomes one U+FFFD, as
-// Unicode recommends and QString::fromUtf8 does; decoding goes on after it.
+// Unicode recommends; decoding goes on after it.
 // A sequence cut off at the end is one such subsequence.
 std::string DecodeForDisplay(std::string_view bytes);
 
