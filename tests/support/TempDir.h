@@ -31,7 +31,7 @@ public:
     // Writes `bytes` exactly as given to the file `name` in this directory.
     std::filesystem::path Write(const std::string& name, std::string_view bytes) const
     {
-        const auto file = path_ / name;
+        auto file = path_ / name;  // not const: returned by move
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         return file;
