@@ -2,6 +2,8 @@
 
 // Form1's layout: pixels at 96 dpi; the form's Left, Top, Width and Height
 // are its outer frame on the screen, the controls' relative to its client area.
+// A control's place and size stay on one line, as in a form file.
+// clang-format off
 const TFormLayout<TForm1>& FormLayoutOf(const TForm1*)
 {
     static const TFormLayout<TForm1> layout{
@@ -51,3 +53,4 @@ const TFormLayout<TForm1>& FormLayoutOf(const TForm1*)
     };
     return layout;
 }
+// clang-format on

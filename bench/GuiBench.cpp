@@ -100,9 +100,7 @@ QString InitialsOf(const QString& name)
     return initials;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int RunBench(int argc, char** argv)
 {
     const std::uint64_t lines = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1000000;
     const auto dir = std::filesystem::temp_directory_path() / "stockpicker-gui-bench";
@@ -233,4 +231,16 @@ int main(int argc, char** argv)
     std::filesystem::current_path("/");
     std::filesystem::remove_all(dir);
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        return RunBench(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "gui_bench: %s\n", e.what());
+        return 1;
+    }
 }

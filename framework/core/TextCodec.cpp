@@ -51,7 +51,7 @@ std::string LocaleCharset()
     const locale_t locale = ::newlocale(LC_CTYPE_MASK, "", locale_t{});
     if (locale == locale_t{})
         return "UTF-8";  // the environment names no locale we have: the C locale's rule
-    const std::string codeset = ::nl_langinfo_l(CODESET, locale);
+    std::string codeset = ::nl_langinfo_l(CODESET, locale);
     ::freelocale(locale);
     if (codeset.empty() || codeset == "ANSI_X3.4-1968" || codeset == "ASCII")
         return "UTF-8";

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 
 #include <unistd.h>
 
@@ -20,9 +22,18 @@ std::string ScreenConfigFile()
     const char* size = std::getenv("STOCKPICKER_TEST_SCREEN");
     int width = 1280;
     int height = 1024;
-    if (size != nullptr && std::sscanf(size, "%dx%d", &width, &height) != 2) {
-        std::fprintf(stderr, "STOCKPICKER_TEST_SCREEN should be WIDTHxHEIGHT, not \"%s\"\n", size);
-        std::exit(2);
+    const auto parse = [](std::string_view text, int& value) {
+        const char* const end = text.data() + text.size();
+        const auto [stop, error] = std::from_chars(text.data(), end, value);
+        return error == std::errc() && stop == end;
+    };
+    if (size != nullptr) {
+        const std::string_view text(size);
+        const std::size_t x = text.find('x');
+        if (x == std::string_view::npos || !parse(text.substr(0, x), width) || !parse(text.substr(x + 1), height)) {
+            std::fprintf(stderr, "STOCKPICKER_TEST_SCREEN should be WIDTHxHEIGHT, not \"%s\"\n", size);
+            std::exit(2);
+        }
     }
     const auto file = std::filesystem::temp_directory_path() / ("stockpicker-screen-" + std::to_string(::getpid()) + ".json");
     std::ofstream(file) << R"({"screens": [{"name": "test", "x": 0, "y": 0, "width": )" << width << R"(, "height": )"

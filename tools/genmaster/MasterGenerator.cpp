@@ -8,6 +8,8 @@ namespace {
 
 constexpr std::size_t NameWidth = 38;
 
+// The word lists are wrapped by hand, a few words a line.
+// clang-format off
 constexpr std::array<std::string_view, 24> Companies = {
     "Samsung", "Hyundai", "LG", "SK", "Korea", "Daewoo", "Hanwha", "Lotte",
     "Kia", "Posco", "Doosan", "Shinhan", "KB", "Hana", "Woori", "Naver",
@@ -39,6 +41,7 @@ constexpr std::array<std::string_view, 10> FundWords = {
     "\xC0\xCE\xB9\xF6\xBD\xBA",          // 인버스
     "\xBC\xB1\xB9\xB0",                  // 선물
     "Futures", "Leverage", "TR"};
+// clang-format on
 
 }  // namespace
 
