@@ -27,8 +27,9 @@ LoadOptions ListLoad()
 {
     LoadOptions options;
     options.limits.maxLines = static_cast<std::size_t>(TStrings::MaxCount);
-    options.limits.callerBytesPerLine =
-        sizeof(const STData*) + std::max(TStrings::BytesPerItem + CodeIndex::BytesPerLine, CodeIndex::BuildBytesPerLine);
+    options.limits.callerBytesPerLine = sizeof(const STData*) +
+                                        std::max(TStrings::BytesPerItem + CodeIndex::BytesPerLine,
+                                                 CodeIndex::BuildBytesPerLine);
     return options;
 }
 

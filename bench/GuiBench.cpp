@@ -3,9 +3,9 @@
 // Usage: gui_bench [LINES]   (default 1000000)
 
 #include "app/Unit1.h"
-#include "framework/gui/Application.h"
 #include "framework/core/HangulInitials.h"
 #include "framework/core/TextCodec.h"
+#include "framework/gui/Application.h"
 #include "genmaster/MasterGenerator.h"
 #include "stockdata/CodeIndex.h"
 #include "stockdata/MasterFile.h"
@@ -181,7 +181,8 @@ int RunBench(int argc, char** argv)
         }
     }
     const double findMs = Milliseconds(timer) / finds;
-    const bool found = list.currentIndex().isValid() && list.currentIndex().data().toString().startsWith(lastName.left(12));
+    const bool found = list.currentIndex().isValid() &&
+                       list.currentIndex().data().toString().startsWith(lastName.left(12));
 
     // The searches that typing a code and initials makes, each key a new
     // search of a longer text, as TComboBox::FindItem is called for it.
@@ -198,8 +199,8 @@ int RunBench(int argc, char** argv)
     for (int row = lastRow; row >= 0 && lastHangul.isEmpty(); --row)
         lastHangul = InitialsOf(box.model()->index(row, 0).data(Qt::DisplayRole).toString());
     const auto [initialsKeyMs, initialsRow] = MillisecondsPerKey(*Form1->ComboBox1, lastHangul, 20);
-    const bool initialsFound =
-        initialsRow >= 0 && InitialsOf(box.model()->index(initialsRow, 0).data().toString()).startsWith(lastHangul);
+    const bool initialsFound = initialsRow >= 0 &&
+                               InitialsOf(box.model()->index(initialsRow, 0).data().toString()).startsWith(lastHangul);
     const auto [noMatchKeyMs, noMatchRow] = MillisecondsPerKey(*Form1->ComboBox1, QStringLiteral("ㅃ"), 20);
     const std::string displayCharset = DisplayCharset();
     SetDisplayCharset("CP949");
@@ -208,10 +209,11 @@ int RunBench(int argc, char** argv)
     const double cp949TableMs = Milliseconds(timer);
     SetDisplayCharset(displayCharset);
 
-    std::printf("start to first painted frame: %.0f ms (form creation with the load: %.0f ms)\n", firstFrameMs, createMs);
+    std::printf("start to first painted frame: %.0f ms (form creation with the load: %.0f ms)\n", firstFrameMs,
+                createMs);
     std::printf("reload by the omast.dat button: %.0f ms\n", reloadMs);
-    std::printf("load parts: read + sort %.0f ms, fill %zu items %.1f ms (%.1f%% of read + sort + fill)\n", readAndSortMs,
-                view.size(), fillMs, 100.0 * fillMs / (readAndSortMs + fillMs));
+    std::printf("load parts: read + sort %.0f ms, fill %zu items %.1f ms (%.1f%% of read + sort + fill)\n",
+                readAndSortMs, view.size(), fillMs, 100.0 * fillMs / (readAndSortMs + fillMs));
     std::printf("open the drop-down: %.1f ms\n", dropDownMs);
     std::printf("repaint the visible rows: top %.3f ms, bottom %.3f ms (bottom/top %.2f)\n", topMs, bottomMs,
                 bottomMs / topMs);

@@ -18,7 +18,8 @@ const std::string& MasterFile(std::int64_t lines)
     static std::map<std::int64_t, std::string> files;
     auto [it, added] = files.try_emplace(lines);
     if (added) {
-        it->second = (std::filesystem::temp_directory_path() / ("stockdata-bench-" + std::to_string(lines) + ".dat")).string();
+        it->second =
+            (std::filesystem::temp_directory_path() / ("stockdata-bench-" + std::to_string(lines) + ".dat")).string();
         MasterGenerator generator({.lines = static_cast<std::uint64_t>(lines)});
         std::string text;
         for (std::int64_t i = 0; i < lines; ++i)

@@ -24,7 +24,8 @@ constexpr std::size_t CodeBytes = sizeof(STData::code) - 1;
 
 CodeIndex::CodeIndex(std::span<const STData* const> byPosition) : CodeIndex(byPosition, Parallelism::OfMachine()) {}
 
-CodeIndex::CodeIndex(std::span<const STData* const> byPosition, const Parallelism& parallelism) : byPosition_(byPosition)
+CodeIndex::CodeIndex(std::span<const STData* const> byPosition, const Parallelism& parallelism)
+    : byPosition_(byPosition)
 {
     assert(byPosition.size() <= INT_MAX && "positions are ints");
     const std::size_t n = byPosition.size();

@@ -43,8 +43,8 @@ void AdmitLoad(const std::string& fileName, std::size_t lines, std::uint64_t hel
 {
     const std::string lineCount = WithThousands(lines) + (lines == 1 ? " line" : " lines");
     if (lines > limits.maxLines)
-        throw Exception("cannot load " + QuotedName(fileName) + ": " + lineCount + " are more than the list can hold (" +
-                        WithThousands(limits.maxLines) + ")");
+        throw Exception("cannot load " + QuotedName(fileName) + ": " + lineCount +
+                        " are more than the list can hold (" + WithThousands(limits.maxLines) + ")");
     const std::uint64_t needed = LoadBytesNeeded(lines, heldBytes, limits.callerBytesPerLine);
     const std::uint64_t available = limits.available ? limits.available() : AvailableMemory();
     if (needed > Usable(available))

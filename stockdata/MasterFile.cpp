@@ -69,9 +69,8 @@ TextSource SourceOf(std::string_view text)
 
 TextSource SourceOf(const RegularFile& file)
 {
-    return {file.Size(), [&file](std::size_t from, std::size_t to, std::size_t chunkSize, const TextSource::Visit& visit) {
-                file.ForEachChunk(from, to, chunkSize, visit);
-            }};
+    return {file.Size(), [&file](std::size_t from, std::size_t to, std::size_t chunkSize,
+                                 const TextSource::Visit& visit) { file.ForEachChunk(from, to, chunkSize, visit); }};
 }
 
 // Where the first line that starts at or after `position` starts (the end
@@ -193,7 +192,8 @@ vecST ReadRecords(const TextSource& source, const Parallelism& parallelism, cons
     const std::vector<std::size_t> cuts = LineAlignedCuts(source, threads == 1 ? 1 : threads * PiecesPerThread);
     const std::size_t pieces = cuts.size() - 1;
     std::vector<std::size_t> lines(pieces);
-    ForEachPiece(threads, pieces, [&](std::size_t piece) { lines[piece] = CountLinesIn(source, cuts[piece], cuts[piece + 1]); });
+    ForEachPiece(threads, pieces,
+                 [&](std::size_t piece) { lines[piece] = CountLinesIn(source, cuts[piece], cuts[piece + 1]); });
     std::vector<std::size_t> firstLine(pieces + 1, 0);
     std::partial_sum(lines.begin(), lines.end(), firstLine.begin() + 1);
     if (limits != nullptr)
@@ -228,7 +228,8 @@ vecST ReadMasterFile(const ByteString& fileName, const LoadOptions& options)
     const RegularFile file{std::string(fileName.View())};
     if (file.Size() == 0) {
         const FileBytes bytes = file.ReadAll();
-        return ReadRecords(SourceOf(bytes.View()), options.parallelism, file.Name(), &options.limits, bytes.View().size());
+        return ReadRecords(SourceOf(bytes.View()), options.parallelism, file.Name(), &options.limits,
+                           bytes.View().size());
     }
     // Read in small chunks that stay in the processor's caches, twice:
     // once to count the lines, so the store is allocated once at its final

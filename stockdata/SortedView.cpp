@@ -65,7 +65,8 @@ lstPST MakeSortedST(const vecST& store, int key, const Parallelism& parallelism)
     SortEntry* const upper = lower + n;
     const auto* const records = reinterpret_cast<const unsigned char*>(store.data());
     const auto offset = static_cast<std::size_t>(STKeyOffset);
-    SortByKeys([records, offset](std::uint32_t index) { return records + std::size_t{index} * sizeof(STData) + offset; },
+    SortByKeys([records,
+                offset](std::uint32_t index) { return records + std::size_t{index} * sizeof(STData) + offset; },
                static_cast<std::size_t>(STKeyLength), n, parallelism, lower, upper);
     view.push_back(&store[upper[0].index]);
     std::vector<SortEntry> rest;

@@ -221,8 +221,8 @@ std::optional<std::uint64_t> SoftLimit(int resource) noexcept
 
 std::uint64_t AvailableMemory(const MemorySources& sources)
 {
-    const std::uint64_t system =
-        sources.meminfo ? Field(*sources.meminfo, "MemAvailable", 1024).value_or(Unknown) : Unknown;
+    const std::uint64_t system = sources.meminfo ? Field(*sources.meminfo, "MemAvailable", 1024).value_or(Unknown)
+                                                 : Unknown;
     return std::min({system, CgroupAvailable(sources), RlimitLeft(sources.addressSpaceLimit, sources.status, "VmSize"),
                      RlimitLeft(sources.dataLimit, sources.status, "VmData")});
 }

@@ -19,8 +19,8 @@ GnuOptions ParseGnuOptions(int argc, const char* const* argv)
 {
     if (argc < 1)
         return {};  // no program name: getopt would read past argv
-    optind = 0;  // glibc's full restart: an earlier parse may have stopped inside "-xyz"
-    opterr = 0;  // the messages are the caller's
+    optind = 0;     // glibc's full restart: an earlier parse may have stopped inside "-xyz"
+    opterr = 0;     // the messages are the caller's
     GnuOptions parsed;
     for (;;) {
         // "-" returns operands in place (as 1): argv is never permuted,

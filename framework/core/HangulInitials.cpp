@@ -36,7 +36,7 @@ std::uint8_t SyllableInitialPlusOne(char32_t c) noexcept
 // Compatibility jamo from U+3131, each with 1 + its initial, 0 where the jamo
 // is a cluster that begins no syllable.
 constexpr std::array<std::uint8_t, 30> JamoInitialPlusOne = {
-    1, 2, 0, 3, 0, 0, 4, 5, 6, 0, 0, 0, 0, 0, 0, 0,  // ㄱ ㄲ ㄳ ㄴ ㄵ ㄶ ㄷ ㄸ ㄹ ㄺ..ㅀ
+    1, 2, 0, 3, 0,  0,  4,  5,  6,  0,  0,  0,  0,  0,  0, 0,  // ㄱ ㄲ ㄳ ㄴ ㄵ ㄶ ㄷ ㄸ ㄹ ㄺ..ㅀ
     7, 8, 9, 0, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19,  // ㅁ ㅂ ㅃ ㅄ ㅅ ㅆ ㅇ ㅈ ㅉ ㅊ ㅋ ㅌ ㅍ ㅎ
 };
 constexpr char32_t FirstJamo = 0x3131;

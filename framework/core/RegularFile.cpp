@@ -104,7 +104,8 @@ FileBytes ReadWhole(Read&& read, const InputName& name, std::size_t cap)
             refuse();
         const std::size_t grown = std::min(capacity * 2, limit);
         if (grown + size > AvailableMemory())
-            Fail("cannot read", name, "not enough memory to hold it (" + std::to_string(size >> 20) + " MB read so far)");
+            Fail("cannot read", name,
+                 "not enough memory to hold it (" + std::to_string(size >> 20) + " MB read so far)");
         std::unique_ptr<char[]> larger = NewBlock(grown);
         std::memcpy(larger.get(), data.get(), size);
         data = std::move(larger);

@@ -202,8 +202,10 @@ private:
             Open(locale);
         } catch (const Exception&) {
             if (warnedAbout_ != locale) {
-                std::fprintf(stderr, "stockpicker: the locale's character set \"%s\" is unknown to iconv; showing names as UTF-8\n",
-                             locale.c_str());
+                std::fprintf(
+                    stderr,
+                    "stockpicker: the locale's character set \"%s\" is unknown to iconv; showing names as UTF-8\n",
+                    locale.c_str());
                 warnedAbout_ = locale;
             }
             Open("UTF-8");

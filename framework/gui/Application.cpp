@@ -121,7 +121,8 @@ void TApplication::ShowException(const std::exception& E) noexcept
             return;
         }
         QWidget* parent = mainForm_ != nullptr ? mainForm_->Widget() : nullptr;
-        QMessageBox box(QMessageBox::Critical, QStringLiteral("stockpicker"), DecodedText(message), QMessageBox::Ok, parent);
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("stockpicker"), DecodedText(message), QMessageBox::Ok,
+                        parent);
         box.exec();
     } catch (...) {
         std::fprintf(stderr, "stockpicker: %s\n", MessageText(E));

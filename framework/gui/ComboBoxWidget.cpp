@@ -2,8 +2,8 @@
 
 #include "CanvasState.h"
 #include "QtBridge.h"
-#include "framework/gui/DispatchEvent.h"
 #include "framework/core/TextCodec.h"
+#include "framework/gui/DispatchEvent.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -46,10 +46,11 @@ void ItemListModel::Add(const ByteString& text)
     if (ends_.size() == ends_.capacity())
         ends_.reserve(std::max<std::size_t>(16, ends_.capacity() * 2));
     if (!publishQueued_) {
-        QMetaObject::invokeMethod(this, [this] { Publish(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { Publish(); }, Qt::QueuedConnection);
         publishQueued_ = true;  // only once the call is surely queued
     }
-    texts_.append(text.View());       // strong by itself
+    texts_.append(text.View());      // strong by itself
     ends_.push_back(texts_.size());  // within capacity: cannot throw
 }
 

@@ -59,7 +59,8 @@ private:
 // styles positions the current item over the box and visits every row.
 class PopupBelowStyle : public QProxyStyle {
 public:
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget, QStyleHintReturn* returnData) const override;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override;
 };
 
 // The Qt widget of a TComboBox; owner-draws its closed box too. It makes

@@ -26,7 +26,8 @@ std::string NoDisplayAdvice(const DisplayEnvironment& environment)
     const bool wantsX11 = !chosen || platform == "xcb";
 
     if (wantsWayland && !environment.waylandPlatformInstalled) {
-        const std::string install = "to show a window on Wayland, install the package qt6-wayland (Qt's Wayland platform)";
+        const std::string install =
+            "to show a window on Wayland, install the package qt6-wayland (Qt's Wayland platform)";
         if (chosen)
             return install + ", or set QT_QPA_PLATFORM=xcb and DISPLAY to an X server";
         if (display.empty())
@@ -41,8 +42,8 @@ std::string NoDisplayAdvice(const DisplayEnvironment& environment)
     if (chosen && wantsX11 && display.empty())
         return "QT_QPA_PLATFORM=xcb needs DISPLAY set to an X server; unset QT_QPA_PLATFORM to use WAYLAND_DISPLAY";
     if (chosen && wantsWayland && wayland.empty())
-        return Setting("QT_QPA_PLATFORM", platform)
-            + " needs WAYLAND_DISPLAY set to a Wayland compositor; unset QT_QPA_PLATFORM to use DISPLAY";
+        return Setting("QT_QPA_PLATFORM", platform) +
+               " needs WAYLAND_DISPLAY set to a Wayland compositor; unset QT_QPA_PLATFORM to use DISPLAY";
 
     // The variables in use are set, yet nothing answered there.
     std::string check = "check that ";

@@ -44,8 +44,8 @@ void ExitOnFatal(QtMsgType type, const QMessageLogContext& context, const QStrin
 // exit's handlers would only tear down what the process is leaving anyway.
 void ExitOnDisplayLoss(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    if (type == QtWarningMsg
-        && (message.startsWith(u"The X11 connection broke") || message.startsWith(u"The Wayland connection"))) {
+    if (type == QtWarningMsg &&
+        (message.startsWith(u"The X11 connection broke") || message.startsWith(u"The Wayland connection"))) {
         // Qt's Wayland platform may see the loss on its event thread and on
         // the GUI thread at once: the first says so, the other waits for the end.
         static std::atomic_flag told;

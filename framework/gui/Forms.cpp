@@ -30,7 +30,8 @@ QColor ColorOf(TColor color, const QPalette& palette)
         break;
     }
     const auto bgr = static_cast<std::uint32_t>(color);
-    return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF), static_cast<int>((bgr >> 16) & 0xFF));
+    return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
+                  static_cast<int>((bgr >> 16) & 0xFF));
 }
 
 // Qt's pixel size is the character height without internal leading, what a

@@ -32,8 +32,8 @@ enum AtomName : std::size_t { Supported, SupportingWmCheck, RequestFrameExtents,
 
 std::array<xcb_atom_t, AtomCount> InternAtoms(xcb_connection_t* connection)
 {
-    constexpr std::array<std::string_view, AtomCount> names{
-        "_NET_SUPPORTED", "_NET_SUPPORTING_WM_CHECK", "_NET_REQUEST_FRAME_EXTENTS", "_NET_FRAME_EXTENTS"};
+    constexpr std::array<std::string_view, AtomCount> names{"_NET_SUPPORTED", "_NET_SUPPORTING_WM_CHECK",
+                                                            "_NET_REQUEST_FRAME_EXTENTS", "_NET_FRAME_EXTENTS"};
     // All asked for before any answer is waited for: one round trip.
     std::array<xcb_intern_atom_cookie_t, AtomCount> cookies{};
     for (std::size_t i = 0; i < AtomCount; ++i)
@@ -107,8 +107,10 @@ std::optional<FrameExtents> FrameExtentsBeforeMapping(QWidget& window)
     do {
         const auto extents = Values(connection, id, atoms[FrameExtentsAtom], XCB_ATOM_CARDINAL, 4);
         if (extents.size() == 4)
-            return FrameExtents{.Left = static_cast<int>(extents[0]), .Right = static_cast<int>(extents[1]),
-                                .Top = static_cast<int>(extents[2]), .Bottom = static_cast<int>(extents[3])};
+            return FrameExtents{.Left = static_cast<int>(extents[0]),
+                                .Right = static_cast<int>(extents[1]),
+                                .Top = static_cast<int>(extents[2]),
+                                .Bottom = static_cast<int>(extents[3])};
         std::this_thread::sleep_for(PollInterval);
     } while (std::chrono::steady_clock::now() < deadline);
     return std::nullopt;

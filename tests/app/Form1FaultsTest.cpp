@@ -116,7 +116,8 @@ TEST_F(Form1Faults, AnUnreadableOmastIsReported)
     form->BitBtn1->Click();
     Settle();
     EXPECT_EQ(form->ComboBox1->Items->Count(), 0);
-    EXPECT_EQ(reports_, std::vector<std::string>{"cannot open file \"omast.dat\" in " + dir_.Path().string() + ": Permission denied"});
+    EXPECT_EQ(reports_, std::vector<std::string>{"cannot open file \"omast.dat\" in " + dir_.Path().string() +
+                                                 ": Permission denied"});
 }
 
 TEST_F(Form1Faults, AFileReplacedBetweenClicksIsReadAnew)
@@ -160,7 +161,14 @@ TEST_F(Form1Faults, OddMasterFilesLoadLineForLine)
     const std::vector<OddFile> files = {
         {"empty", [] { return std::string(); }, 0},
         {"one line of 100 MB", [] { return "005930   " + std::string(100'000'000, 'N'); }, 1},
-        {"zero bytes", [] { return std::string("12\0" "4567890\0\0\0\r\n\0\0\0", 16); }, 2},
+        {"zero bytes",
+         [] {
+             return std::string(
+                 "12\0"
+                 "4567890\0\0\0\r\n\0\0\0",
+                 16);
+         },
+         2},
         {"lone CRs", [] { return std::string("000001   Kia\r000002   Posco\r\r"); }, 3},
         {"random binary",
          [] {

@@ -19,7 +19,6 @@
 #include <string>
 #include <vector>
 
-
 inline std::string MasterLine(const std::string& code, const std::string& name)
 {
     return code + std::string(9 - code.size(), ' ') + name + "\r\n";
@@ -33,7 +32,9 @@ protected:
     {
         previousDirectory_ = std::filesystem::current_path();
         std::filesystem::current_path(dir_.Path());
-        Application->OnException = [this](TObject*, const std::exception& e) { reports_.push_back(ExceptionMessage(e)); };
+        Application->OnException = [this](TObject*, const std::exception& e) {
+            reports_.push_back(ExceptionMessage(e));
+        };
     }
     void TearDown() override
     {

@@ -86,8 +86,9 @@ TEST_F(Form1Locale, AnUnknownCharacterSetFallsBackToUtf8WithOneWarning)
     if (!made)
         GTEST_SKIP() << NoLocale;
     EXPECT_EQ(DisplayCharset(), "UTF-8");
-    EXPECT_EQ(warnings, "stockpicker: the locale's character set \"STOCKPICKER-NO-SUCH-CHARSET\" is unknown to iconv; "
-                        "showing names as UTF-8\n");
+    EXPECT_EQ(warnings,
+              "stockpicker: the locale's character set \"STOCKPICKER-NO-SUCH-CHARSET\" is unknown to iconv; "
+              "showing names as UTF-8\n");
 }
 
 TEST_F(Form1Locale, UnderAnUnknownCharacterSetNamesArePaintedAndThePainterLeftBalanced)
@@ -105,7 +106,8 @@ TEST_F(Form1Locale, UnderAnUnknownCharacterSetNamesArePaintedAndThePainterLeftBa
         auto form = OpenForm();
         for (int row = 0; row < 2; ++row) {
             const QImage painted = PaintedRow(form->ComboBox1, row);
-            EXPECT_EQ(painted, DrawnDirectly(Box(form->ComboBox1), painted.size(), nameOrder[static_cast<std::size_t>(row)], false))
+            EXPECT_EQ(painted, DrawnDirectly(Box(form->ComboBox1), painted.size(),
+                                             nameOrder[static_cast<std::size_t>(row)], false))
                 << "row " << row;
         }
         form.reset();

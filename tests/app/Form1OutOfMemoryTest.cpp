@@ -45,7 +45,8 @@ TEST_F(Form1OutOfMemory, ALoadEndsWhereMemoryRanOutAndTheNextLoadWorks)
         ASSERT_LE(count, 5);
         for (int row = 0; row < count; ++row) {
             const QImage painted = PaintedRow(form->ComboBox1, row);
-            EXPECT_EQ(painted, DrawnDirectly(Box(form->ComboBox1), painted.size(), nameOrder[static_cast<std::size_t>(row)], false))
+            EXPECT_EQ(painted, DrawnDirectly(Box(form->ComboBox1), painted.size(),
+                                             nameOrder[static_cast<std::size_t>(row)], false))
                 << "row " << row;
         }
         form->ComboBox1->SetDroppedDown(false);
@@ -78,8 +79,10 @@ TEST_F(Form1OutOfMemory, PaintingThatRunsOutOfMemoryLeavesThePainterBalanced)
     };
     static std::vector<std::string> warnings;
     warnings.clear();
-    const QtMessageHandler previous = qInstallMessageHandler(
-        [](QtMsgType, const QMessageLogContext&, const QString& message) { warnings.push_back(message.toStdString()); });
+    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&,
+                                                                const QString& message) {
+        warnings.push_back(message.toStdString());
+    });
     long failures = 0;
     for (failAfter = 1; failAfter < 1000; ++failAfter) {
         reports_.clear();

@@ -20,12 +20,29 @@ namespace {
 // Rows in name order, byte for byte: capitals before small letters, Hangul
 // last; Samsung Electronics twice, under two codes.
 const std::vector<std::pair<std::string, std::string>> Stocks = {
-    {"005930", "Samsung Electronics"}, {"000660", "SK Hynix"},   {"373220", "LG Energy Solution"},
-    {"000270", "Kia"},                 {"051910", "LG Chem"},    {"005935", "Samsung Electronics"},
-    {"006400", "Samsung SDI"},         {"999001", "kia motors"}, {"005930", "삼성전자"},
+    {"005930", "Samsung Electronics"},
+    {"000660", "SK Hynix"},
+    {"373220", "LG Energy Solution"},
+    {"000270", "Kia"},
+    {"051910", "LG Chem"},
+    {"005935", "Samsung Electronics"},
+    {"006400", "Samsung SDI"},
+    {"999001", "kia motors"},
+    {"005930", "삼성전자"},
     {"068270", "셀트리온"},
 };
-enum Row { Kia, LgChem, LgEnergy, SkHynix, Samsung005930, Samsung005935, SamsungSdi, SmallKia, SamsungHangul, Celltrion };
+enum Row {
+    Kia,
+    LgChem,
+    LgEnergy,
+    SkHynix,
+    Samsung005930,
+    Samsung005935,
+    SamsungSdi,
+    SmallKia,
+    SamsungHangul,
+    Celltrion
+};
 
 class Form1Picking : public Form1Fixture {
 protected:
@@ -74,12 +91,13 @@ enum class Target { ClosedBox, OpenList };
 
 struct Typing {
     const char* means;
-    int picked;  // before typing, -1 for none
+    int picked;                                     // before typing, -1 for none
     std::vector<std::pair<QString, int>> searches;  // each after a pause, and the row it leads to
 };
 
 const Typing Typings[] = {
-    {"keys typed quickly are one search, a space too; a pause starts a new one", -1,
+    {"keys typed quickly are one search, a space too; a pause starts a new one",
+     -1,
      {{"LG E", LgEnergy}, {"Sam", Samsung005930}}},
     {"a search that finds nothing leaves the row alone", -1, {{"Samx", Samsung005930}, {"Zeta", Samsung005930}}},
     {"the same letter again steps on past equal names and wraps", -1, {{QString(6, 'S'), Samsung005930}}},

@@ -60,7 +60,9 @@ TEST_F(Form1Test, ListsOneItemPerLineAndPaintsTheNamesInNameOrder)
 // the name out of the row.
 TEST_F(Form1Test, ControlBytesInANameAreDrawnAsTheirControlPictures)
 {
-    WriteMaster("fmast.dat", {"Kia\tMotors", "LG\x1B" "Chem"});
+    WriteMaster("fmast.dat", {"Kia\tMotors",
+                              "LG\x1B"
+                              "Chem"});
     const auto form = OpenForm();
     const QImage tab = PaintedRow(form->ComboBox1, 0);
     EXPECT_EQ(tab, DrawnDirectly(Box(form->ComboBox1), tab.size(), "Kia\u2409Motors", false));
@@ -145,7 +147,8 @@ TEST_F(Form1Test, AMissingOmastEmptiesTheListAndIsReported)
     Settle();
     EXPECT_EQ(form->ComboBox1->Items->Count(), 0);
     EXPECT_EQ(form->ComboBox1->ItemIndex(), -1);
-    EXPECT_EQ(reports_, std::vector<std::string>{"cannot open file \"omast.dat\" in " + dir_.Path().string() + ": No such file or directory"});
+    EXPECT_EQ(reports_, std::vector<std::string>{"cannot open file \"omast.dat\" in " + dir_.Path().string() +
+                                                 ": No such file or directory"});
 
     WriteMaster("omast.dat", {"Hanwha"});
     form->BitBtn1->Click();
@@ -157,7 +160,8 @@ TEST_F(Form1Test, AMissingFmastIsReportedAndTheWindowStillOpens)
 {
     const auto form = OpenForm();
     EXPECT_EQ(form->ComboBox1->Items->Count(), 0);
-    EXPECT_EQ(reports_, std::vector<std::string>{"cannot open file \"fmast.dat\" in " + dir_.Path().string() + ": No such file or directory"});
+    EXPECT_EQ(reports_, std::vector<std::string>{"cannot open file \"fmast.dat\" in " + dir_.Path().string() +
+                                                 ": No such file or directory"});
     EXPECT_TRUE(form->Widget()->isVisible());
 }
 

@@ -6,8 +6,8 @@
 #include "framework/core/LineRule.h"
 #include "stockdata/MasterFile.h"
 #include "stockdata/SortedView.h"
-#include "support/TempDir.h"
 #include "support/PlainReference.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -47,7 +47,8 @@ using Rows = std::vector<std::string>;
 
 std::string RowOf(const STData& record)
 {
-    return std::string(record.code, ::strnlen(record.code, 10)) + "|" + std::string(record.name, ::strnlen(record.name, 39));
+    return std::string(record.code, ::strnlen(record.code, 10)) + "|" +
+           std::string(record.name, ::strnlen(record.name, 39));
 }
 
 Rows ReferenceRows(std::string_view text)
@@ -122,7 +123,7 @@ std::vector<Input> HardInputs()
     }
     // A few names, each repeated many times, that share their first 8 bytes.
     const std::vector<std::string> fewNames = {"Samsung Fund 200", "Samsung Fund 200 Lev", "Samsung Electronics",
-                                               "Samsung Fund 20", "Samsung Fund 199\xFF", "Samsung Fund 1"};
+                                               "Samsung Fund 20",  "Samsung Fund 199\xFF", "Samsung Fund 1"};
     std::string repeated;
     for (int i = 0; i < 6000; ++i) {
         const std::string code = std::to_string(100000 + i) + "   ";
@@ -136,11 +137,17 @@ std::vector<Input> HardInputs()
         {"two_lines", Lines({"000002   b", "000001   a"})},
         {"short_lines", Lines({"", "1", "12345678", "123456789", "1234567890", "12345678Z"}, "\n")},
         {"long_lines_cut_at_column_47", Lines({std::string(300, 'z'), "000001   " + std::string(80, 'a')})},
-        {"zero_bytes_inside_fields", Lines({"00\0" "001   n\0me"s, "000002   name", "0000\0" "3   \0"s})},
+        {"zero_bytes_inside_fields", Lines({"00\0"
+                                            "001   n\0me"s,
+                                            "000002   name",
+                                            "0000\0"
+                                            "3   \0"s})},
         {"all_names_equal", Repeat("000001   Kia Motors\r\n", 100) + Repeat("000002   Kia Motors\n", 100)},
-        {"names_sharing_37_bytes", Lines({"1        " + std::string(37, 'k') + "b", "2        " + std::string(37, 'k') + "a",
-                                          "3        " + std::string(37, 'k'), "4        " + std::string(37, 'k') + "\x80"})},
-        {"high_bytes_sort_after_ascii", Lines({"1        \xFF", "2        \x80\x01", "3        \x7F", "4        \x01"})},
+        {"names_sharing_37_bytes",
+         Lines({"1        " + std::string(37, 'k') + "b", "2        " + std::string(37, 'k') + "a",
+                "3        " + std::string(37, 'k'), "4        " + std::string(37, 'k') + "\x80"})},
+        {"high_bytes_sort_after_ascii",
+         Lines({"1        \xFF", "2        \x80\x01", "3        \x7F", "4        \x01"})},
         {"many_alike_names", manyAlike},
         {"few_names_repeated", repeated},
     };
@@ -161,7 +168,8 @@ TEST_P(FastLoad, ReadMasterFileMatchesTheReference)
     const auto file = dir.Write("fmast.dat", GetParam().text);
     const Rows expected = ReferenceRows(GetParam().text);
     EXPECT_EQ(ViewRows(ReadMasterFile(file.c_str(), LoadOptions{OneThread, {}}), OneThread), expected) << "one thread";
-    EXPECT_EQ(ViewRows(ReadMasterFile(file.c_str(), LoadOptions{ManyThreads, {}}), ManyThreads), expected) << "several threads";
+    EXPECT_EQ(ViewRows(ReadMasterFile(file.c_str(), LoadOptions{ManyThreads, {}}), ManyThreads), expected)
+        << "several threads";
 }
 
 TEST_P(FastLoad, ChunkedLinesMatchTheLineRuleAtEveryChunkSize)
@@ -207,7 +215,8 @@ TEST(ReadMasterFile, CrLfAndLinesAcrossTheReadChunksMatchTheReference)
     const auto file = dir.Write("fmast.dat", text);
     EXPECT_EQ(ViewRows(ReadMasterFile(file.c_str(), LoadOptions{OneThread, {}}), OneThread), ReferenceRows(text));
     // Three parts: cuts land near 1/3 and 2/3 of the file, inside long lines.
-    EXPECT_EQ(ViewRows(ReadMasterFile(file.c_str(), LoadOptions{Parallelism{3, 1}, {}}), OneThread), ReferenceRows(text));
+    EXPECT_EQ(ViewRows(ReadMasterFile(file.c_str(), LoadOptions{Parallelism{3, 1}, {}}), OneThread),
+              ReferenceRows(text));
 }
 
 TEST(ReadMasterFile, CutInsideALineLongerThanTheFirstLookMatchesTheReference)

@@ -1,8 +1,8 @@
 #include "framework/core/ByteString.h"
 #include "framework/core/Exception.h"
+#include "genmaster/MasterGenerator.h"
 #include "stockdata/LoadAdmission.h"
 #include "stockdata/MasterFile.h"
-#include "genmaster/MasterGenerator.h"
 #include "stockdata/SortedView.h"
 #include "support/TempDir.h"
 

@@ -2,8 +2,8 @@
 #include "framework/core/Exception.h"
 #include "framework/core/TStringList.h"
 #include "stockdata/MasterFile.h"
-#include "support/TempDir.h"
 #include "support/PlainReference.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -70,7 +70,9 @@ TEST(ReadMasterFile, EmptyAndRepeatedLinesAreKept)
 
 TEST(ReadMasterFile, AZeroByteEndsTheFieldText)
 {
-    EXPECT_EQ(ReadText("12\0" "456789Name\0Rest"s), (std::vector<Fields>{{"12", "Name"}}));
+    EXPECT_EQ(ReadText("12\0"
+                       "456789Name\0Rest"s),
+              (std::vector<Fields>{{"12", "Name"}}));
 }
 
 TEST(ReadMasterFile, LinesThatFillBothFieldsMakeTheSameRecordsAsTheColumnsSay)

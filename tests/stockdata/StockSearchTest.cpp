@@ -16,17 +16,31 @@ namespace {
 // before small letters, Hangul last; Samsung Electronics twice, under two
 // codes. LG Chem's line runs to the end of the name's columns, as in
 // fixed-width files, so its field holds padding.
-const std::string Master = "005930   Samsung Electronics\r\n"
-                           "000660   SK Hynix\r\n"
-                           "373220   LG Energy Solution\r\n"
-                           "000270   Kia\r\n"
-                           "051910   LG Chem" + std::string(31, ' ') + "\r\n"
-                           "005935   Samsung Electronics\r\n"
-                           "006400   Samsung SDI\r\n"
-                           "999001   kia motors\r\n"
-                           "005930   삼성전자\r\n"
-                           "068270   셀트리온\r\n";
-enum Row { Kia, LgChem, LgEnergy, SkHynix, Samsung005930, Samsung005935, SamsungSdi, SmallKia, SamsungHangul, Celltrion };
+const std::string Master =
+    "005930   Samsung Electronics\r\n"
+    "000660   SK Hynix\r\n"
+    "373220   LG Energy Solution\r\n"
+    "000270   Kia\r\n"
+    "051910   LG Chem" +
+    std::string(31, ' ') +
+    "\r\n"
+    "005935   Samsung Electronics\r\n"
+    "006400   Samsung SDI\r\n"
+    "999001   kia motors\r\n"
+    "005930   삼성전자\r\n"
+    "068270   셀트리온\r\n";
+enum Row {
+    Kia,
+    LgChem,
+    LgEnergy,
+    SkHynix,
+    Samsung005930,
+    Samsung005935,
+    SamsungSdi,
+    SmallKia,
+    SamsungHangul,
+    Celltrion
+};
 const std::string LgChemField = "LG Chem" + std::string(31, ' ');
 
 struct Typed {

@@ -35,7 +35,8 @@ std::string ScreenConfigFile()
             std::exit(2);
         }
     }
-    const auto file = std::filesystem::temp_directory_path() / ("stockpicker-screen-" + std::to_string(::getpid()) + ".json");
+    const auto file = std::filesystem::temp_directory_path() /
+                      ("stockpicker-screen-" + std::to_string(::getpid()) + ".json");
     std::ofstream(file) << R"({"screens": [{"name": "test", "x": 0, "y": 0, "width": )" << width << R"(, "height": )"
                         << height << R"(, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})";
     return file.string();

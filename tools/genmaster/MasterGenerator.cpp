@@ -100,8 +100,8 @@ std::string MasterGenerator::MixedName()
         if (Below(2) == 0)
             name += "우";  // preferred share
     } else if (kind < 35) {
-        name = std::string(Companies[Below(Companies.size())]) + " " + std::string(Businesses[Below(Businesses.size())]) +
-               std::string(Classes[Below(Classes.size())]);
+        name = std::string(Companies[Below(Companies.size())]) + " " +
+               std::string(Businesses[Below(Businesses.size())]) + std::string(Classes[Below(Classes.size())]);
     } else {
         // Warrants and structured products: most names in a real master file.
         char serial[16];

@@ -14,11 +14,11 @@
 #include <cstring>
 #include <fcntl.h>
 #include <iterator>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <memory>
 #include <new>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -38,7 +38,8 @@ char* AppendField(char* out, const char (&field)[Width]) noexcept
 
 // Formats `count` entries from `from` on as lines into `out`, sets `length`
 // to their length and returns the entry after them.
-lstPST::const_iterator FormatLines(lstPST::const_iterator from, std::size_t count, char* out, std::size_t& length) noexcept
+lstPST::const_iterator FormatLines(lstPST::const_iterator from, std::size_t count, char* out,
+                                   std::size_t& length) noexcept
 {
     char* next = out;
     // The records lie anywhere in the store: ask for both cache lines that

@@ -35,4 +35,3 @@ vecST ReadMasterStream(int fd, const std::string& name, const LoadOptions& optio
 // The same for a master file's bytes already in memory.
 vecST RecordsFromBytes(std::string_view text);
 vecST RecordsFromBytes(std::string_view text, const Parallelism& parallelism);
-

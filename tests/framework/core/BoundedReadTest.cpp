@@ -50,8 +50,9 @@ TEST(RegularFile, AnEndlessFileWithoutSizeIsRefusedAtTheCap)
         file.ReadAll(std::size_t{3} << 20);
         FAIL() << "read without end";
     } catch (const Exception& e) {
-        EXPECT_EQ(e.Message(),
-                  "cannot read file \"/proc/self/pagemap\": it reports no size and holds more than 3 MB: not a master file");
+        EXPECT_EQ(
+            e.Message(),
+            "cannot read file \"/proc/self/pagemap\": it reports no size and holds more than 3 MB: not a master file");
     }
 }
 

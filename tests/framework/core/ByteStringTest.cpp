@@ -36,12 +36,9 @@ INSTANTIATE_TEST_SUITE_P(
     Bounds, SubStringOf20Bytes,
     testing::Values(SubStringCase{"first_byte_is_index_1", 1, 9, "012345678"},
                     SubStringCase{"count_stops_at_the_end", 10, 38, "9abcdefghij"},
-                    SubStringCase{"last_byte", 20, 5, "j"},
-                    SubStringCase{"index_past_the_end_is_empty", 21, 1, ""},
-                    SubStringCase{"index_zero_is_empty", 0, 5, ""},
-                    SubStringCase{"negative_index_is_empty", -3, 5, ""},
-                    SubStringCase{"negative_count_is_empty", 2, -1, ""},
-                    SubStringCase{"zero_count_is_empty", 2, 0, ""},
+                    SubStringCase{"last_byte", 20, 5, "j"}, SubStringCase{"index_past_the_end_is_empty", 21, 1, ""},
+                    SubStringCase{"index_zero_is_empty", 0, 5, ""}, SubStringCase{"negative_index_is_empty", -3, 5, ""},
+                    SubStringCase{"negative_count_is_empty", 2, -1, ""}, SubStringCase{"zero_count_is_empty", 2, 0, ""},
                     SubStringCase{"whole_string", 1, 20, "0123456789abcdefghij"}),
     [](const testing::TestParamInfo<SubStringCase>& param) { return param.param.name; });
 

@@ -59,7 +59,8 @@ TEST(LargeBlock, FromTwoMegabytesOnSpansWholeHugePagesFromABoundary)
             void* const block = AllocateLargeBlock(size, alignment);
             EXPECT_TRUE(AlignedTo(block, std::max(alignment, HugePage))) << size << " bytes, aligned to " << alignment;
             EXPECT_TRUE(AdvisedForHugePages(block)) << size << " bytes";
-            EXPECT_TRUE(AdvisedForHugePages(static_cast<char*>(block) + size - 1)) << "the last of " << size << " bytes";
+            EXPECT_TRUE(AdvisedForHugePages(static_cast<char*>(block) + size - 1))
+                << "the last of " << size << " bytes";
             WriteEveryByte(block, size);
             FreeLargeBlock(block, size, alignment);
         }

@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <ostream>
 #include <grp.h>
+#include <ostream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -106,7 +106,8 @@ TEST(TStringList, LoadFromFileNamesTheFileAndReasonOnFailure)
 
     const auto dangling = dir.Path() / "dangling.dat";
     std::filesystem::create_symlink(dir.Path() / "nowhere", dangling);
-    EXPECT_EQ(LoadFailure(dangling.string()), "cannot open file \"" + dangling.string() + "\": No such file or directory");
+    EXPECT_EQ(LoadFailure(dangling.string()),
+              "cannot open file \"" + dangling.string() + "\": No such file or directory");
 }
 
 TEST(TStringList, LoadFromFileRefusesFifoWithoutWaitingForAWriter)

@@ -74,10 +74,16 @@ TEST_P(Utf8Decoding, GivesOneMarkPerMaximalIllFormedSubsequence)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Utf8Decoding,
-    testing::Values(DecodeCase{"a stray byte", "a\xFF" "b", "a" + Mark + "b"},
+    testing::Values(DecodeCase{"a stray byte",
+                               "a\xFF"
+                               "b",
+                               "a" + Mark + "b"},
                     DecodeCase{"a Hangul syllable cut at the end", "cut \xEC\x82", "cut " + Mark},
                     DecodeCase{"a four-byte character cut at the end", "\xF0\x9F\x98", Mark},
-                    DecodeCase{"a cut character before ASCII", "\xEC\x82" "A", Mark + "A"},
+                    DecodeCase{"a cut character before ASCII",
+                               "\xEC\x82"
+                               "A",
+                               Mark + "A"},
                     DecodeCase{"a cut character before a whole one", "\xF0\x9F\x98\xEC\x82\xBC", Mark + "삼"},
                     DecodeCase{"lone continuation bytes", "\x80\xBF", Mark + Mark},
                     DecodeCase{"an overlong two-byte form", "\xC0\xAF", Mark + Mark},
@@ -102,7 +108,7 @@ TEST_F(TextCodec, ANameCutAtTheFieldEdgeShowsOneMark)
 {
     std::string name;
     for (int i = 0; i < 12; ++i)
-        name += "\xEC\x82\xBC";  // 36 bytes
+        name += "\xEC\x82\xBC";                   // 36 bytes
     const std::string field = name + "\xEC\x84";  // 38: the 13th syllable cut
     EXPECT_EQ(DecodeForDisplay(field), name + Mark);
 }
@@ -122,7 +128,9 @@ TEST_F(TextCodec, Utf8KeepsWhatQtKeepsWithNoMoreMarksOnRandomBytes)
     };
     std::mt19937 random(14);
     // Biased to bytes that start and continue sequences, where faults hide.
-    const std::string pool = "\x80\x8F\x90\x9F\xA0\xBF\xC0\xC1\xC2\xDF\xE0\xE1\xEC\xED\xEE\xEF\xF0\xF1\xF3\xF4\xF5\xFF" "aZ";
+    const std::string pool =
+        "\x80\x8F\x90\x9F\xA0\xBF\xC0\xC1\xC2\xDF\xE0\xE1\xEC\xED\xEE\xEF\xF0\xF1\xF3\xF4\xF5\xFF"
+        "aZ";
     for (int run = 0; run < 20000; ++run) {
         std::string bytes(random() % 12, '\0');
         for (char& byte : bytes)
@@ -131,7 +139,8 @@ TEST_F(TextCodec, Utf8KeepsWhatQtKeepsWithNoMoreMarksOnRandomBytes)
         const std::string qts = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())).toStdString();
         int ourMarks = 0;
         int qtMarks = 0;
-        ASSERT_EQ(withoutMarks(ours, ourMarks), withoutMarks(qts, qtMarks)) << "bytes " << testing::PrintToString(bytes);
+        ASSERT_EQ(withoutMarks(ours, ourMarks), withoutMarks(qts, qtMarks))
+            << "bytes " << testing::PrintToString(bytes);
         ASSERT_LE(ourMarks, qtMarks) << "bytes " << testing::PrintToString(bytes);
         ASSERT_GE(ourMarks, qtMarks > 0 ? 1 : 0) << "bytes " << testing::PrintToString(bytes);
     }
@@ -148,9 +157,15 @@ TEST_P(Cp949Decoding, GivesOneMarkPerMaximalIllFormedSubsequence)
 INSTANTIATE_TEST_SUITE_P(
     Cases, Cp949Decoding,
     testing::Values(DecodeCase{"half a double-byte character at the end", "\xBB\xEF\xBB", "삼" + Mark},
-                    DecodeCase{"a lead byte before a byte that cannot follow it", "\xBB" "!\xBC\xBA", Mark + "!성"},
+                    DecodeCase{"a lead byte before a byte that cannot follow it",
+                               "\xBB"
+                               "!\xBC\xBA",
+                               Mark + "!성"},
                     DecodeCase{"a byte that is no lead", "\xFF\xBB\xEF", Mark + "삼"},
-                    DecodeCase{"two cut characters apart", "\xBB" " \xBB", Mark + " " + Mark}),
+                    DecodeCase{"two cut characters apart",
+                               "\xBB"
+                               " \xBB",
+                               Mark + " " + Mark}),
     [](const testing::TestParamInfo<DecodeCase>& decodeCase) { return std::to_string(decodeCase.index); });
 
 TEST_F(TextCodec, LongTextsAreDecodedWhole)

@@ -34,7 +34,9 @@ TEST(ExceptionMessage, SaysWhatTheUserNeedsToKnow)
 TEST(HandleException, ReportsWhatAHandlerThrowsAndCarriesOn)
 {
     std::vector<std::string> reports;
-    Application->OnException = [&reports](TObject*, const std::exception& e) { reports.push_back(ExceptionMessage(e)); };
+    Application->OnException = [&reports](TObject*, const std::exception& e) {
+        reports.push_back(ExceptionMessage(e));
+    };
     TBitBtn button(nullptr);
     int clicks = 0;
     button.OnClick = [&clicks](TObject*) {
@@ -75,8 +77,9 @@ TEST(Finalize, DestroysTheFormsBeforeTheApplicationObject)
 // exit handlers that could touch widgets.
 TEST(DisplayLoss, EndsTheProcessWithStatusOneAndOneLine)
 {
-    EXPECT_EXIT(qWarning("The X11 connection broke (error 1). Did the X11 server die?"), testing::ExitedWithCode(1),
-                "^stockpicker: lost the display: The X11 connection broke \\(error 1\\)\\. Did the X11 server die\\?\n$");
+    EXPECT_EXIT(
+        qWarning("The X11 connection broke (error 1). Did the X11 server die?"), testing::ExitedWithCode(1),
+        "^stockpicker: lost the display: The X11 connection broke \\(error 1\\)\\. Did the X11 server die\\?\n$");
     EXPECT_EXIT(qWarning("The Wayland connection broke. Did the Wayland compositor die?"), testing::ExitedWithCode(1),
                 "^stockpicker: lost the display: The Wayland connection broke");
 }

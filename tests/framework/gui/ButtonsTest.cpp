@@ -1,5 +1,5 @@
-#include "framework/gui/Buttons.h"
 #include "framework/gui/Application.h"
+#include "framework/gui/Buttons.h"
 #include "framework/gui/Forms.h"
 
 #include <QAbstractButton>
@@ -78,10 +78,13 @@ TEST(ButtonKeys, OtherKeysDoNotPressIt)
 TEST(ButtonKeys, AButtonWithNoClickActionStaysInert)
 {
     std::vector<std::string> reports;
-    Application->OnException = [&reports](TObject*, const std::exception& e) { reports.push_back(ExceptionMessage(e)); };
+    Application->OnException = [&reports](TObject*, const std::exception& e) {
+        reports.push_back(ExceptionMessage(e));
+    };
     TBitBtn button(nullptr);
     bool pressed = false;
-    QObject::connect(static_cast<QAbstractButton*>(button.Widget()), &QAbstractButton::clicked, [&pressed] { pressed = true; });
+    QObject::connect(static_cast<QAbstractButton*>(button.Widget()), &QAbstractButton::clicked,
+                     [&pressed] { pressed = true; });
     PressKey(button, Qt::Key_Return);
     RunEventsUntil([&] { return pressed; });
     QCoreApplication::processEvents();

@@ -39,7 +39,9 @@ protected:
 TEST_F(Reporting, HandlingAnExceptionAllocatesNothing)
 {
     std::vector<std::string> reports;
-    Application->OnException = [&reports](TObject*, const std::exception& e) { reports.push_back(ExceptionMessage(e)); };
+    Application->OnException = [&reports](TObject*, const std::exception& e) {
+        reports.push_back(ExceptionMessage(e));
+    };
     try {
         throw Exception(Message);
     } catch (...) {
@@ -91,7 +93,9 @@ TEST_F(Reporting, AReportThatRunsOutOfMemoryGoesToStderr)
 TEST_F(Reporting, ReportsBeyondTheRoomReservedGoToStderrAndNoneIsLost)
 {
     std::vector<std::string> reports;
-    Application->OnException = [&reports](TObject*, const std::exception& e) { reports.push_back(ExceptionMessage(e)); };
+    Application->OnException = [&reports](TObject*, const std::exception& e) {
+        reports.push_back(ExceptionMessage(e));
+    };
     testing::internal::CaptureStderr();
     constexpr int Count = 40;
     for (int i = 0; i < Count; ++i) {
@@ -157,7 +161,8 @@ TEST(ItemAppend, UnderAllocationFailureLeavesTheItemsConsistent)
     for (std::size_t i = 0; i < added.size(); ++i)
         ASSERT_EQ(combo.Items->Strings(static_cast<TStrings::Index>(i)).View(), added[i]) << "item " << i;
     QCoreApplication::processEvents();
-    EXPECT_EQ(static_cast<QComboBox*>(combo.Widget())->count(), static_cast<int>(added.size())) << "the views were told of every item";
+    EXPECT_EQ(static_cast<QComboBox*>(combo.Widget())->count(), static_cast<int>(added.size()))
+        << "the views were told of every item";
 }
 
 }  // namespace

@@ -79,8 +79,8 @@ TEST_P(ClientWithinFrameAt, KeepsTheFrameWithinTheRectangleAndGivesUpNoMore)
 
                 const auto fits = [&](const TRect& larger) {
                     const DeviceRect d = OnScreen(larger, scale);
-                    return d.left - frame.Left >= box.left && d.top - frame.Top >= box.top
-                        && d.right + frame.Right <= box.right && d.bottom + frame.Bottom <= box.bottom;
+                    return d.left - frame.Left >= box.left && d.top - frame.Top >= box.top &&
+                           d.right + frame.Right <= box.right && d.bottom + frame.Bottom <= box.bottom;
                 };
                 EXPECT_FALSE(fits({client.Left - 1, client.Top, client.Right, client.Bottom})) << "left";
                 EXPECT_FALSE(fits({client.Left, client.Top - 1, client.Right, client.Bottom})) << "top";
@@ -91,10 +91,10 @@ TEST_P(ClientWithinFrameAt, KeepsTheFrameWithinTheRectangleAndGivesUpNoMore)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Scales, ClientWithinFrameAt,
-                         testing::Values(ScaleCase{"One", 1.0}, ScaleCase{"OneAndAQuarter", 1.25},
-                                         ScaleCase{"OneAndAHalf", 1.5}, ScaleCase{"OneAndThreeQuarters", 1.75},
-                                         ScaleCase{"Two", 2.0}, ScaleCase{"Three", 3.0}),
-                         [](const testing::TestParamInfo<ScaleCase>& scaleCase) { return std::string(scaleCase.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Scales, ClientWithinFrameAt,
+    testing::Values(ScaleCase{"One", 1.0}, ScaleCase{"OneAndAQuarter", 1.25}, ScaleCase{"OneAndAHalf", 1.5},
+                    ScaleCase{"OneAndThreeQuarters", 1.75}, ScaleCase{"Two", 2.0}, ScaleCase{"Three", 3.0}),
+    [](const testing::TestParamInfo<ScaleCase>& scaleCase) { return std::string(scaleCase.param.name); });
 
 }  // namespace

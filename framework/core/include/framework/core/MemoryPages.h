@@ -19,5 +19,4 @@ void AdviseHugePages(void* data, std::size_t size) noexcept;
 void* AllocateLargeBlock(std::size_t size, std::size_t alignment = __STDCPP_DEFAULT_NEW_ALIGNMENT__);
 
 // Frees what AllocateLargeBlock gave, with the same `size` and `alignment`.
-void FreeLargeBlock(void* block, std::size_t size,
-                    std::size_t alignment = __STDCPP_DEFAULT_NEW_ALIGNMENT__) noexcept;
+void FreeLargeBlock(void* block, std::size_t size, std::size_t alignment = __STDCPP_DEFAULT_NEW_ALIGNMENT__) noexcept;

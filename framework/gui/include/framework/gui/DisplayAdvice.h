@@ -6,9 +6,9 @@
 // The environment that decides where Qt shows a window, as read at start.
 // Each text is "" when its variable is unset.
 struct DisplayEnvironment {
-    std::string_view display = {};         // DISPLAY: an X server
-    std::string_view waylandDisplay = {};  // WAYLAND_DISPLAY: a Wayland compositor
-    std::string_view platform = {};        // QT_QPA_PLATFORM: Qt's choice of platform
+    std::string_view display = {};          // DISPLAY: an X server
+    std::string_view waylandDisplay = {};   // WAYLAND_DISPLAY: a Wayland compositor
+    std::string_view platform = {};         // QT_QPA_PLATFORM: Qt's choice of platform
     bool waylandPlatformInstalled = false;  // Qt's Wayland plugin (Debian's qt6-wayland)
 };
 

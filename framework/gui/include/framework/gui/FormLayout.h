@@ -95,7 +95,9 @@ void Build(F& form, const TComboBoxLayout<F>& layout)
     combo.SetImeName(layout.ImeName);
     if (layout.OnDrawItem != nullptr) {
         combo.OnDrawItem = [&form, handler = layout.OnDrawItem](TWinControl* Control, int Index, const TRect& Rect,
-                                                                TOwnerDrawState State) { (form.*handler)(Control, Index, Rect, State); };
+                                                                TOwnerDrawState State) {
+            (form.*handler)(Control, Index, Rect, State);
+        };
     }
     const auto bindText = [&form](TItemTextEvent& event, TItemTextHandler<F> handler) {
         if (handler != nullptr)
@@ -106,7 +108,9 @@ void Build(F& form, const TComboBoxLayout<F>& layout)
     bindText(combo.OnItemCopyText, layout.OnItemCopyText);
     if (layout.OnFindItem != nullptr) {
         combo.OnFindItem = [&form, handler = layout.OnFindItem](TComboBox* Sender, const ByteString& Prefix,
-                                                                int StartIndex) { return (form.*handler)(Sender, Prefix, StartIndex); };
+                                                                int StartIndex) {
+            return (form.*handler)(Sender, Prefix, StartIndex);
+        };
     }
 }
 
