@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test, in the development build and under
-# AddressSanitizer and UndefinedBehaviorSanitizer, installing what is missing.
+# AddressSanitizer and UndefinedBehaviorSanitizer, and checks the format and
+# clang-tidy's findings, installing what is missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh test
@@ -10,4 +11,10 @@ for preset in dev asan; do
     cmake --preset "$preset"
     cmake --build --preset "$preset" -j "$(nproc)"
     ctest --preset "$preset" -j "$(nproc)"
+    if [[ $preset == dev ]]; then
+        # The format, then clang-tidy over the dev build's compile database:
+        # about 4 minutes on 2 cores.
+        echo "=== format and lint"
+        bash scripts/lint.sh
+    fi
 done
