@@ -10,7 +10,6 @@
 #include <limits>
 #include <memory>
 #include <new>
-#include <vector>
 
 int STKeyOffset = 0;
 int STKeyLength = 0;
@@ -69,13 +68,8 @@ lstPST MakeSortedST(const vecST& store, int key, const Parallelism& parallelism)
                 offset](std::uint32_t index) { return records + std::size_t{index} * sizeof(STData) + offset; },
                static_cast<std::size_t>(STKeyLength), n, parallelism, lower, upper);
     view.push_back(&store[upper[0].index]);
-    std::vector<SortEntry> rest;
-    const SortEntry* sorted = upper;
-    if (pool->NodeSize() > 2 * sizeof(SortEntry)) {
-        rest.assign(upper, upper + n);  // a larger node would overtake the entries
-        sorted = rest.data();
-    }
+    assert(pool->NodeSize() <= 2 * sizeof(SortEntry) && "a node must not overtake the entries");
     for (std::size_t i = 1; i < n; ++i)
-        view.push_back(&store[sorted[i].index]);
+        view.push_back(&store[upper[i].index]);
     return view;
 }

@@ -1,6 +1,5 @@
 #include "framework/gui/Application.h"
 
-#include "BrokenPipes.h"
 #include "BusyCursor.h"
 #include "DisplayFailureHandlers.h"
 #include "ReportQueue.h"

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <signal.h>
 #include <string>
 #include <string_view>
 #include <unistd.h>
@@ -75,4 +76,12 @@ void RestoreMessageHandler() noexcept
 {
     if (previousHandler != nullptr)
         qInstallMessageHandler(previousHandler);
+}
+
+void CatchBrokenPipes() noexcept
+{
+    struct sigaction action {};
+    action.sa_handler = [](int) {};
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGPIPE, &action, nullptr);
 }
