@@ -22,8 +22,6 @@ constexpr std::size_t CodeBytes = sizeof(STData::code) - 1;
 
 }  // namespace
 
-CodeIndex::CodeIndex(std::span<const STData* const> byPosition) : CodeIndex(byPosition, Parallelism::OfMachine()) {}
-
 CodeIndex::CodeIndex(std::span<const STData* const> byPosition, const Parallelism& parallelism)
     : byPosition_(byPosition)
 {

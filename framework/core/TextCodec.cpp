@@ -28,11 +28,6 @@ std::string NormalizedName(std::string_view charset)
     return name;
 }
 
-bool IsUtf8(std::string_view charset)
-{
-    return NormalizedName(charset) == "UTF8";
-}
-
 // EUC-KR files are written by Korean Windows in CP949, its superset: glibc's
 // EUC-KR lacks the 8,822 syllables CP949 adds (똠, 뷁, 햏).
 std::string CharsetForDecoding(const std::string& charset)
@@ -90,7 +85,7 @@ public:
         if (opened_ && wanted == charset_)
             return;
         iconv_t cd = Invalid();
-        if (!IsUtf8(wanted)) {
+        if (wanted != "UTF-8") {
             cd = ::iconv_open("UTF-8", wanted.c_str());
             if (cd == Invalid())
                 throw Exception("unknown character set \"" + charset + "\": " + std::strerror(errno));

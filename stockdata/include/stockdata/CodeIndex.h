@@ -21,10 +21,10 @@ public:
 
     CodeIndex() = default;
     // `byPosition` holds the view's records in view order, at most INT_MAX
-    // of them. Throws std::bad_alloc on lack of memory.
-    explicit CodeIndex(std::span<const STData* const> byPosition);
-    // The same, built on as many threads as `parallelism` allows.
-    CodeIndex(std::span<const STData* const> byPosition, const Parallelism& parallelism);
+    // of them; built on as many threads as `parallelism` allows. Throws
+    // std::bad_alloc on lack of memory.
+    explicit CodeIndex(std::span<const STData* const> byPosition,
+                       const Parallelism& parallelism = Parallelism::OfMachine());
 
     // The position of the record with the smallest code that starts with
     // `prefix` (equal codes: the first in view order), or -1 when none does.
