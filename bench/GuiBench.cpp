@@ -220,7 +220,7 @@ int RunBench(int argc, char** argv)
     std::printf("type 12 letters to find a name at the bottom of %d rows: %.3f ms (%s)\n", lastRow + 1, findMs,
                 found ? "found" : "NOT FOUND");
     std::printf("code index: built in %.0f ms, %.1f MB (%llu bytes a line)\n", codeIndexMs,
-                static_cast<double>(codes.size() * CodeIndex::BytesPerLine) / 1e6,
+                static_cast<double>(byPosition.size() * CodeIndex::BytesPerLine) / 1e6,
                 static_cast<unsigned long long>(CodeIndex::BytesPerLine));
     std::printf("search for a code (%s): %.4f ms a key (%s)\n", lastCode.c_str(), codeKeyMs,
                 codeFound ? "found" : "NOT FOUND");

@@ -218,11 +218,6 @@ vecST RecordsFromBytes(std::string_view text, const Parallelism& parallelism)
     return ReadRecords(SourceOf(text), parallelism, "", nullptr, 0);
 }
 
-vecST RecordsFromBytes(std::string_view text)
-{
-    return RecordsFromBytes(text, Parallelism::OfMachine());
-}
-
 vecST ReadMasterFile(const ByteString& fileName, const LoadOptions& options)
 {
     const RegularFile file{std::string(fileName.View())};

@@ -33,8 +33,6 @@ public:
     // prefix, or one no code field can hold, finds nothing.
     int Find(std::string_view prefix, int after = -1) const;
 
-    std::size_t size() const noexcept { return order_.size(); }
-
 private:
     std::span<const STData* const> byPosition_;
     std::vector<std::uint32_t> order_;  // positions, by code then position

@@ -33,5 +33,4 @@ vecST ReadMasterFile(const ByteString& fileName, const LoadOptions& options);
 vecST ReadMasterStream(int fd, const std::string& name, const LoadOptions& options);
 
 // The same for a master file's bytes already in memory.
-vecST RecordsFromBytes(std::string_view text);
-vecST RecordsFromBytes(std::string_view text, const Parallelism& parallelism);
+vecST RecordsFromBytes(std::string_view text, const Parallelism& parallelism = Parallelism::OfMachine());
