@@ -184,11 +184,13 @@ std::uint64_t CgroupLeaves(std::filesystem::path dir, const std::filesystem::pat
 
 std::uint64_t CgroupAvailable(const MemorySources& sources)
 {
-    if (!sources.mountinfo || !sources.cgroup || !sources.readFile)
+    const auto mountinfo = sources.readFile("/proc/self/mountinfo");
+    const auto cgroup = sources.readFile("/proc/self/cgroup");
+    if (!mountinfo || !cgroup)
         return Unknown;
     std::uint64_t least = Unknown;
-    for (const CgroupMount& mount : MemoryCgroupMounts(*sources.mountinfo)) {
-        const auto path = CgroupPath(*sources.cgroup, mount);
+    for (const CgroupMount& mount : MemoryCgroupMounts(*mountinfo)) {
+        const auto path = CgroupPath(*cgroup, mount);
         if (!path)
             continue;
         std::string relative = *path;
@@ -200,11 +202,12 @@ std::uint64_t CgroupAvailable(const MemorySources& sources)
     return least;
 }
 
-std::uint64_t RlimitLeft(const std::optional<std::uint64_t>& limit, const std::optional<std::string>& status,
+std::uint64_t RlimitLeft(const std::optional<std::uint64_t>& limit, const MemorySources& sources,
                          std::string_view statusKey)
 {
     if (!limit)
         return Unknown;
+    const auto status = sources.readFile("/proc/self/status");
     const std::uint64_t used = status ? Field(*status, statusKey, 1024).value_or(0) : 0;
     return *limit - std::min(*limit, used);
 }
@@ -221,24 +224,17 @@ std::optional<std::uint64_t> SoftLimit(int resource) noexcept
 
 std::uint64_t AvailableMemory(const MemorySources& sources)
 {
-    const std::uint64_t system = sources.meminfo ? Field(*sources.meminfo, "MemAvailable", 1024).value_or(Unknown)
-                                                 : Unknown;
-    return std::min({system, CgroupAvailable(sources), RlimitLeft(sources.addressSpaceLimit, sources.status, "VmSize"),
-                     RlimitLeft(sources.dataLimit, sources.status, "VmData")});
+    const auto meminfo = sources.readFile("/proc/meminfo");
+    const std::uint64_t system = meminfo ? Field(*meminfo, "MemAvailable", 1024).value_or(Unknown) : Unknown;
+    return std::min({system, CgroupAvailable(sources), RlimitLeft(sources.addressSpaceLimit, sources, "VmSize"),
+                     RlimitLeft(sources.dataLimit, sources, "VmData")});
 }
 
 std::uint64_t AvailableMemory()
 {
-    const auto addressSpaceLimit = SoftLimit(RLIMIT_AS);
-    const auto dataLimit = SoftLimit(RLIMIT_DATA);
     return AvailableMemory({
-        .meminfo = ReadText("/proc/meminfo"),
-        .mountinfo = ReadText("/proc/self/mountinfo"),
-        .cgroup = ReadText("/proc/self/cgroup"),
-        // What the process uses counts only against a limit.
-        .status = addressSpaceLimit || dataLimit ? ReadText("/proc/self/status") : std::nullopt,
-        .addressSpaceLimit = addressSpaceLimit,
-        .dataLimit = dataLimit,
+        .addressSpaceLimit = SoftLimit(RLIMIT_AS),
+        .dataLimit = SoftLimit(RLIMIT_DATA),
         .readFile = ReadText,
     });
 }

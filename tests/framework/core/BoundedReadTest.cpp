@@ -101,6 +101,9 @@ TEST(AvailableMemory, CountsWhatTheAddressSpaceLimitLeaves)
 TEST(AvailableMemory, ACgroupWithoutALimitIsHeldByItsParents)
 {
     const std::map<std::filesystem::path, std::string> files = {
+        {"/proc/self/mountinfo",
+         "35 24 0:30 / /sys/fs/cgroup rw,nosuid,nodev,noexec,relatime shared:9 - cgroup2 cgroup2 rw\n"},
+        {"/proc/self/cgroup", "0::/app.slice/run.scope\n"},
         {"/sys/fs/cgroup/app.slice/run.scope/memory.max", "max\n"},
         {"/sys/fs/cgroup/app.slice/run.scope/memory.current", "4194304\n"},
         {"/sys/fs/cgroup/app.slice/memory.max", "104857600\n"},
@@ -108,8 +111,6 @@ TEST(AvailableMemory, ACgroupWithoutALimitIsHeldByItsParents)
         {"/sys/fs/cgroup/app.slice/memory.stat", "anon 41943040\ninactive_file 10485760\n"},
     };
     const MemorySources sources{
-        .mountinfo = "35 24 0:30 / /sys/fs/cgroup rw,nosuid,nodev,noexec,relatime shared:9 - cgroup2 cgroup2 rw\n",
-        .cgroup = "0::/app.slice/run.scope\n",
         .readFile = [&files](const std::filesystem::path& path) -> std::optional<std::string> {
             const auto file = files.find(path);
             return file != files.end() ? std::optional(file->second) : std::nullopt;

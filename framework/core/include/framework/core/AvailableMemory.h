@@ -15,18 +15,15 @@
 // none at all the answer is UINT64_MAX.
 std::uint64_t AvailableMemory();
 
-// What AvailableMemory reads, as texts and values, so that the computation
-// can be given any system's files. A source that is missing is skipped.
+// What AvailableMemory reads, so that the computation can be given any
+// system's files and limits.
 struct MemorySources {
-    std::optional<std::string> meminfo = std::nullopt;    // /proc/meminfo
-    std::optional<std::string> mountinfo = std::nullopt;  // /proc/self/mountinfo
-    std::optional<std::string> cgroup = std::nullopt;     // /proc/self/cgroup
-    std::optional<std::string> status = std::nullopt;     // /proc/self/status
     // Soft limits in bytes; none when unlimited or unknown.
     std::optional<std::uint64_t> addressSpaceLimit = std::nullopt;  // RLIMIT_AS
     std::optional<std::uint64_t> dataLimit = std::nullopt;          // RLIMIT_DATA
-    // Reads a cgroup file, such as memory.max, by its full path; none when it cannot.
-    std::function<std::optional<std::string>(const std::filesystem::path&)> readFile = nullptr;
+    // Reads a file of /proc or of a cgroup by its full path; none when it
+    // cannot, and the source is then skipped.
+    std::function<std::optional<std::string>(const std::filesystem::path&)> readFile;
 };
 
 // AvailableMemory computed from `sources` alone.
