@@ -10,8 +10,9 @@ build=(cmake g++ make pkg-config qt6-base-dev libxcb1-dev fonts-nanum fonts-free
 # The install tests validate with desktop-file-utils, appstream, groff-base
 # and lintian; CPack's Debian package needs dpkg-dev (dpkg-shlibdeps) and file.
 packaging="desktop-file-utils appstream groff-base lintian dpkg-dev file"
-# scripts/lint.sh: pinned to 14, since another version formats and warns differently.
-lint="clang-format-14 clang-tidy-14"
+# scripts/lint.sh: pinned to 14, since another version formats and warns
+# differently; git lists the sources it checks (a checkout may come as a tarball).
+lint="clang-format-14 clang-tidy-14 git"
 declare -A extra=(
   [run]="xvfb xauth qt6-wayland"
   [test]="googletest libgtest-dev libbenchmark-dev xvfb xauth x11-utils xdotool openbox wmctrl imagemagick weston qt6-wayland locales at-spi2-core python3-pyatspi dbus-daemon xclip $packaging $lint"

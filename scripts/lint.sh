@@ -27,15 +27,20 @@ while (($# > 0)); do
   shift
 done
 
-for tool in clang-format-14 clang-tidy-14; do
+for tool in git clang-format-14 clang-tidy-14; do
   if ! command -v "$tool" >/dev/null; then
     echo "lint.sh: $tool is not installed (scripts/install-deps.sh test installs it)" >&2
     exit 2
   fi
 done
 
+if [[ -z $(git ls-files '*.cpp') ]]; then
+  echo "lint.sh: no tracked .cpp file: run it in a git checkout of the project" >&2
+  exit 2
+fi
+
 status=0
-if ! git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format-14 --dry-run --Werror; then
+if ! git ls-files -z '*.cpp' '*.h' | xargs -0 -r clang-format-14 --dry-run --Werror; then
   echo "lint.sh: the files above differ from .clang-format; clang-format-14 -i FILE reformats one" >&2
   status=1
 fi
@@ -67,7 +72,7 @@ with open(os.path.join(scratch, "files"), "w") as out:
 sys.exit(1 if missing else 0)
 ' "$database" "$scratch" || status=1
 
-if ! xargs -0 -n1 -P"$jobs" clang-tidy-14 -p "$scratch" --quiet <"$scratch/files" 2>"$scratch/stderr"; then
+if ! xargs -0 -r -n1 -P"$jobs" clang-tidy-14 -p "$scratch" --quiet <"$scratch/files" 2>"$scratch/stderr"; then
   status=1
 fi
 # clang-tidy counts on standard error the warnings of each file, nearly all
