@@ -1,4 +1,5 @@
 #include "Form1Fixture.h"
+#include "support/PickingStocks.h"
 
 #include <QAccessible>
 #include <QAccessibleInterface>
@@ -17,42 +18,12 @@
 
 namespace {
 
-// Rows in name order, byte for byte: capitals before small letters, Hangul
-// last; Samsung Electronics twice, under two codes.
-const std::vector<std::pair<std::string, std::string>> Stocks = {
-    {"005930", "Samsung Electronics"},
-    {"000660", "SK Hynix"},
-    {"373220", "LG Energy Solution"},
-    {"000270", "Kia"},
-    {"051910", "LG Chem"},
-    {"005935", "Samsung Electronics"},
-    {"006400", "Samsung SDI"},
-    {"999001", "kia motors"},
-    {"005930", "삼성전자"},
-    {"068270", "셀트리온"},
-};
-enum Row {
-    Kia,
-    LgChem,
-    LgEnergy,
-    SkHynix,
-    Samsung005930,
-    Samsung005935,
-    SamsungSdi,
-    SmallKia,
-    SamsungHangul,
-    Celltrion
-};
-
 class Form1Picking : public Form1Fixture {
 protected:
     void SetUp() override
     {
         Form1Fixture::SetUp();
-        std::string text;
-        for (const auto& [code, name] : Stocks)
-            text += MasterLine(code, name);
-        dir_.Write("fmast.dat", text);
+        dir_.Write("fmast.dat", PickingMaster);
         previousInterval_ = QApplication::keyboardInputInterval();
         QApplication::setKeyboardInputInterval(KeyInterval);
     }
@@ -253,7 +224,7 @@ TEST_F(Form1Picking, ScreenReadersReadThePaintedNames)
     QAccessibleInterface* list = QAccessible::queryAccessibleInterface(box.view());
     ASSERT_NE(list, nullptr);
     ASSERT_NE(list->tableInterface(), nullptr);
-    for (int row = 0; row < static_cast<int>(Stocks.size()); ++row) {
+    for (int row = 0; row < PickingRows; ++row) {
         QAccessibleInterface* cell = list->tableInterface()->cellAt(row, 0);
         ASSERT_NE(cell, nullptr) << "row " << row;
         EXPECT_NE(cell->text(QAccessible::Name), "NULL") << "row " << row;

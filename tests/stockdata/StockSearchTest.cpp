@@ -2,6 +2,7 @@
 #include "stockdata/MasterFile.h"
 #include "stockdata/SortedView.h"
 #include "stockdata/StockSearch.h"
+#include "support/PickingStocks.h"
 
 #include <gtest/gtest.h>
 
@@ -12,35 +13,6 @@ using namespace std::string_literals;
 
 namespace {
 
-// The picking window's stocks, read and sorted by name as it does: capitals
-// before small letters, Hangul last; Samsung Electronics twice, under two
-// codes. LG Chem's line runs to the end of the name's columns, as in
-// fixed-width files, so its field holds padding.
-const std::string Master =
-    "005930   Samsung Electronics\r\n"
-    "000660   SK Hynix\r\n"
-    "373220   LG Energy Solution\r\n"
-    "000270   Kia\r\n"
-    "051910   LG Chem" +
-    std::string(31, ' ') +
-    "\r\n"
-    "005935   Samsung Electronics\r\n"
-    "006400   Samsung SDI\r\n"
-    "999001   kia motors\r\n"
-    "005930   삼성전자\r\n"
-    "068270   셀트리온\r\n";
-enum Row {
-    Kia,
-    LgChem,
-    LgEnergy,
-    SkHynix,
-    Samsung005930,
-    Samsung005935,
-    SamsungSdi,
-    SmallKia,
-    SamsungHangul,
-    Celltrion
-};
 const std::string LgChemField = "LG Chem" + std::string(31, ' ');
 
 struct Typed {
@@ -59,7 +31,7 @@ protected:
             EXPECT_EQ(search_.Find(row.typed, row.startIndex, row.picked), row.found) << row.means;
     }
 
-    vecST store_ = RecordsFromBytes(Master);
+    vecST store_ = RecordsFromBytes(PickingMaster);
     lstPST sorted_ = MakeSortedST(store_, SortKeyName);
     std::vector<const STData*> byPosition_{sorted_.begin(), sorted_.end()};
     StockSearch search_{byPosition_};
