@@ -22,7 +22,7 @@ constexpr std::size_t CodeBytes = sizeof(STData::code) - 1;
 
 }  // namespace
 
-CodeIndex::CodeIndex(std::span<const STData* const> byPosition, const Parallelism& parallelism)
+CodeIndex::CodeIndex(std::span<const STData* const> byPosition, const Parallelism& parallelism, LoadProgress*)
     : byPosition_(byPosition)
 {
     assert(byPosition.size() <= INT_MAX && "positions are ints");

@@ -33,7 +33,7 @@ lstPST MakeSortedST(const vecST& store, int key)
     return MakeSortedST(store, key, Parallelism::OfMachine());
 }
 
-lstPST MakeSortedST(const vecST& store, int key, const Parallelism& parallelism)
+lstPST MakeSortedST(const vecST& store, int key, const Parallelism& parallelism, LoadProgress*)
 {
     if (key == SortKeyName) {
         STKeyOffset = static_cast<int>(offsetof(RecStocks, name));

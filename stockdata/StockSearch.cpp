@@ -25,7 +25,11 @@ bool LooksLikeCode(std::string_view typed)
 
 }  // namespace
 
-StockSearch::StockSearch(std::span<const STData* const> byPosition) : byPosition_(byPosition), byCode_(byPosition) {}
+StockSearch::StockSearch(std::span<const STData* const> byPosition, const Parallelism& parallelism,
+                         LoadProgress* progress)
+    : byPosition_(byPosition), byCode_(byPosition, parallelism, progress)
+{
+}
 
 StockSearch::StockSearch() = default;
 StockSearch::StockSearch(StockSearch&&) noexcept = default;

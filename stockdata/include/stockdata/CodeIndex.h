@@ -1,5 +1,6 @@
 #pragma once
 
+#include "stockdata/LoadProgress.h"
 #include "stockdata/Parallel.h"
 #include "stockdata/StockRecord.h"
 
@@ -24,7 +25,7 @@ public:
     // of them; built on as many threads as `parallelism` allows. Throws
     // std::bad_alloc on lack of memory.
     explicit CodeIndex(std::span<const STData* const> byPosition,
-                       const Parallelism& parallelism = Parallelism::OfMachine());
+                       const Parallelism& parallelism = Parallelism::OfMachine(), LoadProgress* progress = nullptr);
 
     // The position of the record with the smallest code that starts with
     // `prefix` (equal codes: the first in view order), or -1 when none does.

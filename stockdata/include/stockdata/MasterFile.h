@@ -1,6 +1,7 @@
 #pragma once
 
 #include "stockdata/LoadAdmission.h"
+#include "stockdata/LoadProgress.h"
 #include "stockdata/Parallel.h"
 #include "stockdata/StockRecord.h"
 
@@ -25,6 +26,9 @@ vecST ReadMasterFile(const ByteString& fileName);
 struct LoadOptions {
     Parallelism parallelism = Parallelism::OfMachine();  // every thread has ended when the load returns
     LoadLimits limits;
+    // Where the load reports how far it has come and learns that it must
+    // stop (throwing LoadCancelled); none when null.
+    LoadProgress* progress = nullptr;
 };
 vecST ReadMasterFile(const ByteString& fileName, const LoadOptions& options);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "stockdata/LoadProgress.h"
 #include "stockdata/Parallel.h"
 #include "stockdata/StockRecord.h"
 #include "stockdata/ViewNodeAllocator.h"
@@ -36,5 +37,6 @@ struct LessST {
 lstPST MakeSortedST(const vecST& store, int key);
 
 // The same, spread over threads as `parallelism` allows; every thread has
-// ended when it returns.
-lstPST MakeSortedST(const vecST& store, int key, const Parallelism& parallelism);
+// ended when it returns. With `progress`, reports the sort's stage and
+// throws LoadCancelled once asked to stop.
+lstPST MakeSortedST(const vecST& store, int key, const Parallelism& parallelism, LoadProgress* progress = nullptr);

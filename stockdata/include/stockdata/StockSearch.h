@@ -21,7 +21,10 @@ public:
     StockSearch();
     // `byPosition` holds the list's records in name order, at most INT_MAX
     // of them. Builds the code index. Throws std::bad_alloc on lack of memory.
-    explicit StockSearch(std::span<const STData* const> byPosition);
+    // Spread over threads as `parallelism` allows; with `progress`, reports
+    // the indexing stage and throws LoadCancelled once asked to stop.
+    explicit StockSearch(std::span<const STData* const> byPosition,
+                         const Parallelism& parallelism = Parallelism::OfMachine(), LoadProgress* progress = nullptr);
     StockSearch(StockSearch&&) noexcept;
     StockSearch& operator=(StockSearch&&) noexcept;
     ~StockSearch();

@@ -1,0 +1,43 @@
+#include "stockdata/LoadProgress.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+// Each stage's share of a load's time, in stage order.
+constexpr std::array<double, 5> StageShare = {0.10, 0.30, 0.35, 0.20, 0.05};
+
+}  // namespace
+
+const char* LoadCancelled::what() const noexcept
+{
+    return "the load was cancelled";
+}
+
+void LoadProgress::Begin(LoadStage stage, std::uint64_t total) noexcept
+{
+    // The watcher may see the new stage with the old counts for a moment;
+    // Fraction keeps within the stage's share whatever it reads.
+    total_.store(total, std::memory_order_relaxed);
+    done_.store(0, std::memory_order_relaxed);
+    stage_.store(stage, std::memory_order_relaxed);
+}
+
+void LoadProgress::ThrowIfStopped() const
+{
+    if (StopRequested())
+        throw LoadCancelled();
+}
+
+double LoadProgress::Fraction() const noexcept
+{
+    const auto stage = static_cast<std::size_t>(Stage());
+    double before = 0;
+    for (std::size_t s = 0; s < stage; ++s)
+        before += StageShare[s];
+    const std::uint64_t total = total_.load(std::memory_order_relaxed);
+    const std::uint64_t done = done_.load(std::memory_order_relaxed);
+    const double within = total == 0 ? 0 : std::min(1.0, static_cast<double>(done) / static_cast<double>(total));
+    return std::min(1.0, before + StageShare[stage] * within);
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <exception>
+#include <stop_token>
+
+// The stages of a load, in the order they run.
+enum class LoadStage : std::uint8_t { Counting, Reading, Sorting, Indexing, Filling };
+
+// Thrown by a load that was asked to stop. It is no failure, so there is
+// nothing to report: everything the load had made is freed by then.
+class LoadCancelled : public std::exception {
+public:
+    const char* what() const noexcept override;
+};
+
+// How far a load has come, and the request to stop it, shared between the
+// threads that run the load and one that watches it. The load reports each
+// stage's work as it goes and checks for a stop often enough to end within
+// a few milliseconds of one; the watcher reads the figures whenever it
+// likes. It is not the load: a load given none runs to its end unobserved.
+class LoadProgress {
+public:
+    explicit LoadProgress(std::stop_token stop = {}) noexcept : stop_(std::move(stop)) {}
+    LoadProgress(const LoadProgress&) = delete;
+    LoadProgress& operator=(const LoadProgress&) = delete;
+
+    // Load side, from any of its threads. `total` is the stage's work in
+    // whatever unit it counts (bytes, records); Advance adds `done` of them.
+    void Begin(LoadStage stage, std::uint64_t total) noexcept;
+    void Advance(std::uint64_t done) noexcept { done_.fetch_add(done, std::memory_order_relaxed); }
+    bool StopRequested() const noexcept { return stop_.stop_requested(); }
+    // Throws LoadCancelled once a stop has been asked for.
+    void ThrowIfStopped() const;
+
+    // Watcher side: the stage running now, and the share of the whole load
+    // done so far, from 0 to 1, weighing each stage by the time it takes.
+    LoadStage Stage() const noexcept { return stage_.load(std::memory_order_relaxed); }
+    double Fraction() const noexcept;
+
+private:
+    std::stop_token stop_;
+    std::atomic<LoadStage> stage_ = LoadStage::Counting;
+    std::atomic<std::uint64_t> done_ = 0;
+    std::atomic<std::uint64_t> total_ = 0;
+};
+
+// The checks a load makes where it may be given no progress to report to.
+inline void ThrowIfStopped(const LoadProgress* progress)
+{
+    if (progress != nullptr)
+        progress->ThrowIfStopped();
+}
+
+inline void Advance(LoadProgress* progress, std::uint64_t done) noexcept
+{
+    if (progress != nullptr)
+        progress->Advance(done);
+}
+
+inline void Begin(LoadProgress* progress, LoadStage stage, std::uint64_t total) noexcept
+{
+    if (progress != nullptr)
+        progress->Begin(stage, total);
+}
