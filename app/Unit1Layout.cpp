@@ -18,6 +18,8 @@ const TFormLayout<TForm1>& FormLayoutOf(const TForm1*)
         .TextHeight = 13,
         .OldCreateOrder = false,
         .OnCreate = &TForm1::FormCreate,
+        .KeyPreview = true,
+        .OnKeyDown = &TForm1::FormKeyDown,
         .Controls = {
             TComboBoxLayout<TForm1>{
                 .Name = "ComboBox1",

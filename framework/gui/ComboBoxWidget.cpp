@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QStyleOptionComboBox>
+#include <QStyleOptionProgressBar>
 #include <QStylePainter>
 #include <QToolTip>
 
@@ -313,9 +314,44 @@ void ComboBoxWidget::showPopup()
     QComboBox::showPopup();
 }
 
+void ComboBoxWidget::ShowProgress(double fraction, const QString& text)
+{
+    const int percent = static_cast<int>(std::clamp(fraction, 0.0, 1.0) * 100);
+    if (progress_ && progress_->percent == percent && progress_->text == text)
+        return;
+    progress_ = Progress{percent, text};
+    // Told to screen readers as a change of the box's name.
+    setAccessibleName(text);
+    update();
+}
+
+void ComboBoxWidget::HideProgress()
+{
+    if (!progress_)
+        return;
+    progress_.reset();
+    setAccessibleName(QString());
+    update();
+}
+
+void ComboBoxWidget::PaintProgress(QStylePainter& painter, const QRect& field) const
+{
+    QStyleOptionProgressBar bar;
+    bar.initFrom(this);
+    bar.rect = field;
+    bar.minimum = 0;
+    bar.maximum = 100;
+    bar.progress = progress_->percent;
+    bar.text = progress_->text;
+    bar.textVisible = true;
+    bar.textAlignment = Qt::AlignCenter;
+    bar.state |= QStyle::State_Horizontal;
+    painter.drawControl(QStyle::CE_ProgressBar, bar);
+}
+
 void ComboBoxWidget::paintEvent(QPaintEvent* event)
 {
-    if (!ownerDraw_) {
+    if (!ownerDraw_ && !progress_) {
         QComboBox::paintEvent(event);
         return;
     }
@@ -325,9 +361,13 @@ void ComboBoxWidget::paintEvent(QPaintEvent* event)
     option.currentText.clear();
     option.currentIcon = QIcon();
     painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    if (progress_) {
+        PaintProgress(painter, field);
+        return;
+    }
     if (currentIndex() < 0)
         return;
-    const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
     const bool focused = hasFocus() && !view()->isVisible();
     TOwnerDrawState state{TOwnerDrawStateFlag::odComboBoxEdit};
     if (focused) {

@@ -8,6 +8,9 @@
 #include <QElapsedTimer>
 #include <QProxyStyle>
 
+class QStylePainter;
+
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -75,6 +78,9 @@ public:
     void SetOwnerDraw(bool ownerDraw);
     void SetTakesInputMethodText(bool takes);
     void showPopup() override;
+    // A bar `fraction` full, with `text` on it, in place of the current item.
+    void ShowProgress(double fraction, const QString& text);
+    void HideProgress();
 
 protected:
     bool event(QEvent* event) override;
@@ -96,10 +102,16 @@ private:
     // `typed` finds; whether it took the text.
     bool SearchFrom(const QString& typed, TypedInto where);
     void CopyItem(int index);
+    void PaintProgress(QStylePainter& painter, const QRect& field) const;
 
     TComboBox& combo_;
     ItemListModel& model_;
     bool ownerDraw_ = false;
     QString search_;
     QElapsedTimer lastTyped_;
+    struct Progress {
+        int percent;
+        QString text;
+    };
+    std::optional<Progress> progress_;
 };

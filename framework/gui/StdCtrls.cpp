@@ -2,6 +2,7 @@
 
 #include "ComboBoxWidget.h"
 #include "QtBridge.h"
+#include "framework/core/TextCodec.h"
 #include "framework/gui/DispatchEvent.h"
 
 #include <QAbstractItemView>
@@ -47,6 +48,16 @@ void TComboBox::SetItemHeight(int height)
 {
     itemHeight_ = height;
     WidgetOf<ComboBoxWidget>(*this).view()->doItemsLayout();
+}
+
+void TComboBox::ShowProgress(double fraction, const std::string& text)
+{
+    WidgetOf<ComboBoxWidget>(*this).ShowProgress(fraction, QString::fromStdString(DecodeForDisplay(text)));
+}
+
+void TComboBox::HideProgress()
+{
+    WidgetOf<ComboBoxWidget>(*this).HideProgress();
 }
 
 bool TComboBox::DroppedDown() const

@@ -86,6 +86,12 @@ public:
     void SetImeName(std::string name);
     const std::string& ImeName() const noexcept { return imeName_; }
 
+    // Shows, in place of the closed box's item, a bar `fraction` (0 to 1)
+    // full with `text` (display character set bytes) on it, which is also
+    // the box's name to screen readers; until HideProgress.
+    void ShowProgress(double fraction, const std::string& text);
+    void HideProgress();
+
     bool DroppedDown() const;
     void SetDroppedDown(bool dropped);
 
