@@ -69,7 +69,7 @@ protected:
     static void WaitForLoad(const TForm1& form)
     {
         while (form.Loading())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         Settle();
     }
 
