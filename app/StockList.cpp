@@ -12,8 +12,8 @@ LoadOptions ListLoad()
     LoadOptions options;
     options.limits.maxLines = static_cast<std::size_t>(TStrings::MaxCount);
     options.limits.callerBytesPerLine = sizeof(const STData*) +
-                                        std::max(TStrings::BytesPerItem + CodeIndex::BytesPerLine,
-                                                 CodeIndex::BuildBytesPerLine);
+                                        std::max(TStrings::BytesPerItem + StockSearch::BytesPerLine,
+                                                 StockSearch::BuildBytesPerLine);
     return options;
 }
 
