@@ -46,7 +46,7 @@ void TComboBox::SetStyle(TComboBoxStyle style)
 void TComboBox::SetItemHeight(int height)
 {
     itemHeight_ = height;
-    WidgetOf<ComboBoxWidget>(*this).view()->doItemsLayout();
+    WidgetOf<ComboBoxWidget>(*this).SetRowHeight(height);
 }
 
 bool TComboBox::DroppedDown() const
@@ -82,6 +82,11 @@ ByteString TComboBox::ItemHint(int index)
 ByteString TComboBox::ItemCopyText(int index)
 {
     return OnItemCopyText ? OnItemCopyText(this, index) : ByteString();
+}
+
+ByteString TComboBox::ItemDescription(int index)
+{
+    return OnItemDescription ? OnItemDescription(this, index) : ByteString();
 }
 
 int TComboBox::FindItem(const ByteString& prefix, int startIndex)
