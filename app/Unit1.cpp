@@ -132,6 +132,12 @@ ByteString TForm1::ComboBox1ItemCopyText(TComboBox*, int Index)
     return ByteString(std::string(Trimmed(record->code)) + "\t" + std::string(Trimmed(record->name)));
 }
 
+ByteString TForm1::ComboBox1ItemDescription(TComboBox*, int Index)
+{
+    const STData* record = Stock(Index);
+    return record != nullptr ? ByteString(Trimmed(record->code)) : ByteString();
+}
+
 int TForm1::ComboBox1FindItem(TComboBox*, const ByteString& Prefix, int StartIndex)
 {
     return FSearch.Find(Prefix.View(), StartIndex, ComboBox1->ItemIndex());

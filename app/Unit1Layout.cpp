@@ -33,6 +33,7 @@ const TFormLayout<TForm1>& FormLayoutOf(const TForm1*)
                 .OnItemText = &TForm1::ComboBox1ItemText,
                 .OnItemHint = &TForm1::ComboBox1ItemHint,
                 .OnItemCopyText = &TForm1::ComboBox1ItemCopyText,
+                .OnItemDescription = &TForm1::ComboBox1ItemDescription,
                 .OnFindItem = &TForm1::ComboBox1FindItem,
             },
             TBitBtnLayout<TForm1>{

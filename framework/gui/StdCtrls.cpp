@@ -47,7 +47,7 @@ void TComboBox::SetStyle(TComboBoxStyle style)
 void TComboBox::SetItemHeight(int height)
 {
     itemHeight_ = height;
-    WidgetOf<ComboBoxWidget>(*this).view()->doItemsLayout();
+    WidgetOf<ComboBoxWidget>(*this).SetRowHeight(height);
 }
 
 void TComboBox::ShowProgress(double fraction, const std::string& text)
@@ -93,6 +93,11 @@ ByteString TComboBox::ItemHint(int index)
 ByteString TComboBox::ItemCopyText(int index)
 {
     return OnItemCopyText ? OnItemCopyText(this, index) : ByteString();
+}
+
+ByteString TComboBox::ItemDescription(int index)
+{
+    return OnItemDescription ? OnItemDescription(this, index) : ByteString();
 }
 
 int TComboBox::FindItem(const ByteString& prefix, int startIndex)

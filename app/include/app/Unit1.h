@@ -35,6 +35,8 @@ public:  // Controls and handlers bound by the layout in Unit1Layout.cpp
     ByteString ComboBox1ItemText(TComboBox* Sender, int Index);
     ByteString ComboBox1ItemHint(TComboBox* Sender, int Index);
     ByteString ComboBox1ItemCopyText(TComboBox* Sender, int Index);
+    // The stock's code, trimmed, which screen readers read beside the name.
+    ByteString ComboBox1ItemDescription(TComboBox* Sender, int Index);
     // Typing finds a stock by StockSearch's rules: by code, by Hangul
     // initials or by the start of its name.
     int ComboBox1FindItem(TComboBox* Sender, const ByteString& Prefix, int StartIndex);

@@ -43,6 +43,7 @@ struct TComboBoxLayout {
     TItemTextHandler<F> OnItemText = nullptr;
     TItemTextHandler<F> OnItemHint = nullptr;
     TItemTextHandler<F> OnItemCopyText = nullptr;
+    TItemTextHandler<F> OnItemDescription = nullptr;
     TFindItemHandler<F> OnFindItem = nullptr;
 };
 
@@ -112,6 +113,7 @@ void Build(F& form, const TComboBoxLayout<F>& layout)
     bindText(combo.OnItemText, layout.OnItemText);
     bindText(combo.OnItemHint, layout.OnItemHint);
     bindText(combo.OnItemCopyText, layout.OnItemCopyText);
+    bindText(combo.OnItemDescription, layout.OnItemDescription);
     if (layout.OnFindItem != nullptr) {
         combo.OnFindItem = [&form, handler = layout.OnFindItem](TComboBox* Sender, const ByteString& Prefix,
                                                                 int StartIndex) {
