@@ -34,5 +34,14 @@ StockList ReadStockList(const ByteString& fileName, LoadProgress& progress)
         list.byPosition.push_back(record);
     }
     list.search = StockSearch(list.byPosition, options.parallelism, &progress);
+    progress.Begin(LoadStage::Filling, list.byPosition.size());
+    const ByteString placeholder("NULL");
+    for (std::size_t i = 0; i < list.byPosition.size(); ++i) {
+        if (i % checkEvery == 0) {
+            progress.ThrowIfStopped();
+            progress.Advance(std::min(checkEvery, list.byPosition.size() - i));
+        }
+        list.items.Add(placeholder);
+    }
     return list;
 }

@@ -80,8 +80,7 @@ void TForm1::LoadDone(std::exception_ptr error)
     FSorted = std::move(loaded->sorted);
     FByPosition = std::move(loaded->byPosition);
     FSearch = std::move(loaded->search);
-    for (std::size_t i = 0; i < FSorted->size(); ++i)
-        ComboBox1->Items->Add("NULL");
+    ComboBox1->Items->AddStrings(std::move(loaded->items));
 }
 void TForm1::ComboBox1DrawItem(TWinControl*, int Index, const TRect& Rect, TOwnerDrawState)
 {

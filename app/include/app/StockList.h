@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/core/ByteString.h"
+#include "framework/core/TStringList.h"
 #include "stockdata/LoadProgress.h"
 #include "stockdata/MasterFile.h"
 #include "stockdata/SortedView.h"
@@ -11,7 +12,8 @@
 
 // Everything the window shows of one master file, made in one go away from
 // the GUI thread and then taken over whole: the store, the name-ordered view
-// over it, its records by position and the type-to-find indexes. The view,
+// over it, its records by position, the type-to-find indexes and the list's
+// placeholder items, one "NULL" per record. The view,
 // the positions and the search point into the store: moving the vectors
 // keeps their buffers, so they stay valid when taken over.
 struct StockList {
@@ -21,6 +23,7 @@ struct StockList {
     // painting, a search, a screen reader asking for any row.
     std::vector<const STData*> byPosition;
     StockSearch search;
+    TStringList items;
 };
 
 // The memory a list needs per line beyond the load's own, for its admission:
