@@ -11,7 +11,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <string>
 
 namespace {
 
@@ -20,17 +19,12 @@ namespace {
 // make-test-locales.sh made, found through LOCPATH from before main on.
 const bool LocalesFound = ::setenv("LOCPATH", STOCKPICKER_TEST_LOCPATH, 1) == 0;
 
-bool KoreanLocaleMade()
-{
-    return LocalesFound &&
-           std::filesystem::is_directory(std::filesystem::path(STOCKPICKER_TEST_LOCPATH) / "ko_KR.UTF-8");
-}
-
 // The error box of a file that cannot be opened: our sentence from the
 // gettext catalog, Qt's OK button from Qt's own translations.
 TEST(ErrorBoxInKorean, ShowsOurMessageAndQtsButtonInKorean)
 {
-    if (!KoreanLocaleMade())
+    if (!LocalesFound ||
+        !std::filesystem::is_directory(std::filesystem::path(STOCKPICKER_TEST_LOCPATH) / "ko_KR.UTF-8"))
         GTEST_SKIP() << "ko_KR.UTF-8 was not made: tests/support/make-test-locales.sh needs localedef";
     QString text;
     QString button;

@@ -101,10 +101,7 @@ check "--vers is --version" 0 "" bash -c '"$0" --vers | grep -q "^stockdump (sto
 # Under a Korean locale the message is Korean, in the locale's bytes; the
 # reason after it is glibc's.
 for locale in ko_KR.UTF-8 ko_KR.CP949; do
-    if [[ ! -d ${STOCKPICKER_TEST_LOCPATH:-}/$locale ]]; then
-        echo "skip: $locale was not made (tests/support/make-test-locales.sh)"
-        continue
-    fi
+    [[ -d ${STOCKPICKER_TEST_LOCPATH:-}/$locale ]] || { echo "skip: $locale was not made (make-test-locales.sh)"; continue; }
     printf 'stockdump: "%s/omast.dat" 파일을 열 수 없습니다: ' "$work" | iconv -f UTF-8 -t "${locale#*.}" >"$work/want"
     LOCPATH=$STOCKPICKER_TEST_LOCPATH LC_ALL=$locale "$stockdump" "$work/omast.dat" 2>"$work/err"
     status=$?
