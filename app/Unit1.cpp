@@ -1,6 +1,7 @@
 #include "app/Unit1.h"
 
 #include "framework/core/QuotedName.h"
+#include "framework/core/Translate.h"
 #include "framework/gui/Application.h"
 
 #include <algorithm>
@@ -58,8 +59,11 @@ void TForm1::LoadMaster(const ByteString& fileName)
 void TForm1::ShowLoadProgress()
 {
     const auto percent = static_cast<int>(FProgress->Fraction() * 100);
-    ComboBox1->ShowProgress(FProgress->Fraction(), "Loading " + QuotedName(std::string(FLoadingName.View())) + ": " +
-                                                       std::to_string(percent) + "%. Press Escape to cancel.");
+    const std::string name = QuotedName(std::string(FLoadingName.View()));
+    // TRANSLATORS: the drop-down list's text while a master file loads. {0}: the file's name in quotes;
+    // {1}: how much is done, a whole number of percent; Escape is the key.
+    const std::string text = Tr("Loading {0}: {1}%. Press Escape to cancel.", name, std::to_string(percent));
+    ComboBox1->ShowProgress(FProgress->Fraction(), text);
 }
 
 void TForm1::EndLoad() noexcept

@@ -1,5 +1,7 @@
 #include "stockdata/LoadProgress.h"
 
+#include "framework/core/Translate.h"
+
 #include <algorithm>
 #include <array>
 
@@ -12,7 +14,8 @@ constexpr std::array<double, 5> StageShare = {0.10, 0.30, 0.35, 0.20, 0.05};
 
 const char* LoadCancelled::what() const noexcept
 {
-    return "the load was cancelled";
+    // TRANSLATORS: a load the user stopped with Escape.
+    return Translate("the load was cancelled");
 }
 
 void LoadProgress::Begin(LoadStage stage, std::uint64_t total) noexcept

@@ -1,6 +1,7 @@
 #include "framework/core/TextCodec.h"
 
 #include "framework/core/Exception.h"
+#include "framework/core/Translate.h"
 #include "framework/core/Utf8.h"
 
 #include <algorithm>
@@ -86,7 +87,9 @@ CharsetDecoder::CharsetDecoder(const std::string& charset) : cd_(Invalid()), cha
         return;
     cd_ = ::iconv_open("UTF-8", charset_.c_str());
     if (cd_ == Invalid())
-        throw Exception("unknown character set \"" + charset + "\": " + std::strerror(errno));
+        // TRANSLATORS: iconv cannot convert from a character set. {0}: its name in quotes, such as "EUC-KR";
+        // {1}: the system's reason.
+        throw Exception(Tr("unknown character set {0}: {1}", "\"" + charset + "\"", ErrorText(errno)));
 }
 
 CharsetDecoder::CharsetDecoder(CharsetDecoder&& other) noexcept
@@ -258,10 +261,12 @@ private:
             Open(locale);
         } catch (const Exception&) {
             if (warnedAbout_ != locale) {
-                std::fprintf(
-                    stderr,
-                    "stockpicker: the locale's character set \"%s\" is unknown to iconv; showing names as UTF-8\n",
-                    locale.c_str());
+                const std::string quoted = "\"" + locale + "\"";
+                const std::string warning = Tr(
+                    // TRANSLATORS: a warning at start, after "stockpicker: ". {0}: the character set the locale
+                    // names, in quotes.
+                    "the locale's character set {0} is unknown to iconv; showing names as UTF-8", quoted);
+                std::fprintf(stderr, "stockpicker: %s\n", warning.c_str());
                 warnedAbout_ = locale;
             }
             Open("UTF-8");

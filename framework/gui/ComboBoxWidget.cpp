@@ -4,6 +4,7 @@
 #include "FixedRowListView.h"
 #include "QtBridge.h"
 #include "framework/core/TextCodec.h"
+#include "framework/core/Translate.h"
 #include "framework/gui/DispatchEvent.h"
 
 #include <QApplication>
@@ -227,7 +228,8 @@ QVariant ComboBoxWidget::inputMethodQuery(Qt::InputMethodQuery query) const
 void ComboBoxWidget::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
-    QAction* copy = menu.addAction(QStringLiteral("Copy"));
+    // TRANSLATORS: the drop-down list's context menu item that copies the chosen stock's code and name.
+    QAction* copy = menu.addAction(Decoded(Translate("Copy")));
     copy->setShortcut(QKeySequence::Copy);
     const int index = currentIndex();
     copy->setEnabled(index >= 0);
