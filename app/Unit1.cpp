@@ -51,7 +51,7 @@ void TForm1::LoadMaster(const ByteString& fileName)
         [this, fileName, &progress = *FProgress] {
             FLoaded = std::make_unique<StockList>(ReadStockList(fileName, progress));
         },
-        [this](std::exception_ptr error) { LoadDone(error); });
+        [this](const std::exception_ptr& error) { LoadDone(error); });
     ShowLoadProgress();
     SetCursor(TCursor::crAppStart);
 }
@@ -74,7 +74,7 @@ void TForm1::EndLoad() noexcept
     SetCursor(TCursor::crDefault);
 }
 
-void TForm1::LoadDone(std::exception_ptr error)
+void TForm1::LoadDone(const std::exception_ptr& error)
 {
     const std::unique_ptr<StockList> loaded = std::move(FLoaded);
     EndLoad();

@@ -61,7 +61,7 @@ private:
     void LoadMaster(const ByteString& fileName);
     // Takes the load's list over, or reports why there is none: the list
     // then stays empty.
-    void LoadDone(std::exception_ptr error);
+    void LoadDone(const std::exception_ptr& error);
     void ShowLoadProgress();
     void EndLoad() noexcept;
 

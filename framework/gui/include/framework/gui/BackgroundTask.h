@@ -15,7 +15,7 @@
 class TBackgroundTask {
 public:
     // Null when the work returned, else what it threw.
-    using TDoneEvent = std::function<void(std::exception_ptr error)>;
+    using TDoneEvent = std::function<void(const std::exception_ptr& error)>;
     static constexpr int ProgressIntervalMs = 100;
 
     // `owner` is the Sender of the reports of what onDone throws.
