@@ -226,6 +226,18 @@ int RunBench(int argc, char** argv)
     WaitForLoad();
     Print("reload done", Milliseconds(timer), "ms");
 
+    // Escape halfway through a reload: until the load's threads have ended.
+    const double reloadMs = Milliseconds(timer);
+    Form1->BitBtn1->Click();
+    timer.restart();
+    while (Milliseconds(timer) < reloadMs / 2)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    QApplication::setActiveWindow(Form1->Widget());
+    box.setFocus();
+    Print("Escape during a reload, until it has ended", KeyMs(box, Qt::Key_Escape), "ms");
+    if (Form1->Loading())
+        std::fprintf(stderr, "gui_bench: Escape did not end the load\n");
+
     Application->Finalize();
     std::filesystem::current_path("/");
     std::filesystem::remove_all(dir);
