@@ -17,6 +17,8 @@ const char* LoadCancelled::what() const noexcept
 
 void LoadProgress::Begin(LoadStage stage, std::uint64_t total) noexcept
 {
+    if (onBegin)
+        onBegin(stage);
     // The watcher may see the new stage with the old counts for a moment;
     // Fraction keeps within the stage's share whatever it reads.
     total_.store(total, std::memory_order_relaxed);
