@@ -39,9 +39,10 @@ constexpr std::size_t SmallRun = 24;
 constexpr std::size_t CachedEntries = std::size_t{1} << 14;
 // How far ahead of their turn records are asked for: they lie anywhere.
 constexpr std::size_t Ahead = 32;
-// How often a long pass looks for a stop: 64K records read out of order
-// take about a millisecond.
-constexpr std::size_t StopCheckEntries = std::size_t{1} << 16;
+// How often a long pass looks for a stop: 16K records read out of order
+// through the view's pointers, as the code index reads them, take a few
+// milliseconds on a busy machine.
+constexpr std::size_t StopCheckEntries = std::size_t{1} << 14;
 // Sorted ranges smaller than this are counted by the task that made them,
 // so that few tasks touch the shared figure.
 constexpr std::size_t ReportedFrom = std::size_t{1} << 12;
