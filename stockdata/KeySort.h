@@ -293,10 +293,14 @@ void SortByKeys(KeyOf keyOf, std::size_t length, std::size_t n, const Parallelis
     });
     ThrowIfStopped(progress);
 
-    // Once a stop is asked for, tasks are dropped undone: the queue empties at once.
+    // Once a stop is asked for, tasks are dropped undone: the queue empties
+    // at once. Most tasks are small and report nothing: they leave the
+    // shared figure alone. 10M lines, load with a progress: +4% -> +1%.
     const auto sortRange = [&keys, progress](const SortTask& task, auto& queue) {
-        if (!StopRequested(progress))
-            Advance(progress, SortRange(task, keys, queue, progress));
+        if (StopRequested(progress))
+            return;
+        if (const std::size_t sorted = SortRange(task, keys, queue, progress); sorted != 0)
+            Advance(progress, sorted);
     };
     SharedTasks<SortTask, decltype(sortRange)> tasks(parts, std::max<std::size_t>(2, parallelism.minimumPerThread / 16),
                                                      sortRange);
