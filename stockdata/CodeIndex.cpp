@@ -22,11 +22,13 @@ constexpr std::size_t CodeBytes = sizeof(STData::code) - 1;
 
 }  // namespace
 
-CodeIndex::CodeIndex(std::span<const STData* const> byPosition, const Parallelism& parallelism, LoadProgress*)
+CodeIndex::CodeIndex(std::span<const STData* const> byPosition, const Parallelism& parallelism, LoadProgress* progress)
     : byPosition_(byPosition)
 {
     assert(byPosition.size() <= INT_MAX && "positions are ints");
     const std::size_t n = byPosition.size();
+    // Each record counts once for each step of the sort, and once as its position is kept.
+    Begin(progress, LoadStage::Indexing, n * (keysort::ProgressSteps + 1));
     // Two arrays of 16 bytes a line while the index is built, freed before
     // the list's items are made. Left uninitialised: the threads that fill
     // them are the first to touch their pages, all at once.
@@ -38,11 +40,15 @@ CodeIndex::CodeIndex(std::span<const STData* const> byPosition, const Parallelis
     const auto codeOf = [byPosition](std::uint32_t position) {
         return reinterpret_cast<const unsigned char*>(byPosition[position]->code);
     };
-    SortByKeys(codeOf, CodeBytes, n, parallelism, lower.get(), upper.get());
+    SortByKeys(codeOf, CodeBytes, n, parallelism, lower.get(), upper.get(), progress);
     lower.reset();
     order_.reserve(n);
-    std::transform(upper.get(), upper.get() + n, std::back_inserter(order_),
-                   [](const SortEntry& entry) { return entry.index; });
+    keysort::InBlocks(0, n, progress, [&](std::size_t from, std::size_t to) {
+        std::transform(upper.get() + from, upper.get() + to, std::back_inserter(order_),
+                       [](const SortEntry& entry) { return entry.index; });
+        Advance(progress, to - from);
+    });
+    ThrowIfStopped(progress);
 }
 
 int CodeIndex::Find(std::string_view prefix, int after) const

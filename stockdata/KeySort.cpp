@@ -2,16 +2,22 @@
 
 namespace keysort {
 
-Buckets ScatterByDigit(const SortEntry* from, SortEntry* to, std::size_t n, unsigned digit) noexcept
+Buckets ScatterByDigit(const SortEntry* from, SortEntry* to, std::size_t n, unsigned digit,
+                       const LoadProgress* progress) noexcept
 {
     Buckets buckets;
-    for (std::size_t i = 0; i < n; ++i)
-        ++buckets.count[DigitOf(from[i].key, digit)];
+    if (!InBlocks(0, n, progress, [&](std::size_t begin, std::size_t end) {
+            for (std::size_t i = begin; i < end; ++i)
+                ++buckets.count[DigitOf(from[i].key, digit)];
+        }))
+        return buckets;
     for (unsigned b = 1; b < 256; ++b)
         buckets.start[b] = buckets.start[b - 1] + buckets.count[b - 1];
     std::array<std::size_t, 256> next = buckets.start;
-    for (std::size_t i = 0; i < n; ++i)
-        to[next[DigitOf(from[i].key, digit)]++] = from[i];
+    InBlocks(0, n, progress, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i)
+            to[next[DigitOf(from[i].key, digit)]++] = from[i];
+    });
     return buckets;
 }
 

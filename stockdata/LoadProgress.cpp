@@ -7,8 +7,10 @@
 
 namespace {
 
-// Each stage's share of a load's time, in stage order.
-constexpr std::array<double, 5> StageShare = {0.10, 0.30, 0.35, 0.20, 0.05};
+// Each stage's share of a load's time, in stage order. 10M lines (mixed, 2
+// cores): count 95, read 315, sort 1030, code index 1070 ms; Indexing counts
+// the code index twice, for the initials index built beside it.
+constexpr std::array<double, 5> StageShare = {0.025, 0.083, 0.272, 0.570, 0.05};
 
 }  // namespace
 
@@ -20,6 +22,8 @@ const char* LoadCancelled::what() const noexcept
 
 void LoadProgress::Begin(LoadStage stage, std::uint64_t total) noexcept
 {
+    if (onBegin)
+        onBegin(stage);
     // The watcher may see the new stage with the old counts for a moment;
     // Fraction keeps within the stage's share whatever it reads.
     total_.store(total, std::memory_order_relaxed);

@@ -63,8 +63,12 @@ struct TextSource {
 
 TextSource SourceOf(std::string_view text)
 {
-    return {text.size(), [text](std::size_t from, std::size_t to, std::size_t, const TextSource::Visit& visit) {
-                visit(text.substr(from, to - from));
+    // In chunks as from a file, so that a load looks for a stop as often.
+    return {text.size(),
+            [text](std::size_t from, std::size_t to, std::size_t chunkSize, const TextSource::Visit& visit) {
+                for (; from < to; from += chunkSize)
+                    if (!visit(text.substr(from, std::min(chunkSize, to - from))))
+                        return;
             }};
 }
 
@@ -75,8 +79,8 @@ TextSource SourceOf(const RegularFile& file)
 }
 
 // Where the first line that starts at or after `position` starts (the end
-// of the text when none does). `position` > 0.
-std::size_t LineStartFrom(const TextSource& source, std::size_t position)
+// of the text when none does, or when a stop was asked for). `position` > 0.
+std::size_t LineStartFrom(const TextSource& source, std::size_t position, const LoadProgress* progress)
 {
     // A line starts after the first line end at or after the byte before.
     const std::size_t from = position - 1;
@@ -84,7 +88,7 @@ std::size_t LineStartFrom(const TextSource& source, std::size_t position)
     std::optional<std::size_t> start;
     const auto visit = [&](std::string_view chunk) {
         start = next.Feed(chunk);
-        return !start;
+        return !start && !StopRequested(progress);
     };
     // Lines are short: a small read nearly always finds the line end, and a
     // long line goes on in large reads.
@@ -95,24 +99,27 @@ std::size_t LineStartFrom(const TextSource& source, std::size_t position)
 }
 
 // The text cut into `parts` ranges of whole lines, about equal in bytes.
-std::vector<std::size_t> LineAlignedCuts(const TextSource& source, std::size_t parts)
+std::vector<std::size_t> LineAlignedCuts(const TextSource& source, std::size_t parts, const LoadProgress* progress)
 {
     std::vector<std::size_t> cuts{0};
     for (std::size_t part = 1; part < parts; ++part) {
         // A cut at or before the last one (in a short text) is that one.
         const std::size_t at = source.size * part / parts;
-        cuts.push_back(at <= cuts.back() ? cuts.back() : LineStartFrom(source, at));
+        cuts.push_back(at <= cuts.back() ? cuts.back() : LineStartFrom(source, at, progress));
     }
     cuts.push_back(source.size);
     return cuts;
 }
 
-std::size_t CountLinesIn(const TextSource& source, std::size_t from, std::size_t to)
+// Counts the lines of [from, to); stops early, with a count of no use, once
+// a stop is asked for.
+std::size_t CountLinesIn(const TextSource& source, std::size_t from, std::size_t to, LoadProgress* progress)
 {
     ChunkedLineCount counter;
-    source.forEachChunk(from, to, ReadChunk, [&counter](std::string_view chunk) {
+    source.forEachChunk(from, to, ReadChunk, [&counter, progress](std::string_view chunk) {
         counter.Feed(chunk);
-        return true;
+        Advance(progress, chunk.size());
+        return !StopRequested(progress);
     });
     return counter.Lines();
 }
@@ -120,8 +127,9 @@ std::size_t CountLinesIn(const TextSource& source, std::size_t from, std::size_t
 // Makes records[0, count), storage of unmade records, from the lines of
 // [from, to); returns how many lines there were. Where that differs from
 // `count`, the text changed and some records may be left unmade: the caller
-// must then throw the store away.
-std::size_t FillRecords(const TextSource& source, std::size_t from, std::size_t to, STData* records, std::size_t count)
+// must then throw the store away, as also once a stop is asked for.
+std::size_t FillRecords(const TextSource& source, std::size_t from, std::size_t to, STData* records, std::size_t count,
+                        LoadProgress* progress)
 {
     static const STData blank("", "", ExtraText);
     std::size_t lines = 0;
@@ -133,7 +141,8 @@ std::size_t FillRecords(const TextSource& source, std::size_t from, std::size_t 
     ChunkedLines splitter(UsedBytes);
     source.forEachChunk(from, to, ReadChunk, [&](std::string_view chunk) {
         splitter.Feed(chunk, fill);
-        return true;
+        Advance(progress, chunk.size());
+        return !StopRequested(progress);
     });
     splitter.Finish(fill);
     return lines;
@@ -171,30 +180,35 @@ vecST UnmadeStore(std::size_t lines)
 }
 
 // Runs work(piece) for every piece in [0, pieces) on `threads` threads, each
-// taking the next piece not yet taken.
+// taking the next piece not yet taken, until a stop is asked for.
 template <class Work>
-void ForEachPiece(std::size_t threads, std::size_t pieces, Work&& work)
+void ForEachPiece(std::size_t threads, std::size_t pieces, const LoadProgress* progress, Work&& work)
 {
     std::atomic<std::size_t> next = 0;
     RunParts(threads, [&](std::size_t) {
-        for (std::size_t piece; (piece = next++) < pieces;)
+        for (std::size_t piece; !StopRequested(progress) && (piece = next++) < pieces;)
             work(piece);
     });
 }
 
 // Reads the master text in pieces of whole lines, several a thread, so that
 // the threads share the work evenly: each piece counts its lines, then, once
-// the store is sized, makes its records in place.
+// the store is sized, makes its records in place. The threads only stop at
+// a stop request; the throw comes from here, once they have all ended.
 vecST ReadRecords(const TextSource& source, const Parallelism& parallelism, const std::string& name,
-                  const LoadLimits* limits, std::uint64_t heldBytes)
+                  const LoadLimits* limits, std::uint64_t heldBytes, LoadProgress* progress)
 {
     constexpr std::size_t PiecesPerThread = 8;
     const std::size_t threads = parallelism.PartsFor(source.size);
-    const std::vector<std::size_t> cuts = LineAlignedCuts(source, threads == 1 ? 1 : threads * PiecesPerThread);
+    Begin(progress, LoadStage::Counting, source.size);
+    const std::vector<std::size_t> cuts = LineAlignedCuts(source, threads == 1 ? 1 : threads * PiecesPerThread,
+                                                          progress);
     const std::size_t pieces = cuts.size() - 1;
     std::vector<std::size_t> lines(pieces);
-    ForEachPiece(threads, pieces,
-                 [&](std::size_t piece) { lines[piece] = CountLinesIn(source, cuts[piece], cuts[piece + 1]); });
+    ForEachPiece(threads, pieces, progress, [&](std::size_t piece) {
+        lines[piece] = CountLinesIn(source, cuts[piece], cuts[piece + 1], progress);
+    });
+    ThrowIfStopped(progress);
     std::vector<std::size_t> firstLine(pieces + 1, 0);
     std::partial_sum(lines.begin(), lines.end(), firstLine.begin() + 1);
     if (limits != nullptr)
@@ -204,9 +218,12 @@ vecST ReadRecords(const TextSource& source, const Parallelism& parallelism, cons
     STData* const records = store.data();
     // One counter a piece: threads never write to the same one.
     std::vector<std::size_t> filled(pieces);
-    ForEachPiece(threads, pieces, [&](std::size_t piece) {
-        filled[piece] = FillRecords(source, cuts[piece], cuts[piece + 1], records + firstLine[piece], lines[piece]);
+    Begin(progress, LoadStage::Reading, source.size);
+    ForEachPiece(threads, pieces, progress, [&](std::size_t piece) {
+        filled[piece] = FillRecords(source, cuts[piece], cuts[piece + 1], records + firstLine[piece], lines[piece],
+                                    progress);
     });
+    ThrowIfStopped(progress);
     if (filled != lines)
         // TRANSLATORS: a master file changed under the load. {0}: the file's name in quotes.
         throw Exception(Tr("cannot read file {0}: it changed while it was read", QuotedName(name)));
@@ -217,7 +234,7 @@ vecST ReadRecords(const TextSource& source, const Parallelism& parallelism, cons
 
 vecST RecordsFromBytes(std::string_view text, const Parallelism& parallelism)
 {
-    return ReadRecords(SourceOf(text), parallelism, "", nullptr, 0);
+    return ReadRecords(SourceOf(text), parallelism, "", nullptr, 0, nullptr);
 }
 
 vecST ReadMasterFile(const ByteString& fileName, const LoadOptions& options)
@@ -226,19 +243,20 @@ vecST ReadMasterFile(const ByteString& fileName, const LoadOptions& options)
     if (file.Size() == 0) {
         const FileBytes bytes = file.ReadAll();
         return ReadRecords(SourceOf(bytes.View()), options.parallelism, file.Name(), &options.limits,
-                           bytes.View().size());
+                           bytes.View().size(), options.progress);
     }
     // Read in small chunks that stay in the processor's caches, twice:
     // once to count the lines, so the store is allocated once at its final
     // size, and once to make the records. Reading the file twice from the
     // page cache costs less than holding all of it in fresh memory.
-    return ReadRecords(SourceOf(file), options.parallelism, file.Name(), &options.limits, 0);
+    return ReadRecords(SourceOf(file), options.parallelism, file.Name(), &options.limits, 0, options.progress);
 }
 
 vecST ReadMasterStream(int fd, const std::string& name, const LoadOptions& options)
 {
     const FileBytes bytes = ReadStream(fd, name);
-    return ReadRecords(SourceOf(bytes.View()), options.parallelism, name, &options.limits, bytes.View().size());
+    return ReadRecords(SourceOf(bytes.View()), options.parallelism, name, &options.limits, bytes.View().size(),
+                       options.progress);
 }
 
 vecST ReadMasterFile(const ByteString& fileName)
