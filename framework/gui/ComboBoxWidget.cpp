@@ -206,16 +206,20 @@ bool ComboBoxWidget::TakeInputMethod(const QInputMethodEvent& event, TypedInto w
     return true;
 }
 
+bool ComboBoxWidget::EditsSearch(const QKeyEvent& key, TypedInto where) const
+{
+    return (key.key() == Qt::Key_Escape || key.key() == Qt::Key_Backspace) && key.modifiers() == Qt::NoModifier &&
+           Continues(where);
+}
+
 bool ComboBoxWidget::EditSearch(const QKeyEvent& key, TypedInto where)
 {
-    if (!Continues(where) || key.modifiers() != Qt::NoModifier)
+    if (!EditsSearch(key, where))
         return false;
     if (key.key() == Qt::Key_Escape) {
         EndSearch();
         return true;
     }
-    if (key.key() != Qt::Key_Backspace)
-        return false;
     lastTyped_.start();
     search_.Backspace();
     SearchAgain();
@@ -234,6 +238,11 @@ void ComboBoxWidget::CopyItem(int index)
 
 bool ComboBoxWidget::event(QEvent* event)
 {
+    if (event->type() == QEvent::ShortcutOverride &&
+        EditsSearch(static_cast<const QKeyEvent&>(*event), TypedInto::Box)) {
+        event->accept();
+        return true;
+    }
     if (event->type() != QEvent::ToolTip)
         return QComboBox::event(event);
     QString hint;
@@ -263,6 +272,13 @@ bool ComboBoxWidget::eventFilter(QObject* watched, QEvent* event)
         }
         return EditSearch(key, TypedInto::OpenList) || TypeKey(key, TypedInto::OpenList);
     }
+    case QEvent::ShortcutOverride:
+        // Claimed, so that the popup does not close on the Escape that ends a search.
+        if (EditsSearch(static_cast<const QKeyEvent&>(*event), TypedInto::OpenList)) {
+            event->accept();
+            return true;
+        }
+        return false;
     case QEvent::InputMethod:
         return TakeInputMethod(static_cast<const QInputMethodEvent&>(*event), TypedInto::OpenList);
     case QEvent::InputMethodQuery: {

@@ -73,6 +73,7 @@ private:
     bool TypeKey(const QKeyEvent& key, TypedInto where);
     bool TakeInputMethod(const QInputMethodEvent& event, TypedInto where);
     bool EditSearch(const QKeyEvent& key, TypedInto where);
+    bool EditsSearch(const QKeyEvent& key, TypedInto where) const;
     // Whether input into `where` goes on with the search under way.
     bool Continues(TypedInto where) const;
     void BeginSearch(TypedInto where);

@@ -19,7 +19,10 @@ TypeAheadLabel::TypeAheadLabel() : QLabel(nullptr, Qt::ToolTip)
 
 void TypeAheadLabel::Show(const QString& committed, const QString& composing, const QWidget& beside)
 {
-    setText(committed.toHtmlEscaped() + QStringLiteral("<u>") + composing.toHtmlEscaped() + QStringLiteral("</u>"));
+    QString text = committed.toHtmlEscaped();
+    if (!composing.isEmpty())
+        text += QStringLiteral("<u>%1</u>").arg(composing.toHtmlEscaped());
+    setText(text);
     // TRANSLATORS: what screen readers read while the user types to find a stock in the list; {0} is the typed text.
     const char* pattern = Translate("Searching for \"{0}\"");
     setAccessibleName(
