@@ -284,11 +284,12 @@ bool ComboBoxWidget::eventFilter(QObject* watched, QEvent* event)
     case QEvent::InputMethodQuery: {
         if (!takesInputMethodText_)
             return false;
+        // Answered whole: the view's own answer says its input method is off.
         auto& query = static_cast<QInputMethodQueryEvent&>(*event);
-        for (const Qt::InputMethodQuery asked : {Qt::ImEnabled, Qt::ImCursorRectangle, Qt::ImHints})
-            if (query.queries().testFlag(asked))
+        for (int bit = 0; bit < 32; ++bit)
+            if (const auto asked = static_cast<Qt::InputMethodQuery>(1u << bit); query.queries().testFlag(asked))
                 query.setValue(asked, ViewInputMethodQuery(asked));
-        return false;
+        return true;
     }
     case QEvent::FocusOut:
     case QEvent::Hide:
@@ -349,7 +350,7 @@ QVariant ComboBoxWidget::ViewInputMethodQuery(Qt::InputMethodQuery query) const
     case Qt::ImHints:
         return static_cast<int>(Qt::ImhNoPredictiveText);
     default:
-        return {};
+        return view()->inputMethodQuery(query);
     }
 }
 
