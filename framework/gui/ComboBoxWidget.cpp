@@ -11,7 +11,9 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QHelpEvent>
+#include <QInputMethod>
 #include <QInputMethodEvent>
+#include <QInputMethodQueryEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
@@ -24,6 +26,11 @@
 #include <optional>
 
 namespace {
+
+// How long a syllable may take to compose, a key at a time, before its
+// composition is ended; longer than the keyboard interval, which people who
+// look for each jamo on the keyboard take between keys.
+constexpr int SlowSyllableMs = 1000;
 
 // A key that types text into a search: a printable character, with no
 // modifier but Shift (which makes capitals) or the keypad's.
@@ -77,6 +84,16 @@ ComboBoxWidget::ComboBoxWidget(TComboBox& combo)
     // Before the popup's own filter, which would hand typing to Qt's search.
     list_.installEventFilter(this);
     connect(this, &QComboBox::currentIndexChanged, this, [this](int index) { DescribePick(index); });
+    searchEnds_.setSingleShot(true);
+    connect(&searchEnds_, &QTimer::timeout, this, [this] { EndSearch(); });
+    // Ends a syllable left composing, so that the next search's first key
+    // does not commit it into that search.
+    compositionEnds_.setSingleShot(true);
+    connect(&compositionEnds_, &QTimer::timeout, this, [this] {
+        const QObject* focus = QGuiApplication::focusObject();
+        if (focus == this || focus == view())
+            QGuiApplication::inputMethod()->reset();
+    });
 }
 
 void ComboBoxWidget::SetRowHeight(int height)
@@ -94,43 +111,47 @@ void ComboBoxWidget::DescribePick(int index)
 
 void ComboBoxWidget::SetTakesInputMethodText(bool takes)
 {
+    takesInputMethodText_ = takes;
     setAttribute(Qt::WA_InputMethodEnabled, takes);
     view()->setAttribute(Qt::WA_InputMethodEnabled, takes);
 }
 
-int ComboBoxWidget::TypeAhead(const QString& typed, int current)
+int ComboBoxWidget::FindItem(const QString& prefix, int startIndex)
 {
-    if (!lastTyped_.isValid() || lastTyped_.elapsed() > QApplication::keyboardInputInterval())
-        search_.clear();
-    lastTyped_.start();
-    search_ += typed;
-    // "sss" steps through the items that start with "s", as Qt's views do.
-    const bool sameLetter = search_.size() > 1 && search_.count(search_.front()) == search_.size();
-    const QString wanted = sameLetter ? search_.left(1) : search_;
-    const std::optional<std::string> bytes = EncodeForDisplay(wanted.toStdString());
+    const std::optional<std::string> bytes = EncodeForDisplay(prefix.toStdString());
     if (!bytes || bytes->empty())
         return -1;  // nothing in the display character set can start with it
-    const ByteString prefix(*bytes);
-    const int start = sameLetter ? current + 1 : 0;
-    const int found = combo_.FindItem(prefix, start);
-    if (found < 0 && start > 0)
-        return combo_.FindItem(prefix, 0);
-    return found;
+    return combo_.FindItem(ByteString(*bytes), startIndex);
 }
 
-bool ComboBoxWidget::SearchFrom(const QString& typed, TypedInto where)
+bool ComboBoxWidget::Continues(TypedInto where) const
 {
-    // A space opens the list, unless it continues a search ("LG E").
-    const bool continues = lastTyped_.isValid() && lastTyped_.elapsed() <= QApplication::keyboardInputInterval();
-    if (typed == QStringLiteral(" ") && !continues)
-        return false;
+    // Also read here: the timer may not have run yet on a busy event loop.
+    return search_.IsActive() && searchIn_ == where && lastTyped_.isValid() &&
+           lastTyped_.elapsed() <= QApplication::keyboardInputInterval();
+}
+
+void ComboBoxWidget::BeginSearch(TypedInto where)
+{
+    const bool continues = Continues(where);
+    lastTyped_.start();
+    if (continues)
+        return;
+    EndSearch();
+    searchIn_ = where;
+    // The closed box's own starting point is its pick, which the list's
+    // FindItem knows; a code search then finds the smallest code.
+    search_.Begin(where == TypedInto::OpenList ? view()->currentIndex().row() : 0);
+}
+
+void ComboBoxWidget::SearchAgain()
+{
     model_.Publish();
     DispatchEvent(&combo_, [&] {
-        const int current = where == TypedInto::OpenList ? view()->currentIndex().row() : currentIndex();
-        const int found = TypeAhead(typed, current);
+        const int found = search_.Find([this](const QString& prefix, int start) { return FindItem(prefix, start); });
         if (found < 0)
             return;  // no match: the selection stays
-        if (where == TypedInto::Box) {
+        if (searchIn_ == TypedInto::Box) {
             setCurrentIndex(found);
             return;
         }
@@ -138,6 +159,70 @@ bool ComboBoxWidget::SearchFrom(const QString& typed, TypedInto where)
         view()->setCurrentIndex(index);
         view()->scrollTo(index);
     });
+    const bool open = searchIn_ == TypedInto::OpenList;
+    searchShown_.Show(search_.Committed(), search_.Composing(), open ? *view()->window() : *this);
+    // The pause that ends a search counts from the last key, preedit changes included.
+    searchEnds_.start(QApplication::keyboardInputInterval());
+}
+
+void ComboBoxWidget::EndSearch()
+{
+    searchEnds_.stop();
+    searchShown_.hide();
+    search_.End();
+}
+
+bool ComboBoxWidget::TypeKey(const QKeyEvent& key, TypedInto where)
+{
+    if (!TypesSearchText(key))
+        return false;
+    // A space opens the list, unless it continues a search ("LG E").
+    if (key.text() == QStringLiteral(" ") && !Continues(where))
+        return false;
+    BeginSearch(where);
+    search_.Type(key.text());
+    SearchAgain();
+    return true;
+}
+
+bool ComboBoxWidget::TakeInputMethod(const QInputMethodEvent& event, TypedInto where)
+{
+    const bool begins = !Continues(where);
+    if (begins && event.commitString().isEmpty() && event.preeditString().isEmpty()) {
+        EndSearch();
+        return false;  // the end of a composition that no search holds
+    }
+    BeginSearch(where);
+    search_.Compose(event.commitString(), event.preeditString());
+    if (event.preeditString().isEmpty())
+        compositionEnds_.stop();
+    else
+        compositionEnds_.start(std::max(QApplication::keyboardInputInterval(), SlowSyllableMs));
+    if (begins && search_.Text().isEmpty()) {
+        EndSearch();  // only the syllable left over from the last search, committed late
+        return true;
+    }
+    SearchAgain();
+    return true;
+}
+
+bool ComboBoxWidget::EditsSearch(const QKeyEvent& key, TypedInto where) const
+{
+    return (key.key() == Qt::Key_Escape || key.key() == Qt::Key_Backspace) && key.modifiers() == Qt::NoModifier &&
+           Continues(where);
+}
+
+bool ComboBoxWidget::EditSearch(const QKeyEvent& key, TypedInto where)
+{
+    if (!EditsSearch(key, where))
+        return false;
+    if (key.key() == Qt::Key_Escape) {
+        EndSearch();
+        return true;
+    }
+    lastTyped_.start();
+    search_.Backspace();
+    SearchAgain();
     return true;
 }
 
@@ -153,6 +238,11 @@ void ComboBoxWidget::CopyItem(int index)
 
 bool ComboBoxWidget::event(QEvent* event)
 {
+    if (event->type() == QEvent::ShortcutOverride &&
+        EditsSearch(static_cast<const QKeyEvent&>(*event), TypedInto::Box)) {
+        event->accept();
+        return true;
+    }
     if (event->type() != QEvent::ToolTip)
         return QComboBox::event(event);
     QString hint;
@@ -173,21 +263,42 @@ bool ComboBoxWidget::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != view())
         return QComboBox::eventFilter(watched, event);
-    if (event->type() == QEvent::KeyPress) {
+    switch (event->type()) {
+    case QEvent::KeyPress: {
         const auto& key = static_cast<const QKeyEvent&>(*event);
         if (key.matches(QKeySequence::Copy)) {
             CopyItem(view()->currentIndex().row());
             return true;
         }
-        if (TypesSearchText(key))
-            return SearchFrom(key.text(), TypedInto::OpenList);
+        return EditSearch(key, TypedInto::OpenList) || TypeKey(key, TypedInto::OpenList);
     }
-    if (event->type() == QEvent::InputMethod) {
-        const auto& input = static_cast<const QInputMethodEvent&>(*event);
-        if (!input.commitString().isEmpty())
-            return SearchFrom(input.commitString(), TypedInto::OpenList);
+    case QEvent::ShortcutOverride:
+        // Claimed, so that the popup does not close on the Escape that ends a search.
+        if (EditsSearch(static_cast<const QKeyEvent&>(*event), TypedInto::OpenList)) {
+            event->accept();
+            return true;
+        }
+        return false;
+    case QEvent::InputMethod:
+        return TakeInputMethod(static_cast<const QInputMethodEvent&>(*event), TypedInto::OpenList);
+    case QEvent::InputMethodQuery: {
+        if (!takesInputMethodText_)
+            return false;
+        // Answered whole: the view's own answer says its input method is off.
+        auto& query = static_cast<QInputMethodQueryEvent&>(*event);
+        for (int bit = 0; bit < 32; ++bit)
+            if (const auto asked = static_cast<Qt::InputMethodQuery>(1u << bit); query.queries().testFlag(asked))
+                query.setValue(asked, ViewInputMethodQuery(asked));
+        return true;
     }
-    return false;
+    case QEvent::FocusOut:
+    case QEvent::Hide:
+        if (searchIn_ == TypedInto::OpenList)
+            EndSearch();
+        return false;
+    default:
+        return false;
+    }
 }
 
 void ComboBoxWidget::keyPressEvent(QKeyEvent* event)
@@ -197,7 +308,7 @@ void ComboBoxWidget::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    if (TypesSearchText(*event) && SearchFrom(event->text(), TypedInto::Box)) {
+    if (EditSearch(*event, TypedInto::Box) || TypeKey(*event, TypedInto::Box)) {
         event->accept();
         return;
     }
@@ -206,11 +317,15 @@ void ComboBoxWidget::keyPressEvent(QKeyEvent* event)
 
 void ComboBoxWidget::inputMethodEvent(QInputMethodEvent* event)
 {
-    // Only committed text searches: a syllable still being composed is not
-    // yet what the user means.
-    if (!event->commitString().isEmpty())
-        SearchFrom(event->commitString(), TypedInto::Box);
+    TakeInputMethod(*event, TypedInto::Box);
     event->accept();
+}
+
+void ComboBoxWidget::focusOutEvent(QFocusEvent* event)
+{
+    if (searchIn_ == TypedInto::Box)
+        EndSearch();
+    QComboBox::focusOutEvent(event);
 }
 
 QVariant ComboBoxWidget::inputMethodQuery(Qt::InputMethodQuery query) const
@@ -222,6 +337,20 @@ QVariant ComboBoxWidget::inputMethodQuery(Qt::InputMethodQuery query) const
         return rect();
     default:
         return QComboBox::inputMethodQuery(query);
+    }
+}
+
+QVariant ComboBoxWidget::ViewInputMethodQuery(Qt::InputMethodQuery query) const
+{
+    switch (query) {
+    case Qt::ImEnabled:
+        return true;
+    case Qt::ImCursorRectangle:
+        return view()->visualRect(view()->currentIndex());
+    case Qt::ImHints:
+        return static_cast<int>(Qt::ImhNoPredictiveText);
+    default:
+        return view()->inputMethodQuery(query);
     }
 }
 
@@ -251,8 +380,12 @@ void ComboBoxWidget::SetOwnerDraw(bool ownerDraw)
 
 void ComboBoxWidget::showPopup()
 {
+    EndSearch();
     model_.Publish();
     QComboBox::showPopup();
+    // Qt's popup turns the view's input method off; its events then reach
+    // no row under ibus.
+    view()->setAttribute(Qt::WA_InputMethodEnabled, takesInputMethodText_);
 }
 
 void ComboBoxWidget::ShowProgress(double fraction, const QString& text)

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "ItemListModel.h"
+#include "TypeAheadLabel.h"
+#include "TypeAheadSearch.h"
 #include "framework/gui/StdCtrls.h"
 
 #include <QAbstractItemDelegate>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QProxyStyle>
+#include <QTimer>
 
 #include <optional>
 
@@ -36,7 +39,8 @@ public:
 // and keeps the item model and the list view. The closed box's accessible
 // description is the picked item's ItemDescription. Typing, in the box or in its open list, finds
 // items through TComboBox::FindItem rather than Qt's search, which reads
-// every item's text.
+// every item's text; input method events reach it from the open list too,
+// and the search's text, preedit included, shows beside the list.
 class ComboBoxWidget : public QComboBox {
 public:
     // Only keeps `combo`, which may still be under construction.
@@ -57,18 +61,29 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    void focusOutEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     // Where text was typed: the closed box, or its open list.
     enum class TypedInto { Box, OpenList };
 
-    // Adds `typed` to the search text and returns the item it finds, or -1;
-    // `current` is where the search stands.
-    int TypeAhead(const QString& typed, int current);
-    // Moves the box's current item, or the open list's current row, to what
-    // `typed` finds; whether it took the text.
-    bool SearchFrom(const QString& typed, TypedInto where);
+    // Each takes one change of the search typed into `where`, searches
+    // again and says whether it took the event.
+    bool TypeKey(const QKeyEvent& key, TypedInto where);
+    bool TakeInputMethod(const QInputMethodEvent& event, TypedInto where);
+    bool EditSearch(const QKeyEvent& key, TypedInto where);
+    bool EditsSearch(const QKeyEvent& key, TypedInto where) const;
+    // Whether input into `where` goes on with the search under way.
+    bool Continues(TypedInto where) const;
+    void BeginSearch(TypedInto where);
+    // Moves the box's current item, or the open list's current row, to where
+    // the search's text leads, shows the text and waits for the next key.
+    void SearchAgain();
+    void EndSearch();
+    int FindItem(const QString& prefix, int startIndex);
+    // What the open list's view answers an input method, as the box does.
+    QVariant ViewInputMethodQuery(Qt::InputMethodQuery query) const;
     void CopyItem(int index);
     void PaintProgress(QStylePainter& painter, const QRect& field) const;
     void DescribePick(int index);
@@ -77,8 +92,13 @@ private:
     ItemListModel& model_;
     FixedRowListView& list_;
     bool ownerDraw_ = false;
-    QString search_;
+    bool takesInputMethodText_ = false;
+    TypeAheadSearch search_;
+    TypedInto searchIn_ = TypedInto::Box;
+    TypeAheadLabel searchShown_;
     QElapsedTimer lastTyped_;
+    QTimer searchEnds_;
+    QTimer compositionEnds_;
     struct Progress {
         int percent;
         QString text;

@@ -10,6 +10,7 @@
 #include <QHelpEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QThread>
@@ -113,24 +114,97 @@ TEST_P(Form1PickingByTyping, EachSearchLeadsToTheRowItFinds)
     }
 }
 
+// What an input method sends, or a key that edits the search, then the row
+// it leads to and the search text shown, the composing part underlined.
+struct Composed {
+    enum { Event, Backspace, Escape, Pause } what;
+    QString commit, preedit;
+    int row;
+    QString shown;
+};
+
+const Composed PauseStep{Composed::Pause, {}, {}, 0, {}};
+
+struct Composing {
+    const char* means;
+    int picked;
+    std::vector<Composed> steps;
+};
+
+// In name order: LG, 삼성전자, 삼성화재, 셀트리온, 카카오, 하겐, 하나금융.
+const Composing Compositions[] = {
+    {"each preedit change searches; a commit that ends a syllable already searched adds nothing",
+     -1,
+     {{Composed::Event, "", "ㅅ", 1, "<u>ㅅ</u>"},
+      {Composed::Event, "", "사", 1, "<u>사</u>"},
+      {Composed::Event, "삼", "ㅅ", 1, "삼<u>ㅅ</u>"},
+      {Composed::Event, "", "성", 1, "삼<u>성</u>"},
+      {Composed::Event, "성", "ㅎ", 1, "삼성<u>ㅎ</u>"},
+      {Composed::Event, "", "화", 2, "삼성<u>화</u>"},
+      {Composed::Event, "화", "", 2, "삼성화"}}},
+    {"a syllable left composing by a pause is not in the next search",
+     -1,
+     {{Composed::Event, "", "ㅋ", 4, "<u>ㅋ</u>"},
+      {Composed::Event, "ㅋ", "ㅇ", 4, "ㅋ<u>ㅇ</u>"},
+      PauseStep,
+      {Composed::Event, "ㅇ", "ㅎ", 5, "<u>ㅎ</u>"},
+      {Composed::Event, "ㅎ", "ㄴ", 6, "ㅎ<u>ㄴ</u>"}}},
+    {"a syllable still composed after a pause is one, in the next search",
+     -1,
+     {{Composed::Event, "", "ㅅ", 1, "<u>ㅅ</u>"}, PauseStep, {Composed::Event, "", "셀", 3, "<u>셀</u>"}}},
+    {"a new search goes on from the row the last one led to",
+     3,
+     {{Composed::Event, "", "ㅋ", 4, "<u>ㅋ</u>"}, PauseStep, {Composed::Event, "", "ㅅ", 1, "<u>ㅅ</u>"}}},
+    {"Backspace searches again without the last character; Escape ends the search",
+     -1,
+     {{Composed::Event, "삼성화", "", 2, "삼성화"},
+      {Composed::Backspace, "", "", 1, "삼성"},
+      {Composed::Escape, "", "", 1, ""},
+      {Composed::Event, "셀", "", 3, "셀"}}},
+};
+
+// The search text shown beside the list, "" while none is.
+QString ShownSearch()
+{
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* label = qobject_cast<QLabel*>(window); label != nullptr && label->isVisible())
+            return label->text();
+    return {};
+}
+
+TEST_P(Form1PickingByTyping, InputMethodTextSearchesWhileItIsComposed)
+{
+    WriteMaster("fmast.dat", {"LG", "삼성전자", "삼성화재", "셀트리온", "카카오", "하겐", "하나금융"});
+    for (const Composing& composing : Compositions) {
+        SCOPED_TRACE(composing.means);
+        const auto form = OpenForm();
+        form->ComboBox1->SetItemIndex(composing.picked);
+        QWidget* target = Opened(*form);
+        for (const Composed& step : composing.steps) {
+            if (step.what == Composed::Pause) {
+                Pause();
+                continue;
+            }
+            if (step.what == Composed::Event) {
+                QInputMethodEvent event(step.preedit, {});
+                event.setCommitString(step.commit);
+                QApplication::sendEvent(target, &event);
+            } else {
+                QKeyEvent press(QEvent::KeyPress, step.what == Composed::Escape ? Qt::Key_Escape : Qt::Key_Backspace,
+                                Qt::NoModifier);
+                QApplication::sendEvent(target, &press);
+            }
+            EXPECT_EQ(Current(*form), step.row) << step.commit.toStdString() << "|" << step.preedit.toStdString();
+            EXPECT_EQ(ShownSearch(), step.shown) << step.commit.toStdString() << "|" << step.preedit.toStdString();
+        }
+        EXPECT_EQ(form->ComboBox1->DroppedDown(), GetParam() == Target::OpenList) << "Escape ended only the search";
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Into, Form1PickingByTyping, testing::Values(Target::ClosedBox, Target::OpenList),
                          [](const testing::TestParamInfo<Target>& target) {
                              return target.param == Target::ClosedBox ? "TheClosedBox" : "TheOpenList";
                          });
-
-TEST_F(Form1Picking, HangulCommittedByAnInputMethodFindsItsName)
-{
-    const auto form = OpenForm();
-    QComboBox& box = Box(form->ComboBox1);
-    EXPECT_TRUE(box.testAttribute(Qt::WA_InputMethodEnabled)) << "the layout names an input method";
-    QInputMethodEvent composing(QStringLiteral("ㅅ"), {});
-    QApplication::sendEvent(&box, &composing);
-    EXPECT_EQ(form->ComboBox1->ItemIndex(), -1) << "text still being composed searches nothing";
-    QInputMethodEvent committed;
-    committed.setCommitString(QStringLiteral("삼성"));
-    QApplication::sendEvent(&box, &committed);
-    EXPECT_EQ(form->ComboBox1->ItemIndex(), SamsungHangul);
-}
 
 TEST_F(Form1Picking, TypingInTheOpenListMovesItsCurrentRowIntoView)
 {

@@ -1,0 +1,41 @@
+#include "TypeAheadLabel.h"
+
+#include "framework/core/TextCodec.h"
+#include "framework/core/Translate.h"
+
+#include <QScreen>
+
+#include <algorithm>
+
+TypeAheadLabel::TypeAheadLabel() : QLabel(nullptr, Qt::ToolTip)
+{
+    setTextFormat(Qt::RichText);
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setMargin(2);
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Base);
+    setForegroundRole(QPalette::Text);
+}
+
+void TypeAheadLabel::Show(const QString& committed, const QString& composing, const QWidget& beside)
+{
+    QString text = committed.toHtmlEscaped();
+    if (!composing.isEmpty())
+        text += QStringLiteral("<u>%1</u>").arg(composing.toHtmlEscaped());
+    setText(text);
+    // TRANSLATORS: what screen readers read while the user types to find a stock in the list; {0} is the typed text.
+    const char* pattern = Translate("Searching for \"{0}\"");
+    setAccessibleName(
+        QString::fromStdString(FormatMessage(DecodeForDisplay(pattern), {(committed + composing).toStdString()})));
+    adjustSize();
+    const QRect area = beside.rect().translated(beside.mapToGlobal(QPoint(0, 0)));
+    QPoint at(area.right() + 1 - width(), area.bottom() + 1);
+    if (const QScreen* screen = beside.screen(); screen != nullptr) {
+        const QRect available = screen->availableGeometry();
+        if (at.y() + height() > available.bottom() + 1)
+            at.setY(area.top() - height());
+        at.setX(std::max(at.x(), available.left()));
+    }
+    move(at);
+    show();
+}
