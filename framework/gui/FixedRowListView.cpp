@@ -230,7 +230,15 @@ void FixedRowListView::rowsInserted(const QModelIndex& parent, int start, int en
 
 void FixedRowListView::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
-    QAbstractItemView::currentChanged(current, previous);
+    // Not QAbstractItemView's own, which turns the input method off on each
+    // move to a row that cannot be edited: that ends the syllable a Hangul
+    // input method is composing for type-to-find. Rows here are never edited.
+    if (previous.isValid())
+        update(previous);
+    if (current.isValid() && isVisible()) {
+        scrollTo(current);
+        update(current);
+    }
     // What QListView tells screen readers, so they read the row moved to.
     if (QAccessible::isActive() && current.isValid() && hasFocus()) {
         QAccessibleEvent event(this, QAccessible::Focus);
