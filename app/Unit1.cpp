@@ -35,6 +35,7 @@ void TForm1::LoadMaster(const ByteString& fileName)
 {
     if (FLoad.Running())
         return;  // the buttons wait for the load, as they would for a busy window
+    CancelIndexing();
     ComboBox1->Clear();
     // Nothing can show the previous stocks again: give their memory to the
     // next load, so a reload fits wherever one load fits.
@@ -83,8 +84,34 @@ void TForm1::LoadDone(const std::exception_ptr& error)
     FStocks = std::move(loaded->stocks);
     FSorted = std::move(loaded->sorted);
     FByPosition = std::move(loaded->byPosition);
-    FSearch = std::move(loaded->search);
+    FSearch = StockSearch::NamesOnly(FByPosition);
     ComboBox1->Items->AddStrings(std::move(loaded->items));
+    StartIndexing();
+}
+
+void TForm1::StartIndexing()
+{
+    std::stop_source stop;
+    FIndexProgress = std::make_unique<LoadProgress>(stop.get_token());
+    FIndexing.Start(
+        std::move(stop),
+        [this, &progress = *FIndexProgress] {
+            FIndexed = std::make_unique<StockSearch>(FByPosition, Parallelism::OfMachine(), &progress);
+        },
+        [this](const std::exception_ptr& error) {
+            const std::unique_ptr<StockSearch> indexed = std::move(FIndexed);
+            FIndexProgress.reset();
+            if (error)
+                std::rethrow_exception(error);  // reported; names are still found
+            FSearch = std::move(*indexed);
+        });
+}
+
+void TForm1::CancelIndexing() noexcept
+{
+    FIndexing.Cancel();
+    FIndexed.reset();
+    FIndexProgress.reset();
 }
 void TForm1::ComboBox1DrawItem(TWinControl*, int Index, const TRect& Rect, TOwnerDrawState)
 {
@@ -143,5 +170,12 @@ ByteString TForm1::ComboBox1ItemDescription(TComboBox*, int Index)
 
 int TForm1::ComboBox1FindItem(TComboBox*, const ByteString& Prefix, int StartIndex)
 {
-    return FSearch.Find(Prefix.View(), StartIndex, ComboBox1->ItemIndex());
+    const int found = FSearch.Find(Prefix.View(), StartIndex, ComboBox1->ItemIndex());
+    if (found != StockSearch::NeedsIndexes)
+        return found;
+    // Typed within the second or so after the list shows: the indexes are
+    // nearly done.
+    const TBusyCursor busy;
+    FIndexing.Wait();
+    return std::max(FSearch.Find(Prefix.View(), StartIndex, ComboBox1->ItemIndex()), -1);
 }

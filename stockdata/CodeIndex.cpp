@@ -28,7 +28,7 @@ CodeIndex::CodeIndex(std::span<const STData* const> byPosition, const Parallelis
     assert(byPosition.size() <= INT_MAX && "positions are ints");
     const std::size_t n = byPosition.size();
     // Each record counts once for each step of the sort, and once as its position is kept.
-    Begin(progress, LoadStage::Indexing, n * (keysort::ProgressSteps + 1));
+    Begin(progress, LoadStage::IndexingCodes, n * (keysort::ProgressSteps + 1));
     // Two arrays of 16 bytes a line while the index is built, freed before
     // the list's items are made. Left uninitialised: the threads that fill
     // them are the first to touch their pages, all at once.

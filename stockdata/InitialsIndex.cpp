@@ -44,7 +44,7 @@ InitialsIndex::InitialsIndex(std::span<const STData* const> byPosition, const st
 {
     assert(byPosition.size() <= INT_MAX && "positions are ints");
     const std::size_t n = byPosition.size();
-    Begin(progress, LoadStage::Indexing, n);
+    Begin(progress, LoadStage::IndexingInitials, n);
     // Left uninitialised: the threads that fill it are the first to touch
     // its pages, all at once.
     keys_ = std::make_unique_for_overwrite<std::uint64_t[]>(n);

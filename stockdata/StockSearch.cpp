@@ -28,9 +28,16 @@ bool LooksLikeCode(std::string_view typed)
 
 StockSearch::StockSearch(std::span<const STData* const> byPosition, const Parallelism& parallelism,
                          LoadProgress* progress)
-    : byPosition_(byPosition), parallelism_(parallelism), byCode_(byPosition, parallelism, progress),
+    : byPosition_(byPosition), indexed_(true), parallelism_(parallelism), byCode_(byPosition, parallelism, progress),
       byInitials_(byPosition, DisplayCharset(), parallelism, progress)
 {
+}
+
+StockSearch StockSearch::NamesOnly(std::span<const STData* const> byPosition)
+{
+    StockSearch search;
+    search.byPosition_ = byPosition;
+    return search;
 }
 
 StockSearch::StockSearch() = default;
@@ -53,6 +60,8 @@ int StockSearch::Find(std::string_view typed, int startIndex, int picked)
 
 int StockSearch::FindByCode(std::string_view typed, int startIndex) const
 {
+    if (!indexed_)
+        return NeedsIndexes;
     const int after = startIndex > 0 ? startIndex - 1 : -1;
     const int found = byCode_.Find(typed, after);
     // Korean screens show codes with a market letter that master files leave out.
@@ -63,6 +72,8 @@ int StockSearch::FindByCode(std::string_view typed, int startIndex) const
 
 int StockSearch::FindByInitials(const std::vector<std::uint8_t>& initials, int startIndex, int picked)
 {
+    if (!indexed_)
+        return NeedsIndexes;
     if (const std::string charset = DisplayCharset(); byInitials_.Charset() != charset)
         byInitials_ = InitialsIndex(byPosition_, charset, parallelism_);
     // Initials are no prefix of a sorted key, so a new search goes on from

@@ -33,6 +33,12 @@ void TStringList::Add(const ByteString& text)
     lines_.push_back({offset, text.View().size()});
 }
 
+void TStringList::Reserve(Index lines, std::size_t textBytes)
+{
+    lines_.reserve(lines_.size() + static_cast<std::size_t>(lines));
+    text_.reserve(text_.size() + textBytes);
+}
+
 std::string_view TStringList::Line(Index i) const noexcept
 {
     assert(i >= 0 && i < Count() && "TStringList::Line: index out of range");

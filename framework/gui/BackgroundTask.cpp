@@ -23,6 +23,11 @@ struct TBackgroundTask::Impl {
     {
         if (!thread.joinable() || !finished.load(std::memory_order_acquire))
             return;
+        End();
+    }
+
+    void End()
+    {
         thread.join();
         ticks.stop();
         const TDoneEvent done = std::exchange(onDone, nullptr);
@@ -89,6 +94,12 @@ void TBackgroundTask::Cancel() noexcept
     impl.onDone = nullptr;
     impl.error = nullptr;
     // A queued EndIfFinished finds no thread and does nothing.
+}
+
+void TBackgroundTask::Wait()
+{
+    if (impl_->thread.joinable())
+        impl_->End();
 }
 
 bool TBackgroundTask::Running() const noexcept

@@ -142,7 +142,7 @@ TEST(InitialsIndexBuild, ReportsTheIndexingStageAndStopsWhenAsked)
     std::stop_source stop;
     LoadProgress progress(stop.get_token());
     EXPECT_EQ(InitialsIndex(byPosition, "UTF-8", {}, &progress).Find(TypedInitials("ㅅ"), 0), 0);
-    EXPECT_EQ(progress.Stage(), LoadStage::Indexing);
+    EXPECT_EQ(progress.Stage(), LoadStage::IndexingInitials);
     stop.request_stop();
     EXPECT_THROW(InitialsIndex(byPosition, "UTF-8", {}, &progress), LoadCancelled);
 }

@@ -50,7 +50,8 @@ private:
     // FSorted's records by position, made once a load, for what needs any
     // entry at once: painting, a search, a screen reader asking for any row.
     std::vector<const STData*> FByPosition;
-    // Type-to-find over FByPosition, made with it.
+    // Type-to-find over FByPosition: by name alone once the list shows, by
+    // code and initials too once its indexes are built beside the event loop.
     StockSearch FSearch;
 
     const STData* Stock(int index) const;
@@ -64,21 +65,30 @@ private:
     void LoadDone(const std::exception_ptr& error);
     void ShowLoadProgress();
     void EndLoad() noexcept;
+    // Builds FSearch's indexes beside the event loop; ends a build that runs.
+    void StartIndexing();
+    void CancelIndexing() noexcept;
 
     ByteString FLoadingName;
     // Shared with the load's threads while it runs; the list is theirs to
     // write until the load has ended.
     std::unique_ptr<LoadProgress> FProgress;
     std::unique_ptr<StockList> FLoaded;
-    // Last, so that it goes first: a load still running is cancelled before
-    // what it writes to is destroyed.
+    // The same for the indexes' build, which reads FByPosition.
+    std::unique_ptr<LoadProgress> FIndexProgress;
+    std::unique_ptr<StockSearch> FIndexed;
+    // Last, so that they go first: work still running is cancelled before
+    // what it reads and writes is destroyed.
     TBackgroundTask FLoad{this};
+    TBackgroundTask FIndexing{this};
 
 public:
     explicit TForm1(TComponent* owner) : TForm(owner) {}
 
-    // Whether a load is running, for tests and benchmarks that wait for it.
+    // Whether a load, or the build of the search's indexes after it, is
+    // running, for tests and benchmarks that wait for them.
     bool Loading() const noexcept { return FLoad.Running(); }
+    bool Indexing() const noexcept { return FIndexing.Running(); }
 };
 
 // The layout TForm1 windows are built from.

@@ -7,7 +7,8 @@
 #include <stop_token>
 
 // The stages of a load, in the order they run.
-enum class LoadStage : std::uint8_t { Counting, Reading, Sorting, Indexing, Filling };
+// The list is ready after Filling; the search's indexes are built after it.
+enum class LoadStage : std::uint8_t { Counting, Reading, Sorting, Filling, IndexingCodes, IndexingInitials };
 
 // Thrown by a load that was asked to stop. It is no failure, so there is
 // nothing to report: everything the load had made is freed by then.

@@ -23,7 +23,14 @@ public:
     // room is freed before the initials are indexed.
     static constexpr std::uint64_t BuildBytesPerLine = std::max(CodeIndex::BuildBytesPerLine, BytesPerLine);
 
+    // What Find answers when `typed` needs an index that a search made by
+    // NamesOnly lacks.
+    static constexpr int NeedsIndexes = -2;
+
     StockSearch();
+    // A search that finds names alone, made at once, for the time the
+    // indexes take to build: `typed` that needs them finds NeedsIndexes.
+    static StockSearch NamesOnly(std::span<const STData* const> byPosition);
     // `byPosition` holds the list's records in name order, at most INT_MAX
     // of them. Builds the code index and the initials index, reading names
     // in the display character set of the time. Throws std::bad_alloc on
@@ -55,6 +62,7 @@ private:
     int FindByInitials(const std::vector<std::uint8_t>& initials, int startIndex, int picked);
 
     std::span<const STData* const> byPosition_;
+    bool indexed_ = false;
     Parallelism parallelism_;
     CodeIndex byCode_;
     // Built after the code index, so that their peaks do not add up.
