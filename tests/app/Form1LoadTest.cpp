@@ -69,4 +69,29 @@ TEST_F(Form1Load, AWindowDestroyedDuringItsLoadEndsTheLoad)
     EXPECT_TRUE(reports_.empty());
 }
 
+// A list's load stopped as each of its stages begins ends there, with what
+// it made freed (the sanitizer build checks); so does the build of the
+// search's indexes after it.
+TEST_F(Form1Load, AListLoadStopsInEachOfItsStages)
+{
+    dir_.Write("omast.dat", BigMaster());
+    for (const LoadStage stage : {LoadStage::Counting, LoadStage::Reading, LoadStage::Sorting, LoadStage::Filling,
+                                  LoadStage::IndexingCodes, LoadStage::IndexingInitials}) {
+        SCOPED_TRACE(static_cast<int>(stage));
+        std::stop_source stop;
+        LoadProgress progress(stop.get_token());
+        progress.onBegin = [&](LoadStage begun) {
+            if (begun == stage)
+                stop.request_stop();
+        };
+        EXPECT_THROW(
+            {
+                const StockList list = ReadStockList("omast.dat", progress);
+                const StockSearch search(list.byPosition, Parallelism::OfMachine(), &progress);
+            },
+            LoadCancelled);
+        EXPECT_EQ(progress.Stage(), stage);
+    }
+}
+
 }  // namespace
