@@ -1,5 +1,7 @@
 #include "app/Unit1.h"
 
+#include "framework/core/QuotedName.h"
+#include "framework/core/Translate.h"
 #include "framework/gui/Application.h"
 
 #include <algorithm>
@@ -18,27 +20,21 @@ void TForm1::BitBtn1Click(TObject*)
     LoadMaster("omast.dat");
 }
 
-namespace {
-
-// A load for the list: no more lines than it can number, and room for an
-// item and two index entries per line, or for building the code index,
-// counted before the load commits.
-LoadOptions ListLoad()
+void TForm1::FormKeyDown(TObject*, WORD& Key)
 {
-    LoadOptions options;
-    options.limits.maxLines = static_cast<std::size_t>(TStrings::MaxCount);
-    options.limits.callerBytesPerLine = sizeof(const STData*) +
-                                        std::max(TStrings::BytesPerItem + CodeIndex::BytesPerLine,
-                                                 CodeIndex::BuildBytesPerLine);
-    return options;
+    if (Key != VK_ESCAPE || !FLoad.Running())
+        return;
+    // Waits for the load's threads, a few milliseconds; what they made is
+    // freed with them, and the list stays empty, with nothing to report.
+    FLoad.Cancel();
+    EndLoad();
+    Key = 0;
 }
-
-}  // namespace
 
 void TForm1::LoadMaster(const ByteString& fileName)
 {
-    // A load can take seconds; what the user clicks meanwhile is dropped.
-    const TBusyCursor busy;
+    if (FLoad.Running())
+        return;  // the buttons wait for the load, as they would for a busy window
     ComboBox1->Clear();
     // Nothing can show the previous stocks again: give their memory to the
     // next load, so a reload fits wherever one load fits.
@@ -46,17 +42,50 @@ void TForm1::LoadMaster(const ByteString& fileName)
     std::vector<const STData*>().swap(FByPosition);
     FSorted.reset();
     FStocks = vecST();
-    vecST stocks = ReadMasterFile(fileName, ListLoad());
-    auto sorted = std::make_unique<lstPST>(MakeSortedST(stocks, SortKeyName));
-    // Moving the vector keeps its buffer, so the view's pointers stay valid.
-    FStocks = std::move(stocks);
-    FSorted = std::move(sorted);
-    FByPosition.assign(FSorted->begin(), FSorted->end());
-    FSearch = StockSearch(FByPosition);
-    for (std::size_t i = 0; i < FSorted->size(); ++i)
-        ComboBox1->Items->Add("NULL");
+    std::stop_source stop;
+    FProgress = std::make_unique<LoadProgress>(stop.get_token());
+    FLoadingName = fileName;
+    FLoad.OnProgress = [this] { ShowLoadProgress(); };
+    FLoad.Start(
+        std::move(stop),
+        [this, fileName, &progress = *FProgress] {
+            FLoaded = std::make_unique<StockList>(ReadStockList(fileName, progress));
+        },
+        [this](const std::exception_ptr& error) { LoadDone(error); });
+    ShowLoadProgress();
+    SetCursor(TCursor::crAppStart);
 }
 
+void TForm1::ShowLoadProgress()
+{
+    const auto percent = static_cast<int>(FProgress->Fraction() * 100);
+    const std::string name = QuotedName(std::string(FLoadingName.View()));
+    // TRANSLATORS: the drop-down list's text while a master file loads. {0}: the file's name in quotes;
+    // {1}: how much is done, a whole number of percent; Escape is the key.
+    const std::string text = Tr("Loading {0}: {1}%. Press Escape to cancel.", name, std::to_string(percent));
+    ComboBox1->ShowProgress(FProgress->Fraction(), text);
+}
+
+void TForm1::EndLoad() noexcept
+{
+    FLoaded.reset();
+    FProgress.reset();
+    ComboBox1->HideProgress();
+    SetCursor(TCursor::crDefault);
+}
+
+void TForm1::LoadDone(const std::exception_ptr& error)
+{
+    const std::unique_ptr<StockList> loaded = std::move(FLoaded);
+    EndLoad();
+    if (error)
+        std::rethrow_exception(error);  // reported as a handler's failure; the list stays empty
+    FStocks = std::move(loaded->stocks);
+    FSorted = std::move(loaded->sorted);
+    FByPosition = std::move(loaded->byPosition);
+    FSearch = std::move(loaded->search);
+    ComboBox1->Items->AddStrings(std::move(loaded->items));
+}
 void TForm1::ComboBox1DrawItem(TWinControl*, int Index, const TRect& Rect, TOwnerDrawState)
 {
     // FByPosition finds entry Index at once, where walking the view from
@@ -104,6 +133,12 @@ ByteString TForm1::ComboBox1ItemCopyText(TComboBox*, int Index)
     if (record == nullptr)
         return {};
     return ByteString(std::string(Trimmed(record->code)) + "\t" + std::string(Trimmed(record->name)));
+}
+
+ByteString TForm1::ComboBox1ItemDescription(TComboBox*, int Index)
+{
+    const STData* record = Stock(Index);
+    return record != nullptr ? ByteString(Trimmed(record->code)) : ByteString();
 }
 
 int TForm1::ComboBox1FindItem(TComboBox*, const ByteString& Prefix, int StartIndex)

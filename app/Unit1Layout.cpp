@@ -18,6 +18,8 @@ const TFormLayout<TForm1>& FormLayoutOf(const TForm1*)
         .TextHeight = 13,
         .OldCreateOrder = false,
         .OnCreate = &TForm1::FormCreate,
+        .KeyPreview = true,
+        .OnKeyDown = &TForm1::FormKeyDown,
         .Controls = {
             TComboBoxLayout<TForm1>{
                 .Name = "ComboBox1",
@@ -31,6 +33,7 @@ const TFormLayout<TForm1>& FormLayoutOf(const TForm1*)
                 .OnItemText = &TForm1::ComboBox1ItemText,
                 .OnItemHint = &TForm1::ComboBox1ItemHint,
                 .OnItemCopyText = &TForm1::ComboBox1ItemCopyText,
+                .OnItemDescription = &TForm1::ComboBox1ItemDescription,
                 .OnFindItem = &TForm1::ComboBox1FindItem,
             },
             TBitBtnLayout<TForm1>{

@@ -1,33 +1,34 @@
-// Start-up, item filling, painting, drop-down and search figures of the stock picker
-// window with a large "fmast.dat", on Qt's offscreen platform.
-// Usage: gui_bench [LINES]   (default 1000000)
+// What a user of the stock picker window waits for with a large "fmast.dat",
+// on Qt's offscreen platform: the first frame, the load beside it, opening
+// the list, End, Home and PageDown, each kind of find, copy, tooltip and a
+// reload; and the memory a line costs.
+// Usage: gui_bench [LINES | MASTER_FILE]   (default 1000000 generated lines)
+// Prints one "name: value" line per figure, for bench/run.sh to tabulate.
 
 #include "app/Unit1.h"
-#include "framework/core/HangulInitials.h"
 #include "framework/core/TextCodec.h"
 #include "framework/gui/Application.h"
 #include "genmaster/MasterGenerator.h"
-#include "stockdata/CodeIndex.h"
-#include "stockdata/MasterFile.h"
-#include "stockdata/SortedView.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QHelpEvent>
 #include <QKeyEvent>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
-namespace {
+#include <unistd.h>
 
-QElapsedTimer sinceStart;
+namespace {
 
 double Milliseconds(const QElapsedTimer& timer)
 {
@@ -51,28 +52,34 @@ void Settle()
         QApplication::processEvents();
 }
 
-// Mean time of a synchronous repaint of the list's visible rows.
-double RepaintMilliseconds(QAbstractItemView& view, int times)
+void WaitForLoad()
+{
+    while (Form1->Loading())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+// Milliseconds `action` takes, including the events it leaves to process.
+template <class Action>
+double Timed(Action&& action)
 {
     QElapsedTimer timer;
     timer.start();
-    for (int i = 0; i < times; ++i)
-        view.viewport()->repaint();
-    return Milliseconds(timer) / times;
+    action();
+    Settle();
+    return Milliseconds(timer);
 }
 
-void WriteMasterFile(const std::string& path, std::uint64_t lines)
+double KeyMs(QWidget& target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
-    MasterGenerator generator({.lines = lines});
-    std::string text;
-    for (std::uint64_t i = 0; i < lines; ++i)
-        generator.AppendLine(text);
-    std::ofstream(path, std::ios::binary) << text;
+    return Timed([&] {
+        QKeyEvent press(QEvent::KeyPress, key, modifiers);
+        QApplication::sendEvent(&target, &press);
+    });
 }
 
-// Mean time per key of the searches typing `text` makes, one for each
-// longer start of it, and what the whole text finds.
-std::pair<double, int> MillisecondsPerKey(TComboBox& combo, const QString& text, int times)
+// Mean milliseconds per key of the searches typing `text` makes, one for
+// each longer start of it, each a new search; and what the whole text finds.
+std::pair<double, int> FindMsPerKey(TComboBox& combo, const QString& text, int times)
 {
     std::vector<ByteString> prefixes;
     for (qsizetype length = 1; length <= text.size(); ++length)
@@ -100,77 +107,77 @@ QString InitialsOf(const QString& name)
     return initials;
 }
 
+std::uint64_t StatusKb(const char* field)
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.starts_with(field))
+            return std::strtoull(line.c_str() + std::strlen(field) + 1, nullptr, 10);
+    return 0;
+}
+
+void Print(const char* name, double value, const char* unit)
+{
+    std::printf("%s: %.3f %s\n", name, value, unit);
+}
+
 int RunBench(int argc, char** argv)
 {
-    const std::uint64_t lines = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1000000;
-    const auto dir = std::filesystem::temp_directory_path() / "stockpicker-gui-bench";
+    const std::string argument = argc > 1 ? argv[1] : "1000000";
+    const auto dir = std::filesystem::temp_directory_path() / ("stockpicker-gui-bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
+    if (std::filesystem::exists(argument)) {
+        std::filesystem::create_symlink(std::filesystem::absolute(argument), dir / "fmast.dat");
+    } else {
+        const std::uint64_t lines = std::strtoull(argument.c_str(), nullptr, 10);
+        MasterGenerator generator({.lines = lines});
+        std::string text;
+        for (std::uint64_t i = 0; i < lines; ++i)
+            generator.AppendLine(text);
+        std::ofstream(dir / "fmast.dat", std::ios::binary) << text;
+    }
     std::filesystem::current_path(dir);
-    WriteMasterFile("fmast.dat", lines);
-    std::printf("fmast.dat: %llu lines, %.0f MB\n", static_cast<unsigned long long>(lines),
-                static_cast<double>(std::filesystem::file_size("fmast.dat")) / 1e6);
+    std::filesystem::create_symlink("fmast.dat", "omast.dat");
+    const std::uint64_t startKb = StatusKb("VmRSS:");
 
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QElapsedTimer sinceStart;
     sinceStart.start();
     Application->Initialize();
-    QElapsedTimer timer;
-    timer.start();
     Application->CreateForm(Form1);
-    const double createMs = Milliseconds(timer);
     PaintSeen paint;
     Form1->Widget()->installEventFilter(&paint);
     Form1->Show();
     while (!paint.seen)
         QApplication::processEvents();  // returns once that paint is done
-    const double firstFrameMs = Milliseconds(sinceStart);
+    Print("first frame", Milliseconds(sinceStart), "ms");
+    WaitForLoad();
+    Print("load done", Milliseconds(sinceStart), "ms");
     Settle();
-
-    // A reload of the same stocks by the "omast.dat" button, up to an idle loop.
-    std::filesystem::remove("omast.dat");
-    std::filesystem::create_hard_link("fmast.dat", "omast.dat");
-    timer.restart();
-    Form1->BitBtn1->Click();
-    Settle();
-    const double reloadMs = Milliseconds(timer);
-
-    // The load's parts, measured again on their own in the same process.
-    timer.restart();
-    const vecST store = ReadMasterFile("fmast.dat");
-    const lstPST view = MakeSortedST(store, SortKeyName);
-    const double readAndSortMs = Milliseconds(timer);
-    std::vector<const STData*> byPosition(view.begin(), view.end());
-    timer.restart();
-    const CodeIndex codes(byPosition);
-    const double codeIndexMs = Milliseconds(timer);
-    double fillMs = 0;
-    {
-        TComboBox filler(nullptr);
-        timer.restart();
-        for (std::size_t i = 0; i < view.size(); ++i)
-            filler.Items->Add("NULL");
-        Settle();
-        fillMs = Milliseconds(timer);
-    }
+    const int rows = static_cast<int>(Form1->ComboBox1->Items->Count());
+    Print("rows", rows, "");
+    Print("bytes per line, after the load",
+          static_cast<double>(StatusKb("VmRSS:") - startKb) * 1024 / std::max(rows, 1), "B");
+    Print("bytes per line, at the peak", static_cast<double>(StatusKb("VmHWM:") - startKb) * 1024 / std::max(rows, 1),
+          "B");
 
     auto& box = *static_cast<QComboBox*>(Form1->ComboBox1->Widget());
-    timer.restart();
-    Form1->ComboBox1->SetDroppedDown(true);
-    Settle();
-    const double dropDownMs = Milliseconds(timer);
+    box.setFocus();
+    Print("End in the closed box", KeyMs(box, Qt::Key_End), "ms");
+    Print("Home in the closed box", KeyMs(box, Qt::Key_Home), "ms");
+    Print("list open", Timed([] { Form1->ComboBox1->SetDroppedDown(true); }), "ms");
     QAbstractItemView& list = *box.view();
-    list.scrollToTop();
-    Settle();
-    const double topMs = RepaintMilliseconds(list, 200);
-    list.scrollToBottom();
-    Settle();
-    const double bottomMs = RepaintMilliseconds(list, 200);
+    Print("End in the open list", KeyMs(list, Qt::Key_End), "ms");
+    Print("Home in the open list", KeyMs(list, Qt::Key_Home), "ms");
+    Print("PageDown in the open list", KeyMs(list, Qt::Key_PageDown), "ms");
 
     // Typing the last name's first letters into the open list: the search,
     // the current row and scrolling to it, as a key press does.
-    const int lastRow = static_cast<int>(Form1->ComboBox1->Items->Count()) - 1;
+    const int lastRow = rows - 1;
     const QString lastName = box.model()->index(lastRow, 0).data(Qt::DisplayRole).toString();
-    constexpr int finds = 200;
-    timer.restart();
+    constexpr int finds = 20;
+    QElapsedTimer timer;
+    timer.start();
     for (int i = 0; i < finds; ++i) {
         list.scrollToTop();
         QApplication::setKeyboardInputInterval(-1);  // every find a new search
@@ -180,55 +187,45 @@ int RunBench(int argc, char** argv)
             QApplication::setKeyboardInputInterval(60000);
         }
     }
-    const double findMs = Milliseconds(timer) / finds;
-    const bool found = list.currentIndex().isValid() &&
-                       list.currentIndex().data().toString().startsWith(lastName.left(12));
+    const bool nameFound = list.currentIndex().isValid() &&
+                           list.currentIndex().data().toString().startsWith(lastName.left(12));
+    Print(nameFound ? "find by name, a key (found)" : "find by name, a key (NOT FOUND)",
+          Milliseconds(timer) / (finds * std::min<qsizetype>(12, lastName.size())), "ms");
+    Form1->ComboBox1->SetDroppedDown(false);
+    Settle();
 
-    // The searches that typing a code and initials makes, each key a new
-    // search of a longer text, as TComboBox::FindItem is called for it.
-    // A code at the bottom of the view; every key is a binary search of the
-    // code index.
     const std::string lastCopy(Form1->ComboBox1->ItemCopyText(lastRow).View());
     const std::string lastCode = lastCopy.substr(0, lastCopy.find('\t'));
-    const auto [codeKeyMs, codeRow] = MillisecondsPerKey(*Form1->ComboBox1, QString::fromStdString(lastCode), finds);
+    const auto [codeMs, codeRow] = FindMsPerKey(*Form1->ComboBox1, QString::fromStdString(lastCode), finds);
     const bool codeFound = codeRow >= 0 && Form1->ComboBox1->ItemCopyText(codeRow).View().starts_with(lastCode + "\t");
+    Print(codeFound ? "find by code, a key (found)" : "find by code, a key (NOT FOUND)", codeMs, "ms");
 
-    // Initials: those of the last Hangul name in view order, found after a
-    // scan of nearly every row, and initials no name has, a whole scan.
+    // Initials of the last Hangul name, found after a scan of nearly every
+    // row, and initials no name has, a whole scan.
     QString lastHangul;
     for (int row = lastRow; row >= 0 && lastHangul.isEmpty(); --row)
         lastHangul = InitialsOf(box.model()->index(row, 0).data(Qt::DisplayRole).toString());
-    const auto [initialsKeyMs, initialsRow] = MillisecondsPerKey(*Form1->ComboBox1, lastHangul, 20);
+    const auto [initialsMs, initialsRow] = FindMsPerKey(*Form1->ComboBox1, lastHangul, 3);
     const bool initialsFound = initialsRow >= 0 &&
                                InitialsOf(box.model()->index(initialsRow, 0).data().toString()).startsWith(lastHangul);
-    const auto [noMatchKeyMs, noMatchRow] = MillisecondsPerKey(*Form1->ComboBox1, QStringLiteral("ㅃ"), 20);
-    const std::string displayCharset = DisplayCharset();
-    SetDisplayCharset("CP949");
-    timer.restart();
-    const InitialsMatcher cp949Matcher;
-    const double cp949TableMs = Milliseconds(timer);
-    SetDisplayCharset(displayCharset);
+    Print(initialsFound ? "find by initials, a key (found)" : "find by initials, a key (NOT FOUND)", initialsMs, "ms");
+    const auto [noMatchMs, noMatchRow] = FindMsPerKey(*Form1->ComboBox1, QStringLiteral("ㅃ"), 3);
+    Print(noMatchRow < 0 ? "find by initials no name has (whole scan)" : "find by initials no name has (FOUND)",
+          noMatchMs, "ms");
 
-    std::printf("start to first painted frame: %.0f ms (form creation with the load: %.0f ms)\n", firstFrameMs,
-                createMs);
-    std::printf("reload by the omast.dat button: %.0f ms\n", reloadMs);
-    std::printf("load parts: read + sort %.0f ms, fill %zu items %.1f ms (%.1f%% of read + sort + fill)\n",
-                readAndSortMs, view.size(), fillMs, 100.0 * fillMs / (readAndSortMs + fillMs));
-    std::printf("open the drop-down: %.1f ms\n", dropDownMs);
-    std::printf("repaint the visible rows: top %.3f ms, bottom %.3f ms (bottom/top %.2f)\n", topMs, bottomMs,
-                bottomMs / topMs);
-    std::printf("type 12 letters to find a name at the bottom of %d rows: %.3f ms (%s)\n", lastRow + 1, findMs,
-                found ? "found" : "NOT FOUND");
-    std::printf("code index: built in %.0f ms, %.1f MB (%llu bytes a line)\n", codeIndexMs,
-                static_cast<double>(byPosition.size() * CodeIndex::BytesPerLine) / 1e6,
-                static_cast<unsigned long long>(CodeIndex::BytesPerLine));
-    std::printf("search for a code (%s): %.4f ms a key (%s)\n", lastCode.c_str(), codeKeyMs,
-                codeFound ? "found" : "NOT FOUND");
-    std::printf("search for the initials of the last Hangul name (%s): %.2f ms a key (%s)\n",
-                lastHangul.toStdString().c_str(), initialsKeyMs, initialsFound ? "found" : "NOT FOUND");
-    std::printf("search for initials no name has (ㅃ), a scan of all %d rows: %.2f ms a key (%s)\n", lastRow + 1,
-                noMatchKeyMs, noMatchRow < 0 ? "none found" : "FOUND");
-    std::printf("CP949 initials table: %.1f ms, once per character set\n", cp949TableMs);
+    Form1->ComboBox1->SetItemIndex(lastRow);
+    Print("copy", KeyMs(box, Qt::Key_C, Qt::ControlModifier), "ms");
+    Print("tooltip", Timed([&] {
+              QHelpEvent help(QEvent::ToolTip, box.rect().center(), box.mapToGlobal(box.rect().center()));
+              QApplication::sendEvent(&box, &help);
+          }),
+          "ms");
+
+    timer.restart();
+    Form1->BitBtn1->Click();
+    WaitForLoad();
+    Print("reload done", Milliseconds(timer), "ms");
+
     Application->Finalize();
     std::filesystem::current_path("/");
     std::filesystem::remove_all(dir);

@@ -1,14 +1,18 @@
 #include "framework/core/TStringList.h"
+#include "framework/core/TextCodec.h"
 #include "genmaster/MasterGenerator.h"
 #include "stockdata/MasterFile.h"
 #include "stockdata/SortedView.h"
+#include "stockdata/StockSearch.h"
 
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -77,9 +81,80 @@ void BM_ReadMasterFile(benchmark::State& state)
     ReportLines(state);
 }
 
+// A list of `lines` mixed stocks in name order, the UTF-8 Hangul ones last,
+// made in memory; one size at a time, as 30M lines take some 4 GB.
+struct List {
+    std::int64_t lines = 0;
+    vecST store;
+    lstPST view;
+    std::vector<const STData*> byPosition;
+};
+
+const List& ListOf(std::int64_t lines)
+{
+    static std::unique_ptr<List> list;
+    if (list && list->lines == lines)
+        return *list;
+    list.reset();
+    auto made = std::make_unique<List>();
+    made->lines = lines;
+    {
+        MasterGenerator generator({.lines = static_cast<std::uint64_t>(lines)});
+        std::string text;
+        text.reserve(static_cast<std::size_t>(lines) * 63);
+        for (std::int64_t i = 0; i < lines; ++i)
+            generator.AppendLine(text);
+        made->store = RecordsFromBytes(text);
+    }
+    made->view = MakeSortedST(made->store, SortKeyName);
+    made->byPosition.assign(made->view.begin(), made->view.end());
+    list = std::move(made);
+    return *list;
+}
+
+// What the initials index adds to a load, on the machine's threads.
+void BM_BuildInitialsIndex(benchmark::State& state)
+{
+    const List& list = ListOf(state.range(0));
+    const std::string charset = DisplayCharset();
+    for (auto _ : state) {
+        InitialsIndex index(list.byPosition, charset);
+        benchmark::DoNotOptimize(&index);
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+// One key of type-to-find by initials from the top of the list: those of
+// the last name, whose first match lies among the Hangul names at the
+// bottom (ㅎㄷ); nine, more than a byte an initial would hold in a key
+// (에스케이하이닉스우); and ㅃ, which no name has, a scan of all.
+void BM_FindInitials(benchmark::State& state, const char* typed)
+{
+    const List& list = ListOf(state.range(0));
+    StockSearch search(list.byPosition);
+    int found = -1;
+    for (auto _ : state) {
+        found = search.Find(typed, 0, -1);
+        benchmark::DoNotOptimize(found);
+    }
+    state.counters["found_at"] = found;
+}
+
 }  // namespace
 
 BENCHMARK(BM_ReadMasterFile)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadLines)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MakeSortedView)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WholeLoad)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// Sizes one after another, so that each list is made once.
+#define INITIALS_BENCHMARKS(lines)                                                                                     \
+    BENCHMARK(BM_BuildInitialsIndex)->Arg(lines)->Unit(benchmark::kMillisecond);                                       \
+    BENCHMARK_CAPTURE(BM_FindInitials, hit_at_bottom, "ㅎㄷ")->Arg(lines)->Unit(benchmark::kMillisecond);              \
+    BENCHMARK_CAPTURE(BM_FindInitials, nine_initials, "ㅇㅅㅋㅇㅎㅇㄴㅅㅇ")                                            \
+        ->Arg(lines)                                                                                                   \
+        ->Unit(benchmark::kMillisecond);                                                                               \
+    BENCHMARK_CAPTURE(BM_FindInitials, no_hit, "ㅃ")->Arg(lines)->Unit(benchmark::kMillisecond)
+INITIALS_BENCHMARKS(1000000);
+INITIALS_BENCHMARKS(10000000);
+INITIALS_BENCHMARKS(30000000);

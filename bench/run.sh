@@ -3,7 +3,8 @@
 # against GNU sort (whole process, both on all cores, same file, same run) for
 # three kinds of file, peak resident memory, time per line from 100,000 to
 # 4,000,000 lines and the time each added line costs (an empty file gives the
-# start), per-phase figures from Google Benchmark, then the window.
+# start), per-phase figures from Google Benchmark, then the window at 1M, 10M
+# and 30M lines (WINDOW_SIZES="..." for others).
 # Usage: bash bench/run.sh [LINES]   (default 1000000)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -79,5 +80,35 @@ build/release/bench/stockdata_bench --benchmark_repetitions=3 --benchmark_report
     grep -E "^(Benchmark|-|BM_.*_median)"
 
 echo
-echo "== the window, offscreen, $lines-line fmast.dat"
-QT_QPA_PLATFORM=offscreen build/release/bench/gui_bench "$lines" 2>/dev/null
+# The window at each size, in a process of its own, beside stockdump on the
+# same file: the list should be ready within stockdump's time + 10% + 0.1 s.
+window_sizes=${WINDOW_SIZES:-1000000 10000000 30000000}
+echo "== the window, offscreen, what a user waits for ($(nproc) cores)"
+for n in $window_sizes; do
+    file=$work/window-$n.dat
+    "$genmaster" "$n" >"$file"
+    hyperfine -N --warmup 1 --runs 5 --output null --export-json "$work/dump-$n.json" "$stockdump $file" \
+        >/dev/null 2>"$work/dump.err" || { cat "$work/dump.err" >&2; exit 1; }
+    QT_QPA_PLATFORM=offscreen build/release/bench/gui_bench "$file" 2>/dev/null >"$work/window-$n.txt"
+    rm -f "$file"
+done
+python3 - "$work" $window_sizes <<'PY'
+import json, sys
+work, sizes = sys.argv[1], sys.argv[2:]
+figures = {}
+for n in sizes:
+    for line in open(f"{work}/window-{n}.txt"):
+        name, value = line.rsplit(":", 1)
+        figures.setdefault(name, {})[n] = value.strip()
+    dump = json.load(open(f"{work}/dump-{n}.json"))["results"][0]["median"] * 1000
+    figures.setdefault("stockdump, same file (median of 5)", {})[n] = f"{dump:.0f} ms"
+    figures.setdefault("allowed for load done (stockdump + 10% + 100 ms)", {})[n] = f"{dump * 1.1 + 100:.0f} ms"
+def shown(value):
+    number, _, unit = value.partition(" ")
+    x = float(number)
+    return (f"{x:.0f}" if x >= 100 or unit in ("", "B") else f"{x:.1f}" if x >= 1 else f"{x:.2f}") + (" " + unit if unit else "")
+print("| figure | " + " | ".join(f"{int(n):,} lines" for n in sizes) + " |")
+print("|---|" + "---:|" * len(sizes))
+for name, values in figures.items():
+    print(f"| {name} | " + " | ".join(shown(values.get(n, "nan")) for n in sizes) + " |")
+PY

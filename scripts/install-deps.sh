@@ -4,18 +4,22 @@
 set -euo pipefail
 
 # fonts-freefont-ttf draws the Control Pictures that stand for control bytes in names;
-# libxcb1-dev lets a window ask the X11 window manager for its frame.
-build=(cmake g++ make pkg-config qt6-base-dev libxcb1-dev fonts-nanum fonts-freefont-ttf)
+# libxcb1-dev lets a window ask the X11 window manager for its frame; gettext's
+# msgfmt compiles the message catalogs (its xgettext and msgconv check them).
+build=(cmake g++ make pkg-config qt6-base-dev libxcb1-dev fonts-nanum fonts-freefont-ttf gettext)
 # qt6-wayland shows the window in a Wayland session that has no Xwayland.
 # The install tests validate with desktop-file-utils, appstream, groff-base
-# and lintian; CPack's Debian package needs dpkg-dev (dpkg-shlibdeps) and file.
-packaging="desktop-file-utils appstream groff-base lintian dpkg-dev file"
+# and lintian, and find the Korean manual pages with man-db; CPack's Debian
+# package needs dpkg-dev (dpkg-shlibdeps) and file.
+packaging="desktop-file-utils appstream groff-base man-db lintian dpkg-dev file"
+# qt6-translations-l10n: Qt's own strings (the error box's OK) in the user's language.
+translations="qt6-translations-l10n"
 # scripts/lint.sh: pinned to 14, since another version formats and warns
 # differently; git lists the sources it checks (a checkout may come as a tarball).
 lint="clang-format-14 clang-tidy-14 git"
 declare -A extra=(
-  [run]="xvfb xauth qt6-wayland"
-  [test]="googletest libgtest-dev libbenchmark-dev xvfb xauth x11-utils xdotool openbox wmctrl imagemagick weston qt6-wayland locales at-spi2-core python3-pyatspi dbus-daemon xclip $packaging $lint"
+  [run]="xvfb xauth qt6-wayland $translations"
+  [test]="googletest libgtest-dev libbenchmark-dev xvfb xauth x11-utils xdotool openbox wmctrl imagemagick weston qt6-wayland $translations locales at-spi2-core python3-pyatspi dbus-daemon xclip $packaging $lint"
   [package]="$packaging"
   [bench]="libbenchmark-dev googletest libgtest-dev hyperfine time"
   [fuzz]="clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev"

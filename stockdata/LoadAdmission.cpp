@@ -3,6 +3,7 @@
 #include "framework/core/AvailableMemory.h"
 #include "framework/core/Exception.h"
 #include "framework/core/QuotedName.h"
+#include "framework/core/Translate.h"
 
 #include <algorithm>
 
@@ -41,14 +42,21 @@ std::string WithThousands(std::uint64_t value)
 
 void AdmitLoad(const std::string& fileName, std::size_t lines, std::uint64_t heldBytes, const LoadLimits& limits)
 {
-    const std::string lineCount = WithThousands(lines) + (lines == 1 ? " line" : " lines");
+    const std::string shown = QuotedName(fileName);
+    const std::string lineCount = WithThousands(lines);
     if (lines > limits.maxLines)
-        throw Exception("cannot load " + QuotedName(fileName) + ": " + lineCount +
-                        " are more than the list can hold (" + WithThousands(limits.maxLines) + ")");
+        // TRANSLATORS: a master file too long to list. {0}: the file's name in quotes; {1}: its number of lines;
+        // {2}: the most lines the list holds. Both numbers have commas between thousands.
+        throw Exception(TrPlural("cannot load {0}: {1} line is more than the list can hold ({2})",
+                                 "cannot load {0}: {1} lines are more than the list can hold ({2})", lines, shown,
+                                 lineCount, WithThousands(limits.maxLines)));
     const std::uint64_t needed = LoadBytesNeeded(lines, heldBytes, limits.callerBytesPerLine);
     const std::uint64_t available = limits.available ? limits.available() : AvailableMemory();
     if (needed > Usable(available))
-        throw Exception("not enough memory to load " + QuotedName(fileName) + ": " + lineCount + " need " +
-                        WithThousands((needed + Megabyte - 1) / Megabyte) + " MB, " +
-                        WithThousands(available / Megabyte) + " MB available");
+        // TRANSLATORS: a load refused before it starts. {0}: the file's name in quotes; {1}: its number of lines;
+        // {2}: the megabytes the load needs; {3}: the megabytes this process can get. Numbers have commas.
+        throw Exception(TrPlural("not enough memory to load {0}: {1} line needs {2} MB, {3} MB available",
+                                 "not enough memory to load {0}: {1} lines need {2} MB, {3} MB available", lines, shown,
+                                 lineCount, WithThousands((needed + Megabyte - 1) / Megabyte),
+                                 WithThousands(available / Megabyte)));
 }

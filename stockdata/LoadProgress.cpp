@@ -1,5 +1,7 @@
 #include "stockdata/LoadProgress.h"
 
+#include "framework/core/Translate.h"
+
 #include <algorithm>
 #include <array>
 
@@ -14,7 +16,8 @@ constexpr std::array<double, 5> StageShare = {0.025, 0.083, 0.272, 0.570, 0.05};
 
 const char* LoadCancelled::what() const noexcept
 {
-    return "the load was cancelled";
+    // TRANSLATORS: a load the user stopped with Escape.
+    return Translate("the load was cancelled");
 }
 
 void LoadProgress::Begin(LoadStage stage, std::uint64_t total) noexcept

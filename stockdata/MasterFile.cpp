@@ -5,6 +5,7 @@
 #include "framework/core/LineRule.h"
 #include "framework/core/QuotedName.h"
 #include "framework/core/RegularFile.h"
+#include "framework/core/Translate.h"
 
 #include <algorithm>
 #include <atomic>
@@ -224,7 +225,8 @@ vecST ReadRecords(const TextSource& source, const Parallelism& parallelism, cons
     });
     ThrowIfStopped(progress);
     if (filled != lines)
-        throw Exception("cannot read file " + QuotedName(name) + ": it changed while it was read");
+        // TRANSLATORS: a master file changed under the load. {0}: the file's name in quotes.
+        throw Exception(Tr("cannot read file {0}: it changed while it was read", QuotedName(name)));
     return store;
 }
 

@@ -5,6 +5,7 @@
 #include "framework/core/TextCodec.h"
 
 #include <algorithm>
+#include <string>
 
 namespace {
 
@@ -27,7 +28,8 @@ bool LooksLikeCode(std::string_view typed)
 
 StockSearch::StockSearch(std::span<const STData* const> byPosition, const Parallelism& parallelism,
                          LoadProgress* progress)
-    : byPosition_(byPosition), byCode_(byPosition, parallelism, progress)
+    : byPosition_(byPosition), parallelism_(parallelism), byCode_(byPosition, parallelism, progress),
+      byInitials_(byPosition, DisplayCharset(), parallelism, progress)
 {
 }
 
@@ -61,24 +63,12 @@ int StockSearch::FindByCode(std::string_view typed, int startIndex) const
 
 int StockSearch::FindByInitials(const std::vector<std::uint8_t>& initials, int startIndex, int picked)
 {
-    if (!initials_ || initials_->Charset() != DisplayCharset())
-        initials_ = std::make_unique<InitialsMatcher>();
+    if (const std::string charset = DisplayCharset(); byInitials_.Charset() != charset)
+        byInitials_ = InitialsIndex(byPosition_, charset, parallelism_);
     // Initials are no prefix of a sorted key, so a new search goes on from
     // the stock picked now, wrapping, as Korean search boxes do.
-    const std::ptrdiff_t from = startIndex > 0 ? startIndex : std::max(picked, 0);
-    const std::size_t count = byPosition_.size();
-    const auto start = static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(from, 0, std::ssize(byPosition_)));
-    // The records lie in file order, not list order: fetching some ahead
-    // keeps the scan from waiting on memory for every one of them.
-    constexpr std::size_t ahead = 16;
-    for (std::size_t step = 0; step < count; ++step) {
-        const std::size_t i = (start + step) % count;
-        __builtin_prefetch(byPosition_[(i + ahead) % count]->name);
-        // The field's 0 fill is no syllable, so the whole field can be read.
-        if (initials_->Matches(std::string_view(byPosition_[i]->name, sizeof(STData::name)), initials))
-            return static_cast<int>(i);
-    }
-    return -1;
+    const int from = startIndex > 0 ? startIndex : std::max(picked, 0);
+    return byInitials_.Find(initials, static_cast<std::size_t>(from));
 }
 
 int StockSearch::FindByName(std::string_view prefix, int startIndex) const

@@ -1,6 +1,7 @@
 #include "framework/core/GnuOptions.h"
 
 #include "framework/core/QuotedName.h"
+#include "framework/core/Translate.h"
 
 #include <algorithm>
 #include <getopt.h>
@@ -38,8 +39,12 @@ GnuOptions ParseGnuOptions(int argc, const char* const* argv)
         case -1:  // the end, or `--` before the rest
             parsed.operands.insert(parsed.operands.end(), argv + optind, argv + argc);
             return parsed;
-        default:
-            return {.asks = GnuOptions::Asks::UsageError, .problem = "unrecognized option " + QuotedName(argv[at])};
+        default: {
+            // TRANSLATORS: a usage error of stockpicker or stockdump, after the program's name.
+            // {0}: the option as given, in quotes, such as "--colour".
+            std::string problem = Tr("unrecognized option {0}", QuotedName(argv[at]));
+            return {.asks = GnuOptions::Asks::UsageError, .problem = std::move(problem)};
+        }
         }
     }
 }

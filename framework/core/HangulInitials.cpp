@@ -59,15 +59,21 @@ std::vector<std::uint8_t> TypedInitials(std::string_view typed)
     return initials;
 }
 
-InitialsMatcher::InitialsMatcher() : charset_(DisplayCharset()), utf8_(charset_ == "UTF-8")
+InitialsMatcher::InitialsMatcher() : InitialsMatcher(DisplayCharset()) {}
+
+InitialsMatcher::InitialsMatcher(const std::string& charset)
 {
+    // A decoder of its own: the display's may change while a worker builds.
+    CharsetDecoder decoder(charset);
+    charset_ = decoder.Charset();
+    utf8_ = charset_ == "UTF-8";
     if (utf8_)
         return;
     twoByte_.assign(128 * 256, 0);
     for (unsigned lead = 0x80; lead <= 0xFF; ++lead) {
         for (unsigned trail = 0; trail <= 0xFF; ++trail) {
             const char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-            const std::string decoded = DecodeForDisplay(std::string_view(bytes, 2));
+            const std::string decoded = decoder.Decode(std::string_view(bytes, 2));
             // Exactly one character from both bytes: a lone lead byte would
             // decode to a mark and the trail byte after it.
             if (decoded.size() != 3)
@@ -78,26 +84,40 @@ InitialsMatcher::InitialsMatcher() : charset_(DisplayCharset()), utf8_(charset_ 
     }
 }
 
+std::uint8_t InitialsMatcher::FirstInitialPlusOne(std::string_view name) const noexcept
+{
+    if (utf8_) {
+        const std::optional<char32_t> c = ThreeByteCharacter(name);
+        return c ? SyllableInitialPlusOne(*c) : 0;
+    }
+    if (twoByte_.empty() || name.size() < 2)
+        return 0;
+    const auto lead = static_cast<unsigned char>(name[0]);
+    return lead >= 0x80 ? twoByte_[(lead - 0x80) * 256 + static_cast<unsigned char>(name[1])] : 0;
+}
+
 bool InitialsMatcher::Matches(std::string_view name, std::span<const std::uint8_t> initials) const noexcept
 {
     if (initials.empty())
         return false;
-    const std::size_t width = utf8_ ? 3 : 2;
-    if (name.size() < initials.size() * width)
-        return false;
     for (const std::uint8_t initial : initials) {
-        std::uint8_t plusOne = 0;
-        if (utf8_) {
-            if (const std::optional<char32_t> c = ThreeByteCharacter(name))
-                plusOne = SyllableInitialPlusOne(*c);
-        } else if (!twoByte_.empty()) {
-            const auto lead = static_cast<unsigned char>(name[0]);
-            if (lead >= 0x80)
-                plusOne = twoByte_[(lead - 0x80) * 256 + static_cast<unsigned char>(name[1])];
-        }
-        if (plusOne != initial + 1)
+        // A syllable found is whole, so its bytes are there to pass.
+        if (FirstInitialPlusOne(name) != initial + 1)
             return false;
-        name.remove_prefix(width);
+        name.remove_prefix(SyllableBytes());
     }
     return true;
+}
+
+std::size_t InitialsMatcher::LeadingInitials(std::string_view name, std::span<std::uint8_t> initials) const noexcept
+{
+    std::size_t count = 0;
+    for (; count < initials.size(); ++count) {
+        const std::uint8_t plusOne = FirstInitialPlusOne(name);
+        if (plusOne == 0)
+            break;
+        initials[count] = static_cast<std::uint8_t>(plusOne - 1);
+        name.remove_prefix(SyllableBytes());
+    }
+    return count;
 }

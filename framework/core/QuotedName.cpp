@@ -1,5 +1,6 @@
 #include "framework/core/QuotedName.h"
 
+#include "framework/core/Translate.h"
 #include "framework/core/Utf8.h"
 
 #include <cstdio>
@@ -87,5 +88,7 @@ std::string QuotedFileName(std::string_view name)
     const std::unique_ptr<char, decltype(&std::free)> folder(::getcwd(nullptr, 0), &std::free);
     if (folder == nullptr)
         return shown;
-    return shown.append(" in ").append(ShownFolder(folder.get()));
+    // TRANSLATORS: a file named in a message with the folder it was looked for in, as in
+    // "cannot open file {0}: ...". {0}: the file's name in quotes; {1}: the folder, such as /home/user/data.
+    return Tr("{0} in {1}", shown, ShownFolder(folder.get()));
 }

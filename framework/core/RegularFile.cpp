@@ -4,6 +4,7 @@
 #include "framework/core/Exception.h"
 #include "framework/core/MemoryPages.h"
 #include "framework/core/QuotedName.h"
+#include "framework/core/Translate.h"
 
 #include <cerrno>
 #include <cstring>
@@ -22,25 +23,38 @@ struct InputName {
     InputKind kind;
 };
 
-[[noreturn]] void Fail(const char* what, const InputName& input, const std::string& reason)
+enum class Failed { Open, Read };
+
+[[noreturn]] void Fail(Failed failed, const InputName& input, const std::string& reason)
 {
     const std::string shown = input.kind == InputKind::File ? QuotedFileName(input.name) : QuotedName(input.name);
-    throw Exception(std::string(what) + " file " + shown + ": " + reason);
+    if (failed == Failed::Open)
+        // TRANSLATORS: a file could not be opened. {0}: the file's name in quotes, perhaps with its folder
+        // ("{0} in {1}"); {1}: the reason, such as the system's "No such file or directory".
+        throw Exception(Tr("cannot open file {0}: {1}", shown, reason));
+    // TRANSLATORS: a file could not be read. {0}: the file's name in quotes, perhaps with its folder;
+    // {1}: the reason, the system's or one of the "not a regular file" messages.
+    throw Exception(Tr("cannot read file {0}: {1}", shown, reason));
 }
 
 std::string KindOf(mode_t mode)
 {
     if (S_ISDIR(mode))
-        return std::strerror(EISDIR);
+        return ErrorText(EISDIR);
     if (S_ISFIFO(mode))
-        return "not a regular file (a FIFO)";
+        // TRANSLATORS: why a file named as a master file cannot be read, after "cannot read file {0}: ".
+        return Translate("not a regular file (a FIFO)");
     if (S_ISCHR(mode))
-        return "not a regular file (a character device)";
+        // TRANSLATORS: why a file cannot be read, after "cannot read file {0}: ".
+        return Translate("not a regular file (a character device)");
     if (S_ISBLK(mode))
-        return "not a regular file (a block device)";
+        // TRANSLATORS: why a file cannot be read, after "cannot read file {0}: ".
+        return Translate("not a regular file (a block device)");
     if (S_ISSOCK(mode))
-        return "not a regular file (a socket)";
-    return "not a regular file";
+        // TRANSLATORS: why a file cannot be read, after "cannot read file {0}: ".
+        return Translate("not a regular file (a socket)");
+    // TRANSLATORS: why a file cannot be read, after "cannot read file {0}: ".
+    return Translate("not a regular file");
 }
 
 int OpenForReading(const std::string& fileName)
@@ -48,7 +62,7 @@ int OpenForReading(const std::string& fileName)
     // O_NONBLOCK so that opening a FIFO with no writer returns at once.
     const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
-        Fail("cannot open", {fileName, InputKind::File}, std::strerror(errno));
+        Fail(Failed::Open, {fileName, InputKind::File}, ErrorText(errno));
     return fd;
 }
 
@@ -73,7 +87,7 @@ std::size_t ReadUntilFull(ReadOnce&& readOnce, char* data, std::size_t size, con
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            Fail("cannot read", name, std::strerror(errno));
+            Fail(Failed::Read, name, ErrorText(errno));
         }
         done += static_cast<std::size_t>(got);
     }
@@ -89,8 +103,11 @@ FileBytes ReadWhole(Read&& read, const InputName& name, std::size_t cap)
     // past the cap tells a file of exactly `cap` bytes from a longer one.
     constexpr std::size_t block = std::size_t{64} << 10;
     const auto refuse = [&] {
-        Fail("cannot read", name,
-             "it reports no size and holds more than " + std::to_string(cap >> 20) + " MB: not a master file");
+        // TRANSLATORS: why a stream or a /proc file cannot be read, after "cannot read file {0}: ".
+        // {0}: the most megabytes a master file of no known size may hold, a number.
+        const std::string reason = Tr("it reports no size and holds more than {0} MB: not a master file",
+                                      std::to_string(cap >> 20));
+        Fail(Failed::Read, name, reason);
     };
     const std::size_t limit = (cap / block + 1) * block;
     std::size_t capacity = block;
@@ -103,9 +120,13 @@ FileBytes ReadWhole(Read&& read, const InputName& name, std::size_t cap)
         if (size > cap)
             refuse();
         const std::size_t grown = std::min(capacity * 2, limit);
-        if (grown + size > AvailableMemory())
-            Fail("cannot read", name,
-                 "not enough memory to hold it (" + std::to_string(size >> 20) + " MB read so far)");
+        if (grown + size > AvailableMemory()) {
+            // TRANSLATORS: why a stream cannot be read, after "cannot read file {0}: ".
+            // {0}: how many megabytes were read before memory ran short, a number.
+            const std::string reason = Tr("not enough memory to hold it ({0} MB read so far)",
+                                          std::to_string(size >> 20));
+            Fail(Failed::Read, name, reason);
+        }
         std::unique_ptr<char[]> larger = NewBlock(grown);
         std::memcpy(larger.get(), data.get(), size);
         data = std::move(larger);
@@ -128,9 +149,9 @@ RegularFile::RegularFile(std::string fileName) : name_(std::move(fileName)), fd_
 {
     struct stat status {};
     if (::fstat(fd_.Get(), &status) != 0)
-        Fail("cannot read", {name_, InputKind::File}, std::strerror(errno));
+        Fail(Failed::Read, {name_, InputKind::File}, ErrorText(errno));
     if (!S_ISREG(status.st_mode))
-        Fail("cannot read", {name_, InputKind::File}, KindOf(status.st_mode));
+        Fail(Failed::Read, {name_, InputKind::File}, KindOf(status.st_mode));
     size_ = static_cast<std::size_t>(status.st_size);
 }
 

@@ -3,6 +3,7 @@
 #include "framework/core/LineRule.h"
 #include "framework/core/RegularFile.h"
 
+#include <algorithm>
 #include <cassert>
 
 void TStringList::LoadFromFile(const ByteString& fileName)
@@ -20,6 +21,16 @@ void TStringList::LoadFromBytes(std::string text)
     });
     text_ = std::move(text);
     lines_ = std::move(lines);
+}
+
+void TStringList::Add(const ByteString& text)
+{
+    // Room for the span first: once the text is appended nothing may throw.
+    if (lines_.size() == lines_.capacity())
+        lines_.reserve(std::max<std::size_t>(16, lines_.capacity() * 2));
+    const std::size_t offset = text_.size();
+    text_.append(text.View());
+    lines_.push_back({offset, text.View().size()});
 }
 
 std::string_view TStringList::Line(Index i) const noexcept

@@ -7,10 +7,14 @@
 #include "StderrReport.h"
 #include "framework/core/Exception.h"
 #include "framework/core/TextCodec.h"
+#include "framework/core/Translate.h"
 #include "framework/gui/DispatchEvent.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
 
 #include <cstdio>
 #include <optional>
@@ -42,6 +46,9 @@ struct TApplication::QtState {
 
     StaleInputFilter staleInput;
     BusyCursor busy{staleInput};
+    // Qt's own strings (the error box's buttons), from Debian's
+    // qt6-translations-l10n; ours come from gettext (Translate).
+    QTranslator qtStrings;
 };
 
 // Deliberately never deleted, so that no static destructor tears widgets
@@ -64,6 +71,10 @@ void TApplication::Initialize()
     InstallNoDisplayHandler();
     qt_->app = std::make_unique<QApplication>(qt_->argc, qt_->argv);
     InstallDisplayLossHandler();
+    // Missing for the locale, or not installed: Qt's strings stay English.
+    if (qt_->qtStrings.load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qt_->qtStrings);
     QApplication::setQuitOnLastWindowClosed(false);
     qt_->app->installEventFilter(&qt_->staleInput);
     qt_->pending.Open([this] { ReportPending(); });
@@ -164,7 +175,8 @@ void TApplication::Report(TObject* Sender, const std::exception_ptr& error) noex
             else
                 ShowException(e);
         } catch (...) {
-            const Exception unknown("unknown error");
+            // TRANSLATORS: an error of no known kind, in the error box.
+            const Exception unknown(Translate("unknown error"));
             if (OnException)
                 OnException(Sender, unknown);
             else

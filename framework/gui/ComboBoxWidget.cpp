@@ -1,8 +1,10 @@
 #include "ComboBoxWidget.h"
 
 #include "CanvasState.h"
+#include "FixedRowListView.h"
 #include "QtBridge.h"
 #include "framework/core/TextCodec.h"
+#include "framework/core/Translate.h"
 #include "framework/gui/DispatchEvent.h"
 
 #include <QApplication>
@@ -11,10 +13,10 @@
 #include <QHelpEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
-#include <QListView>
 #include <QMenu>
 #include <QPainter>
 #include <QStyleOptionComboBox>
+#include <QStyleOptionProgressBar>
 #include <QStylePainter>
 #include <QToolTip>
 
@@ -22,11 +24,6 @@
 #include <optional>
 
 namespace {
-
-QString Decoded(const ByteString& bytes)
-{
-    return QString::fromStdString(DecodeForDisplay(bytes.View()));
-}
 
 // A key that types text into a search: a printable character, with no
 // modifier but Shift (which makes capitals) or the keypad's.
@@ -37,76 +34,6 @@ bool TypesSearchText(const QKeyEvent& event)
 }
 
 }  // namespace
-
-void ItemListModel::Add(const ByteString& text)
-{
-    // Strong guarantee: everything that can throw comes before the first
-    // change a reader could see, so a failed Add leaves no stray bytes to
-    // prefix the next item and no item the views will not be told of.
-    if (ends_.size() == ends_.capacity())
-        ends_.reserve(std::max<std::size_t>(16, ends_.capacity() * 2));
-    if (!publishQueued_) {
-        QMetaObject::invokeMethod(
-            this, [this] { Publish(); }, Qt::QueuedConnection);
-        publishQueued_ = true;  // only once the call is surely queued
-    }
-    texts_.append(text.View());      // strong by itself
-    ends_.push_back(texts_.size());  // within capacity: cannot throw
-}
-
-void ItemListModel::Publish()
-{
-    publishQueued_ = false;
-    const auto count = static_cast<int>(ends_.size());
-    if (published_ == count)
-        return;
-    beginInsertRows(QModelIndex(), published_, count - 1);
-    published_ = count;
-    endInsertRows();
-}
-
-void ItemListModel::Clear()
-{
-    beginResetModel();
-    std::string().swap(texts_);
-    std::vector<std::size_t>().swap(ends_);
-    published_ = 0;
-    endResetModel();
-}
-
-std::string_view ItemListModel::At(int row) const noexcept
-{
-    const auto i = static_cast<std::size_t>(row);
-    const std::size_t begin = i == 0 ? 0 : ends_[i - 1];
-    return std::string_view(texts_).substr(begin, ends_[i] - begin);
-}
-
-int ItemListModel::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : published_;
-}
-
-QVariant ItemListModel::data(const QModelIndex& index, int role) const
-{
-    if (!index.isValid() || index.row() >= published_)
-        return {};
-    QVariant value;
-    DispatchEvent(&combo_, [&] {
-        switch (role) {
-        case Qt::DisplayRole:
-        case Qt::AccessibleTextRole:
-            value = Decoded(combo_.ItemText(index.row()));
-            break;
-        case Qt::ToolTipRole:
-            if (const ByteString hint = combo_.ItemHint(index.row()); !hint.IsEmpty())
-                value = Decoded(hint);
-            break;
-        default:
-            break;
-        }
-    });
-    return value;
-}
 
 void OwnerDrawDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
@@ -133,7 +60,8 @@ int PopupBelowStyle::styleHint(StyleHint hint, const QStyleOption* option, const
     return QProxyStyle::styleHint(hint, option, widget, returnData);
 }
 
-ComboBoxWidget::ComboBoxWidget(TComboBox& combo) : combo_(combo), model_(*new ItemListModel(combo, this))
+ComboBoxWidget::ComboBoxWidget(TComboBox& combo)
+    : combo_(combo), model_(*new ItemListModel(combo, this)), list_(*new FixedRowListView(this))
 {
     setModel(&model_);
     // Sizing to contents would measure every item.
@@ -144,11 +72,24 @@ ComboBoxWidget::ComboBoxWidget(TComboBox& combo) : combo_(combo), model_(*new It
     auto* style = new PopupBelowStyle;
     style->setParent(this);
     setStyle(style);
-    auto* list = new QListView(this);
-    list->setUniformItemSizes(true);
-    setView(list);
+    // QListView lays out every row when the list opens: 2.0 s at 30M rows.
+    setView(&list_);
     // Before the popup's own filter, which would hand typing to Qt's search.
-    list->installEventFilter(this);
+    list_.installEventFilter(this);
+    connect(this, &QComboBox::currentIndexChanged, this, [this](int index) { DescribePick(index); });
+}
+
+void ComboBoxWidget::SetRowHeight(int height)
+{
+    list_.SetRowHeight(height);
+}
+
+void ComboBoxWidget::DescribePick(int index)
+{
+    QString description;
+    if (index >= 0)
+        DispatchEvent(&combo_, [&] { description = Decoded(combo_.ItemDescription(index)); });
+    setAccessibleDescription(description);
 }
 
 void ComboBoxWidget::SetTakesInputMethodText(bool takes)
@@ -287,7 +228,8 @@ QVariant ComboBoxWidget::inputMethodQuery(Qt::InputMethodQuery query) const
 void ComboBoxWidget::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
-    QAction* copy = menu.addAction(QStringLiteral("Copy"));
+    // TRANSLATORS: the drop-down list's context menu item that copies the chosen stock's code and name.
+    QAction* copy = menu.addAction(Decoded(Translate("Copy")));
     copy->setShortcut(QKeySequence::Copy);
     const int index = currentIndex();
     copy->setEnabled(index >= 0);
@@ -313,9 +255,44 @@ void ComboBoxWidget::showPopup()
     QComboBox::showPopup();
 }
 
+void ComboBoxWidget::ShowProgress(double fraction, const QString& text)
+{
+    const int percent = static_cast<int>(std::clamp(fraction, 0.0, 1.0) * 100);
+    if (progress_ && progress_->percent == percent && progress_->text == text)
+        return;
+    progress_ = Progress{percent, text};
+    // Told to screen readers as a change of the box's name.
+    setAccessibleName(text);
+    update();
+}
+
+void ComboBoxWidget::HideProgress()
+{
+    if (!progress_)
+        return;
+    progress_.reset();
+    setAccessibleName(QString());
+    update();
+}
+
+void ComboBoxWidget::PaintProgress(QStylePainter& painter, const QRect& field) const
+{
+    QStyleOptionProgressBar bar;
+    bar.initFrom(this);
+    bar.rect = field;
+    bar.minimum = 0;
+    bar.maximum = 100;
+    bar.progress = progress_->percent;
+    bar.text = progress_->text;
+    bar.textVisible = true;
+    bar.textAlignment = Qt::AlignCenter;
+    bar.state |= QStyle::State_Horizontal;
+    painter.drawControl(QStyle::CE_ProgressBar, bar);
+}
+
 void ComboBoxWidget::paintEvent(QPaintEvent* event)
 {
-    if (!ownerDraw_) {
+    if (!ownerDraw_ && !progress_) {
         QComboBox::paintEvent(event);
         return;
     }
@@ -325,9 +302,13 @@ void ComboBoxWidget::paintEvent(QPaintEvent* event)
     option.currentText.clear();
     option.currentIcon = QIcon();
     painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    if (progress_) {
+        PaintProgress(painter, field);
+        return;
+    }
     if (currentIndex() < 0)
         return;
-    const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
     const bool focused = hasFocus() && !view()->isVisible();
     TOwnerDrawState state{TOwnerDrawStateFlag::odComboBoxEdit};
     if (focused) {

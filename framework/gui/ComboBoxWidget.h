@@ -1,48 +1,17 @@
 #pragma once
 
+#include "ItemListModel.h"
 #include "framework/gui/StdCtrls.h"
 
 #include <QAbstractItemDelegate>
-#include <QAbstractListModel>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QProxyStyle>
 
-#include <string>
-#include <string_view>
-#include <vector>
+#include <optional>
 
-// The item texts behind a TComboBox, its Items. Added items are published to
-// the views in one batch when control returns to the event loop, or before
-// anything reads the model, so adding a million items costs no per-item
-// signals. The texts share one buffer, so a million items cost no million
-// strings. What views and screen readers show of an item is the control's
-// ItemText, not the item's own text.
-class ItemListModel : public QAbstractListModel, public TStrings {
-public:
-    ItemListModel(TComboBox& combo, QObject* parent) : QAbstractListModel(parent), combo_(combo) {}
-
-    // Appends one item. Strongly exception-safe: if it throws, the model is
-    // as it was.
-    void Add(const ByteString& text) override;
-    Index Count() const noexcept override { return static_cast<Index>(ends_.size()); }
-    ByteString Strings(Index i) const override { return ByteString(At(static_cast<int>(i))); }
-    void Clear() override;
-
-    std::string_view At(int row) const noexcept;
-    // Tells the views of every item added so far.
-    void Publish();
-
-    int rowCount(const QModelIndex& parent) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-
-private:
-    TComboBox& combo_;
-    std::string texts_;
-    std::vector<std::size_t> ends_;  // where each item's text ends in texts_
-    int published_ = 0;
-    bool publishQueued_ = false;
-};
+class FixedRowListView;
+class QStylePainter;
 
 // Paints the rows of the drop-down list through TComboBox::OnDrawItem.
 class OwnerDrawDelegate : public QAbstractItemDelegate {
@@ -64,7 +33,8 @@ public:
 };
 
 // The Qt widget of a TComboBox; owner-draws its closed box too. It makes
-// and keeps the item model. Typing, in the box or in its open list, finds
+// and keeps the item model and the list view. The closed box's accessible
+// description is the picked item's ItemDescription. Typing, in the box or in its open list, finds
 // items through TComboBox::FindItem rather than Qt's search, which reads
 // every item's text.
 class ComboBoxWidget : public QComboBox {
@@ -73,8 +43,12 @@ public:
     explicit ComboBoxWidget(TComboBox& combo);
     ItemListModel& Model() noexcept { return model_; }
     void SetOwnerDraw(bool ownerDraw);
+    void SetRowHeight(int height);
     void SetTakesInputMethodText(bool takes);
     void showPopup() override;
+    // A bar `fraction` full, with `text` on it, in place of the current item.
+    void ShowProgress(double fraction, const QString& text);
+    void HideProgress();
 
 protected:
     bool event(QEvent* event) override;
@@ -96,10 +70,18 @@ private:
     // `typed` finds; whether it took the text.
     bool SearchFrom(const QString& typed, TypedInto where);
     void CopyItem(int index);
+    void PaintProgress(QStylePainter& painter, const QRect& field) const;
+    void DescribePick(int index);
 
     TComboBox& combo_;
     ItemListModel& model_;
+    FixedRowListView& list_;
     bool ownerDraw_ = false;
     QString search_;
     QElapsedTimer lastTyped_;
+    struct Progress {
+        int percent;
+        QString text;
+    };
+    std::optional<Progress> progress_;
 };

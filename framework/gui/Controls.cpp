@@ -44,6 +44,21 @@ TRect TWinControl::BoundsRect() const
     return RectOf(widget_->geometry());
 }
 
+void TWinControl::SetCursor(TCursor cursor)
+{
+    switch (cursor) {
+    case TCursor::crDefault:
+        widget_->unsetCursor();
+        return;
+    case TCursor::crHourGlass:
+        widget_->setCursor(Qt::WaitCursor);
+        return;
+    case TCursor::crAppStart:
+        widget_->setCursor(Qt::BusyCursor);
+        return;
+    }
+}
+
 void TWinControl::SetParent(TWinControl* parent)
 {
     if (parent == parent_)

@@ -1,5 +1,6 @@
 #include "DisplayFailureHandlers.h"
 
+#include "framework/core/Translate.h"
 #include "framework/gui/DisplayAdvice.h"
 
 #include <QString>
@@ -24,7 +25,9 @@ void ExitOnFatal(QtMsgType type, const QMessageLogContext& context, const QStrin
             previousHandler(type, context, message);
         return;
     }
-    std::fprintf(stderr, "stockpicker: cannot show a window: %s\n", message.toLocal8Bit().constData());
+    // TRANSLATORS: Qt could start no display, after "stockpicker: ". {0}: Qt's own message, in English.
+    const std::string failure = Tr("cannot show a window: {0}", message.toLocal8Bit().constData());
+    std::fprintf(stderr, "stockpicker: %s\n", failure.c_str());
     const auto variable = [](const char* name) -> std::string_view {
         const char* value = std::getenv(name);
         return value != nullptr ? value : "";
@@ -53,7 +56,9 @@ void ExitOnDisplayLoss(QtMsgType type, const QMessageLogContext& context, const 
         if (told.test_and_set())
             for (;;)
                 ::pause();
-        std::fprintf(stderr, "stockpicker: lost the display: %s\n", message.toLocal8Bit().constData());
+        // TRANSLATORS: the display connection broke, after "stockpicker: ". {0}: Qt's own message, in English.
+        const std::string loss = Tr("lost the display: {0}", message.toLocal8Bit().constData());
+        std::fprintf(stderr, "stockpicker: %s\n", loss.c_str());
         std::_Exit(1);
     }
     if (previousHandler != nullptr)

@@ -5,8 +5,10 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QScreen>
 
 #include <algorithm>
@@ -134,4 +136,23 @@ void FormWindow::closeEvent(QCloseEvent* event)
     event->accept();
     if (isMain_)
         QCoreApplication::quit();
+}
+
+void FormWindow::SetKeyPreview(std::function<bool(const QKeyEvent&)> preview)
+{
+    if (!keyPreview_ && preview)
+        QCoreApplication::instance()->installEventFilter(this);
+    keyPreview_ = std::move(preview);
+}
+
+bool FormWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress || !keyPreview_)
+        return false;
+    // A key the focus widget ignores goes on to its parents, and the filter
+    // would see it again at each: it is previewed where it starts.
+    auto* widget = qobject_cast<QWidget*>(watched);
+    const bool startsHere = widget != nullptr && widget->window() == this &&
+                            (widget == QApplication::focusWidget() || (widget == this && focusWidget() == nullptr));
+    return startsHere && keyPreview_(static_cast<const QKeyEvent&>(*event));
 }

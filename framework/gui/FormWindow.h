@@ -2,6 +2,10 @@
 
 #include <QWidget>
 
+#include <functional>
+
+class QKeyEvent;
+
 // The top-level widget of a TForm. It keeps the form's outer rectangle, the
 // frame's place and size on the screen: when it first shows, that rectangle
 // is moved, and only then shrunk, until it lies within the screen's
@@ -21,6 +25,12 @@ public:
     // Where the frame is: on the screen once shown, else where it will be.
     QRect OuterGeometry() const;
     void SetMainForm() noexcept { isMain_ = true; }
+    // Shows `preview` every key pressed in this window before the widget
+    // with the focus; a key it returns true for goes no further. Keys given
+    // to a popup, such as an open list, are the popup's.
+    void SetKeyPreview(std::function<bool(const QKeyEvent&)> preview);
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 protected:
     bool event(QEvent* event) override;
@@ -36,6 +46,7 @@ private:
     bool fitting_ = false;
     bool isMain_ = false;
     bool activated_ = false;
+    std::function<bool(const QKeyEvent&)> keyPreview_;
 };
 
 // `outer` moved, and only where that is not enough shrunk, to lie within

@@ -5,6 +5,7 @@
 #include "framework/gui/DispatchEvent.h"
 
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QWidget>
 
 #include <algorithm>
@@ -97,6 +98,35 @@ void TForm::SetFont(const TFontLayout& layout)
     QPalette palette = Widget()->palette();
     palette.setColor(QPalette::WindowText, ColorOf(layout.Color, palette));
     Widget()->setPalette(palette);
+}
+
+namespace {
+
+// The virtual key of a Qt key, 0 for keys the form's key events leave out.
+WORD VirtualKeyOf(int key)
+{
+    if (key == Qt::Key_Escape)
+        return VK_ESCAPE;
+    if ((key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z))
+        return static_cast<WORD>(key);  // the same codes as ASCII
+    return 0;
+}
+
+}  // namespace
+
+void TForm::SetKeyPreview(bool preview)
+{
+    if (!preview) {
+        WidgetOf<FormWindow>(*this).SetKeyPreview(nullptr);
+        return;
+    }
+    WidgetOf<FormWindow>(*this).SetKeyPreview([this](const QKeyEvent& event) {
+        WORD key = VirtualKeyOf(event.key());
+        if (key == 0 || !OnKeyDown)
+            return false;
+        DispatchEvent(this, [&] { OnKeyDown(this, key); });
+        return key == 0;
+    });
 }
 
 void TForm::Show()

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "framework/core/ByteString.h"
+#include "framework/core/TextCodec.h"
 #include "framework/gui/Classes.h"
 #include "framework/gui/Controls.h"
 
 #include <QRect>
+#include <QString>
 #include <QWidget>
 
 #include <cassert>
@@ -18,6 +21,12 @@ inline TRect RectOf(const QRect& rect) noexcept
 inline QRect QRectOf(const TRect& rect) noexcept
 {
     return {rect.Left, rect.Top, rect.Width(), rect.Height()};
+}
+
+// Bytes in the display character set as Qt's text.
+inline QString Decoded(const ByteString& bytes)
+{
+    return QString::fromStdString(DecodeForDisplay(bytes.View()));
 }
 
 // The widget of `control` as the class the control made it with; W must be

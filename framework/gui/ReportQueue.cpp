@@ -2,13 +2,13 @@
 
 #include "StderrReport.h"
 #include "framework/core/Exception.h"
+#include "framework/core/Translate.h"
 
 #include <QSocketNotifier>
 
 #include <cassert>
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -24,7 +24,8 @@ void ReportQueue::Open(std::function<void()> onWake)
 {
     wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wakeFd_ < 0)
-        throw Exception(std::string("cannot start the event loop: ") + std::strerror(errno));
+        // TRANSLATORS: the window cannot start. {0}: the system's reason.
+        throw Exception(Tr("cannot start the event loop: {0}", ErrorText(errno)));
     wake_ = std::make_unique<QSocketNotifier>(wakeFd_, QSocketNotifier::Read);
     QObject::connect(wake_.get(), &QSocketNotifier::activated, wake_.get(), [this, onWake = std::move(onWake)] {
         std::uint64_t count = 0;

@@ -2,6 +2,7 @@
 
 #include "ComboBoxWidget.h"
 #include "QtBridge.h"
+#include "framework/core/TextCodec.h"
 #include "framework/gui/DispatchEvent.h"
 
 #include <QAbstractItemView>
@@ -46,7 +47,17 @@ void TComboBox::SetStyle(TComboBoxStyle style)
 void TComboBox::SetItemHeight(int height)
 {
     itemHeight_ = height;
-    WidgetOf<ComboBoxWidget>(*this).view()->doItemsLayout();
+    WidgetOf<ComboBoxWidget>(*this).SetRowHeight(height);
+}
+
+void TComboBox::ShowProgress(double fraction, const std::string& text)
+{
+    WidgetOf<ComboBoxWidget>(*this).ShowProgress(fraction, QString::fromStdString(DecodeForDisplay(text)));
+}
+
+void TComboBox::HideProgress()
+{
+    WidgetOf<ComboBoxWidget>(*this).HideProgress();
 }
 
 bool TComboBox::DroppedDown() const
@@ -82,6 +93,11 @@ ByteString TComboBox::ItemHint(int index)
 ByteString TComboBox::ItemCopyText(int index)
 {
     return OnItemCopyText ? OnItemCopyText(this, index) : ByteString();
+}
+
+ByteString TComboBox::ItemDescription(int index)
+{
+    return OnItemDescription ? OnItemDescription(this, index) : ByteString();
 }
 
 int TComboBox::FindItem(const ByteString& prefix, int startIndex)

@@ -57,14 +57,14 @@ TEST_F(Form1Faults, AnUnusableOmastIsReportedEmptiesTheListAndTheNextLoadWorks)
         std::filesystem::remove_all("omast.dat");
         broken.breakIt("omast.dat");
         const auto form = OpenForm();
-        form->BitBtn1->Click();
+        Reload(*form);
         Settle();
         EXPECT_EQ(form->ComboBox1->Items->Count(), 0);
         EXPECT_EQ(reports_, std::vector<std::string>{Reason(broken, "omast.dat")});
 
         std::filesystem::remove_all("omast.dat");
         WriteMaster("omast.dat", {"Hanwha", "Doosan", "SK"});
-        form->BitBtn1->Click();
+        Reload(*form);
         Settle();
         ASSERT_EQ(form->ComboBox1->Items->Count(), 3);
         const QImage firstRow = PaintedRow(form->ComboBox1, 0);
@@ -113,7 +113,7 @@ TEST_F(Form1Faults, AnUnreadableOmastIsReported)
         return;
     }
     const auto form = OpenForm();
-    form->BitBtn1->Click();
+    Reload(*form);
     Settle();
     EXPECT_EQ(form->ComboBox1->Items->Count(), 0);
     EXPECT_EQ(reports_, std::vector<std::string>{"cannot open file \"omast.dat\" in " + dir_.Path().string() +
@@ -125,12 +125,12 @@ TEST_F(Form1Faults, AFileReplacedBetweenClicksIsReadAnew)
     WriteMaster("fmast.dat", {"Kia"});
     WriteMaster("omast.dat", {"Posco", "Hanwha"});
     const auto form = OpenForm();
-    form->BitBtn1->Click();
+    Reload(*form);
     Settle();
     EXPECT_EQ(form->ComboBox1->Items->Count(), 2);
     WriteMaster("omast.new", {"SK", "LG", "Doosan", "Amorepacific"});
     std::filesystem::rename("omast.new", "omast.dat");
-    form->BitBtn1->Click();
+    Reload(*form);
     Settle();
     ASSERT_EQ(form->ComboBox1->Items->Count(), 4);
     const QImage firstRow = PaintedRow(form->ComboBox1, 0);

@@ -55,8 +55,22 @@ protected:
         auto form = NewForm<TForm1>(nullptr);
         form->DoCreate();
         form->Show();
-        Settle();
+        WaitForLoad(*form);
         return form;
+    }
+
+    // Clicks the "omast.dat" button and waits for its load to end.
+    static void Reload(TForm1& form)
+    {
+        form.BitBtn1->Click();
+        WaitForLoad(form);
+    }
+
+    static void WaitForLoad(const TForm1& form)
+    {
+        while (form.Loading())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        Settle();
     }
 
     static void Settle()

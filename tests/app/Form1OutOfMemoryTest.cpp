@@ -1,30 +1,38 @@
 #include "Form1Fixture.h"
 #include "support/FailingAllocator.h"
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
 using Form1OutOfMemory = Form1Fixture;
 
-// Lets allocation number `failAfter` of each click's load fail, for every
-// such number until a load goes through.
+// Lets allocation number `failAfter` of each click's load fail, on the GUI
+// thread or the load's own, for every such number until a load goes through.
 TEST_F(Form1OutOfMemory, ALoadEndsWhereMemoryRanOutAndTheNextLoadWorks)
 {
     WriteMaster("fmast.dat", {"Kia", "Posco"});
     WriteMaster("omast.dat", {"SK", "LG", "Doosan", "Hanwha", "Amorepacific"});
     const std::vector<std::string> nameOrder = {"Amorepacific", "Doosan", "Hanwha", "LG", "SK"};
     const auto form = OpenForm();
-    const TNotifyEvent load = form->BitBtn1->OnClick;
     long failAfter = 0;
-    form->BitBtn1->OnClick = [&](TObject* Sender) {
-        struct StopFailing {
-            ~StopFailing() { StopFailingAllocations(); }
-        } stop;
-        FailAllocationsAfter(failAfter);
-        load(Sender);
-    };
     const auto clickAndSettle = [&] {
         reports_.clear();
+        FailAllocationsAfter(failAfter);
         form->BitBtn1->Click();
+        // Until the failure, only the load's end is delivered: painting and
+        // timers would take part in the count.
+        while (form->Loading()) {
+            if (AllocationFailed()) {
+                StopFailingAllocations();
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+                continue;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+        }
+        StopFailingAllocations();
         Settle();
     };
 
@@ -38,6 +46,12 @@ TEST_F(Form1OutOfMemory, ALoadEndsWhereMemoryRanOutAndTheNextLoadWorks)
             break;
         }
         ++failures;
+        // A failure the load recovers from (its end told by the next tick
+        // instead of at once) loses nothing and says nothing.
+        if (reports_.empty()) {
+            EXPECT_EQ(form->ComboBox1->Items->Count(), 5);
+            continue;
+        }
         EXPECT_EQ(reports_, std::vector<std::string>{"Out of memory"});
         // Either the list stayed empty, or the new records were kept and
         // the items added so far show them.

@@ -1,10 +1,12 @@
 #!/usr/bin/python3
 """Reads the stock picker's window as a screen reader does, through AT-SPI.
 
-Usage: atspi_query.py frame|combo|rows
-  frame  the role and name of the program's window
-  combo  the combo box's name
-  rows   the names of the list's items, one a line, in order
+Usage: atspi_query.py frame|combo|description|rows|codes
+  frame        the role and name of the program's window
+  combo        the combo box's name
+  description  the combo box's description
+  rows         the names of the list's items, one a line, in order
+  codes        the descriptions of the list's items, one a line, in order
 """
 import sys
 
@@ -43,9 +45,11 @@ if what == "frame":
     print(window.getRoleName(), window.name, sep="\t")
 elif what == "combo":
     print(first(pyatspi.ROLE_COMBO_BOX).name)
-elif what == "rows":
+elif what == "description":
+    print(first(pyatspi.ROLE_COMBO_BOX).description)
+elif what in ("rows", "codes"):
     for node in walk(first(pyatspi.ROLE_COMBO_BOX)):
         if node.getRole() in (pyatspi.ROLE_LIST_ITEM, pyatspi.ROLE_TABLE_CELL):
-            print(node.name)
+            print(node.name if what == "rows" else node.description)
 else:
     sys.exit(__doc__)

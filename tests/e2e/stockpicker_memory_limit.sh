@@ -119,15 +119,18 @@ cd "$work/reload"
 "$genmaster" 4000000 >fmast.dat
 ln fmast.dat omast.dat
 start_program || fail "the window opens with 4,000,000 lines"
+wait_idle 60 || fail "the load of 4,000,000 lines ends"
 peak_kb=$(awk '/VmHWM/{print $2}' "/proc/$program/status")
 close_and_check_exit wmctrl
 limit=$((peak_kb * 1024 * 3 / 2))
 make_cgroup "$limit" || skip "no second memory cgroup"
 echo "one load of 4,000,000 lines peaks at $((peak_kb / 1024)) MB; limit $((limit >> 20)) MB"
 if start_in_cgroup 60; then
+    wait_idle 60
     check "the first load fits without a report" '! error_box_shown'
     click_omast
-    sleep 8  # the reload takes a few seconds; a report would show by then
+    sleep 1
+    wait_idle 60  # a report would show by then
     check "the reload fits without a report" '! error_box_shown'
     check "the program is still running" 'kill -0 $program'
     import -window root "$artifacts/reloaded-under-limit.png"

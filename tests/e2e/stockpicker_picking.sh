@@ -13,8 +13,9 @@ source "$here/x11-session.sh"
 [[ -n ${DBUS_SESSION_BUS_ADDRESS:-} ]] || skip "no D-Bus session bus (run under dbus-run-session)"
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 LC_ALL=C.UTF-8
 atspi() { /usr/bin/python3 "$here/atspi_query.py" "$@"; }
-# The names stockdump prints for FILE, trailing spaces trimmed.
+# The names, and the codes, stockdump prints for FILE, trailing spaces trimmed.
 dumped_names() { "$stockdump" "$1" | cut -b10-47 | sed 's/ *$//'; }
+dumped_codes() { "$stockdump" "$1" | cut -b1-9 | sed 's/ *$//'; }
 # Types TEXT, characters the keyboard map lacks, as one search, until the
 # screen reader reads WANT as the pick, three times at most. xdotool types
 # them through a key it remaps for each, and a key that arrives before the
@@ -44,12 +45,19 @@ atspi rows >"$work/rows" 2>&1
 dumped_names fmast.dat >"$work/names"
 check "each row reads as the name it paints, in order" 'cmp -s "$work/rows" "$work/names"' \
     "$(diff "$work/rows" "$work/names" | head -5)"
+atspi codes >"$work/row-codes" 2>&1
+dumped_codes fmast.dat >"$work/codes"
+check "each row is described by its stock's code" 'cmp -s "$work/row-codes" "$work/codes"' \
+    "$(diff "$work/row-codes" "$work/codes" | head -5)"
 
 # --- typing finds a name; the screen reader reads the pick
 xdotool windowactivate --sync "$window"
 xdotool type --delay 30 "Samsung S"
 wait_for 20 '[[ "$(atspi combo)" == "Samsung SDI" ]]'
 check "typing \"Samsung S\" picks Samsung SDI" '[[ "$(atspi combo)" == "Samsung SDI" ]]' "combo: $(atspi combo 2>&1)"
+wait_for 10 '[[ "$(atspi description)" == "006400" ]]'
+check "the closed box is described by the pick's code" '[[ "$(atspi description)" == "006400" ]]' \
+    "description: $(atspi description 2>&1)"
 type_unmapped_until "셀" "셀트리온"
 check "typing Hangul picks its name" '[[ "$(atspi combo)" == "셀트리온" ]]' "combo: $(atspi combo 2>&1)"
 

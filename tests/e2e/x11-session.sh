@@ -65,6 +65,19 @@ start_program() {
     window=$(xdotool search --name '^Form1$' | head -1)
 }
 
+# Waits up to $1 seconds until the program has used no processor time for
+# a second: a load runs beside the window, which shows before it ends.
+wait_idle() {
+    local deadline=$((SECONDS + $1)) last=-1 now
+    while ((SECONDS < deadline)); do
+        now=$(awk '{print $14 + $15}' "/proc/$program/stat" 2>/dev/null) || return 1
+        [[ $now == "$last" ]] && return 0
+        last=$now
+        sleep 1
+    done
+    return 1
+}
+
 # Absolute geometry of window $1 as "X Y W H".
 geometry() {
     xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF} /Width:/{w=$NF} /Height:/{h=$NF} END{print x, y, w, h}'

@@ -29,6 +29,9 @@ share/applications/$id.desktop
 share/doc/stockpicker/changelog
 share/doc/stockpicker/copyright
 share/icons/hicolor/scalable/apps/$id.svg
+share/locale/ko/LC_MESSAGES/stockpicker.mo
+share/man/ko/man1/stockdump.1
+share/man/ko/man1/stockpicker.1
 share/man/man1/stockdump.1
 share/man/man1/stockpicker.1
 share/metainfo/$id.metainfo.xml"
@@ -66,6 +69,17 @@ for page in stockpicker stockdump; do
         check "$page.1 has the section $section" 'grep -qx "\.SH $section" "$man"'
     done
 done
+for page in stockpicker stockdump; do
+    man=$prefix/share/man/ko/man1/$page.1
+    groff -k -Tutf8 -man -ww -z "$man" >"$work/out" 2>&1
+    status=$?
+    check "the Korean $page.1 renders with no warnings" '((status == 0)) && [[ ! -s $work/out ]]' "$(cat "$work/out")"
+    check "man -L ko $page finds the Korean page" \
+        '[[ $(MANPATH=$prefix/share/man man -L ko -w $page) == "$man" ]]' "$(MANPATH=$prefix/share/man man -L ko -w $page 2>&1)"
+done
+check "the desktop entry and the AppStream metadata have a Korean name and summary" \
+    'grep -q "^Name\[ko\]=" "$desktop" && grep -q "^Comment\[ko\]=" "$desktop" && grep -q "^Keywords\[ko\]=" "$desktop" &&
+     grep -q "<name xml:lang=\"ko\">" "$metainfo" && grep -q "<summary xml:lang=\"ko\">" "$metainfo"'
 check "stockpicker.1 says it reads the current directory, the home directory from the menu" \
     'grep -q "current directory" "$prefix/share/man/man1/stockpicker.1" && grep -q "home" "$prefix/share/man/man1/stockpicker.1"'
 
@@ -78,6 +92,14 @@ check "the installed stockdump reads the sample file" '((status == 0)) && [[ -s 
 check "the installed stockdump prints what the built one prints" 'cmp -s "$work/installed.txt" "$work/built.txt"'
 check "it prints one line per line of the sample file" \
     '(($(wc -l <"$work/installed.txt") == $(tr -d "\r" <"$examples/fmast.dat" | wc -l)))'
+# The installed program reads the installed catalog, not the build tree's.
+if [[ -d ${STOCKPICKER_TEST_LOCPATH:-}/ko_KR.UTF-8 ]]; then
+    LOCPATH=$STOCKPICKER_TEST_LOCPATH LC_ALL=ko_KR.UTF-8 "$prefix/bin/stockdump" >/dev/null 2>"$work/err"
+    check "the installed stockdump speaks Korean under ko_KR.UTF-8" \
+        'grep -qx "stockdump: 파일 피연산자가 없습니다" "$work/err"' "$(cat "$work/err")"
+else
+    echo "skip: ko_KR.UTF-8 was not made (tests/support/make-test-locales.sh)"
+fi
 
 # With no display at all: the environment of a build machine or an ssh login.
 cd "$work"

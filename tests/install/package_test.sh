@@ -37,8 +37,9 @@ depends=$(field Depends)
 for library in libqt6widgets6 libqt6gui6 libqt6core6 libstdc++6 libc6; do
     check "Depends names $library, from the binaries" '[[ ", $depends" == *", $library ("* ]]' "$depends"
 done
-check "Recommends fonts-nanum and qt6-wayland" \
-    '[[ $(field Recommends) == *fonts-nanum* && $(field Recommends) == *qt6-wayland* ]]' "$(field Recommends)"
+check "Recommends fonts-nanum, qt6-wayland and qt6-translations-l10n" \
+    '[[ $(field Recommends) == *fonts-nanum* && $(field Recommends) == *qt6-wayland,* && $(field Recommends) == *qt6-translations-l10n* ]]' \
+    "$(field Recommends)"
 
 dpkg-deb --contents "$deb" | awk '{print $NF}' | grep -v '/$' | LC_ALL=C sort >"$work/contents"
 expected="./usr/bin/stockdump
@@ -47,6 +48,9 @@ expected="./usr/bin/stockdump
 ./usr/share/doc/stockpicker/changelog.gz
 ./usr/share/doc/stockpicker/copyright
 ./usr/share/icons/hicolor/scalable/apps/$id.svg
+./usr/share/locale/ko/LC_MESSAGES/stockpicker.mo
+./usr/share/man/ko/man1/stockdump.1.gz
+./usr/share/man/ko/man1/stockpicker.1.gz
 ./usr/share/man/man1/stockdump.1.gz
 ./usr/share/man/man1/stockpicker.1.gz
 ./usr/share/metainfo/$id.metainfo.xml"

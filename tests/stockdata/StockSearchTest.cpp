@@ -1,4 +1,6 @@
+#include "framework/core/HangulInitials.h"
 #include "framework/core/TextCodec.h"
+#include "stockdata/InitialsIndex.h"
 #include "stockdata/MasterFile.h"
 #include "stockdata/SortedView.h"
 #include "stockdata/StockSearch.h"
@@ -6,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -95,6 +98,53 @@ TEST_F(StockSearchFind, HangulInitialsFromTheStartIndexOrThePickedStockWrapping)
         {"from the picked stock past the end, wrapping", "ㅅㅅㅈ", 0, Celltrion, SamsungHangul},
         {"a start index wins over the picked stock", "ㅅ", 1, Celltrion, SamsungHangul},
     });
+}
+
+std::string Repeated(const std::string& text, int times)
+{
+    std::string repeated;
+    for (int i = 0; i < times; ++i)
+        repeated += text;
+    return repeated;
+}
+
+// CP949 names longer than the index's keys hold, in view order as listed.
+class StockSearchCp949 : public testing::Test {
+protected:
+    void TearDown() override { SetDisplayCharset(""); }
+
+    const std::string sam_ = "\xBB\xEF";  // 삼, ㅅ
+    std::vector<STData> records_{
+        {"1", (Repeated(sam_, 12) + "\xB0\xA1").c_str(), ""},  // 12 ㅅ then 가, ㄱ
+        {"2", (Repeated(sam_, 12) + "\xBC\xBA").c_str(), ""},  // 12 ㅅ then 성, ㅅ
+        {"3", Repeated(sam_, 19).c_str(), ""},                 // as many as the field holds
+    };
+    std::vector<const STData*> byPosition_{&records_[0], &records_[1], &records_[2]};
+};
+
+TEST_F(StockSearchCp949, InitialsPastTheKeyAreReadFromTheNamesAfterACharacterSetChange)
+{
+    ASSERT_EQ(DisplayCharset(), "UTF-8") << "the search is made in UTF-8, where no name here has syllables";
+    StockSearch search(byPosition_, Parallelism{3, 1});
+    SetDisplayCharset("CP949");
+    const auto find = [&](const std::string& typed) { return search.Find(*EncodeForDisplay(typed), 0, -1); };
+    EXPECT_EQ(find("ㅅ"), 0);
+    EXPECT_EQ(find(Repeated("ㅅ", 12) + "ㄱ"), 0);
+    EXPECT_EQ(find(Repeated("ㅅ", 13)), 1) << "the first's 13th syllable breaks the match";
+    EXPECT_EQ(find(Repeated("ㅅ", 19)), 2);
+    EXPECT_EQ(find(Repeated("ㅅ", 20)), -1) << "more initials than syllables";
+}
+
+TEST(InitialsIndexBuild, ReportsTheIndexingStageAndStopsWhenAsked)
+{
+    const STData record("1", "\xEC\x82\xBC", "");  // 삼
+    const std::vector<const STData*> byPosition{&record};
+    std::stop_source stop;
+    LoadProgress progress(stop.get_token());
+    EXPECT_EQ(InitialsIndex(byPosition, "UTF-8", {}, &progress).Find(TypedInitials("ㅅ"), 0), 0);
+    EXPECT_EQ(progress.Stage(), LoadStage::Indexing);
+    stop.request_stop();
+    EXPECT_THROW(InitialsIndex(byPosition, "UTF-8", {}, &progress), LoadCancelled);
 }
 
 }  // namespace

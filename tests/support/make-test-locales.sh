@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Makes the locales the character-set tests run under, in DIR (for LOCPATH):
 #   ko_KR.EUC-KR  Korean with the EUC-KR character set
+#   ko_KR.CP949   Korean with CP949, Korean Windows' superset of EUC-KR
+#   ko_KR.UTF-8   Korean with UTF-8
 #   xx_XX         a character set named STOCKPICKER-NO-SUCH-CHARSET, which
 #                 iconv does not know
 # Needs localedef and the locale sources of the `locales` package. What
@@ -17,6 +19,8 @@ fi
 # localedef warns about categories the sources leave out; only the result counts.
 localedef -i ko_KR -f EUC-KR "$dir/ko_KR.EUC-KR" >"$dir/ko_KR.log" 2>&1 ||
     { rm -rf "$dir/ko_KR.EUC-KR"; echo "cannot make ko_KR.EUC-KR:"; cat "$dir/ko_KR.log"; }
+localedef -i ko_KR -f CP949 "$dir/ko_KR.CP949" >"$dir/ko_KR.CP949.log" 2>&1 ||
+    { rm -rf "$dir/ko_KR.CP949"; echo "cannot make ko_KR.CP949:"; cat "$dir/ko_KR.CP949.log"; }
 localedef -i ko_KR -f UTF-8 "$dir/ko_KR.UTF-8" >"$dir/ko_KR.UTF-8.log" 2>&1 ||
     { rm -rf "$dir/ko_KR.UTF-8"; echo "cannot make ko_KR.UTF-8:"; cat "$dir/ko_KR.UTF-8.log"; }
 charmap=/usr/share/i18n/charmaps/ANSI_X3.4-1968.gz

@@ -4,6 +4,7 @@
 #include "framework/core/Exception.h"
 #include "framework/core/GnuOptions.h"
 #include "framework/core/QuotedName.h"
+#include "framework/core/Translate.h"
 #include "stockdata/MasterFile.h"
 #include "stockdata/SortedView.h"
 
@@ -114,8 +115,12 @@ vecST ReadInput(const std::string& operand, const LoadOptions& options)
     if (::stat(operand.c_str(), &status) != 0 || S_ISREG(status.st_mode) || S_ISDIR(status.st_mode))
         return ReadMasterFile(ByteString(operand), options);  // which says what is wrong
     const int fd = ::open(operand.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        throw Exception("cannot open file " + QuotedFileName(operand) + ": " + std::strerror(errno));
+    if (fd < 0) {
+        const std::string reason = ErrorText(errno);
+        // TRANSLATORS: a file could not be opened. {0}: the file's name in quotes, perhaps with its folder
+        // ("{0} in {1}"); {1}: the reason, such as the system's "No such file or directory".
+        throw Exception(Tr("cannot open file {0}: {1}", QuotedFileName(operand), reason));
+    }
     struct CloseOnExit {
         int fd;
         ~CloseOnExit() { ::close(fd); }
@@ -123,56 +128,71 @@ vecST ReadInput(const std::string& operand, const LoadOptions& options)
     return ReadMasterStream(fd, operand, options);
 }
 
-constexpr const char* HelpText =
-    "Usage: stockdump [OPTION]... FILE\n"
-    "Print the stocks of the stock master file FILE in the stock picker's order:\n"
-    "for each, its code (columns 1-9 of its line) then its name (columns 10-47),\n"
-    "bytes unconverted, then a line feed. With FILE -, read standard input.\n"
-    "\n"
-    "      --help     display this help and exit\n"
-    "      --version  output version information and exit\n"
-    "\n"
-    "Lines end with LF, CR LF or a lone CR. A load that would not fit in the\n"
-    "memory this process can get is refused before it starts.\n"
-    "\n"
-    "Exit status: 0 if OK, 1 if FILE cannot be read or the output not written,\n"
-    "2 on wrong usage.\n";
+const char* HelpText()
+{
+    return Translate(
+        // TRANSLATORS: stockdump --help. Keep the command, the option names, FILE, LF and CR as they are, and the
+        // lines within 80 columns.
+        "Usage: stockdump [OPTION]... FILE\n"
+        "Print the stocks of the stock master file FILE in the stock picker's order:\n"
+        "for each, its code (columns 1-9 of its line) then its name (columns 10-47),\n"
+        "bytes unconverted, then a line feed. With FILE -, read standard input.\n"
+        "\n"
+        "      --help     display this help and exit\n"
+        "      --version  output version information and exit\n"
+        "\n"
+        "Lines end with LF, CR LF or a lone CR. A load that would not fit in the\n"
+        "memory this process can get is refused before it starts.\n"
+        "\n"
+        "Exit status: 0 if OK, 1 if FILE cannot be read or the output not written,\n"
+        "2 on wrong usage.\n");
+}
 
-constexpr const char* VersionText = "stockdump (stockpicker) " STOCKPICKER_VERSION "\nLicense: MIT.\n";
+// The name line stays as GNU tools keep it, untranslated.
+constexpr const char* VersionName = "stockdump (stockpicker) " STOCKPICKER_VERSION "\n";
 
 }  // namespace
 
 int StockDumpMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
 {
     const auto usageError = [err](const std::string& problem) {
-        std::fprintf(err, "stockdump: %s\nTry 'stockdump --help' for more information.\n", problem.c_str());
+        // TRANSLATORS: the line after a usage error. {0}: the command to type, such as 'stockpicker --help'.
+        const std::string hint = Tr("Try {0} for more information.", "'stockdump --help'");
+        std::fprintf(err, "stockdump: %s\n%s\n", problem.c_str(), hint.c_str());
         return 2;
     };
     const GnuOptions commandLine = ParseGnuOptions(argc, argv);
     if (commandLine.asks == GnuOptions::Asks::Help || commandLine.asks == GnuOptions::Asks::Version) {
-        std::fputs(commandLine.asks == GnuOptions::Asks::Help ? HelpText : VersionText, out);
+        // TRANSLATORS: the licence line of --version, after the program's name and version.
+        const std::string text = commandLine.asks == GnuOptions::Asks::Help ? HelpText()
+                                                                            : VersionName + Tr("License: MIT.") + "\n";
+        std::fputs(text.c_str(), out);
         return std::fflush(out) == 0 ? 0 : 1;
     }
     if (commandLine.asks == GnuOptions::Asks::UsageError)
         return usageError(commandLine.problem);
     if (commandLine.operands.empty())
-        return usageError("missing file operand");
+        // TRANSLATORS: a usage error of stockdump, after its name: no file was named.
+        return usageError(Translate("missing file operand"));
     if (commandLine.operands.size() > 1)
-        return usageError("extra operand " + QuotedName(commandLine.operands[1]));
+        // TRANSLATORS: a usage error, after the program's name. {0}: the operand given, in quotes.
+        return usageError(Tr("extra operand {0}", QuotedName(commandLine.operands[1])));
 
     try {
         const LoadOptions options;
         const vecST store = ReadInput(commandLine.operands[0], options);
         const lstPST view = MakeSortedST(store, SortKeyName, options.parallelism);
         if (!WriteView(view, out, options.parallelism)) {
-            std::fprintf(err, "stockdump: cannot write output: %s\n", std::strerror(errno));
+            // TRANSLATORS: the list could not be written, after the program's name. {0}: the system's reason.
+            std::fprintf(err, "stockdump: %s\n", Tr("cannot write output: {0}", ErrorText(errno)).c_str());
             return 1;
         }
         return 0;
     } catch (const Exception& e) {
         std::fprintf(err, "stockdump: %s\n", e.what());
     } catch (const std::bad_alloc&) {
-        std::fprintf(err, "stockdump: out of memory\n");
+        // TRANSLATORS: stockdump ran out of memory, after its name.
+        std::fprintf(err, "stockdump: %s\n", Translate("out of memory"));
     }
     return 1;
 }

@@ -1,19 +1,25 @@
 #pragma once
 
+#include "app/StockList.h"
+#include "framework/gui/BackgroundTask.h"
 #include "framework/gui/Buttons.h"
 #include "framework/gui/FormLayout.h"
 #include "framework/gui/Forms.h"
 #include "framework/gui/StdCtrls.h"
+#include "stockdata/LoadProgress.h"
 #include "stockdata/MasterFile.h"
 #include "stockdata/SortedView.h"
 #include "stockdata/StockSearch.h"
 
+#include <exception>
 #include <memory>
 #include <vector>
 
 // The stock picker's one window: a drop-down list of stock names in name
 // order and two buttons. It owns the loaded records and the view over them;
-// the list's items are placeholders, each painted from the view.
+// the list's items are placeholders, each painted from the view. A load runs
+// beside the event loop, so the window paints and answers meanwhile: the box
+// shows how far it has come, and Escape or closing the window cancels it.
 class TForm1 : public TForm {
 public:  // Controls and handlers bound by the layout in Unit1Layout.cpp
     TComboBox* ComboBox1 = nullptr;
@@ -21,12 +27,16 @@ public:  // Controls and handlers bound by the layout in Unit1Layout.cpp
     TBitBtn* BitBtn2 = nullptr;
     void FormCreate(TObject* Sender);
     void BitBtn1Click(TObject* Sender);
+    // Escape, while no list is open, cancels a load.
+    void FormKeyDown(TObject* Sender, WORD& Key);
     void ComboBox1DrawItem(TWinControl* Control, int Index, const TRect& Rect, TOwnerDrawState State);
     // The stock's name, for typing and screen readers; its code and name for
     // the tooltip and the clipboard. Trailing spaces trimmed.
     ByteString ComboBox1ItemText(TComboBox* Sender, int Index);
     ByteString ComboBox1ItemHint(TComboBox* Sender, int Index);
     ByteString ComboBox1ItemCopyText(TComboBox* Sender, int Index);
+    // The stock's code, trimmed, which screen readers read beside the name.
+    ByteString ComboBox1ItemDescription(TComboBox* Sender, int Index);
     // Typing finds a stock by StockSearch's rules: by code, by Hangul
     // initials or by the start of its name.
     int ComboBox1FindItem(TComboBox* Sender, const ByteString& Prefix, int StartIndex);
@@ -45,13 +55,30 @@ private:
 
     const STData* Stock(int index) const;
 
-    // Clears the list and releases the previous store and view, reads
-    // `fileName`, and shows its stocks in name order. Throws what the reader
-    // throws; the list then stays empty.
+    // Clears the list and releases the previous store and view, then starts
+    // reading `fileName` beside the event loop; its stocks show in name
+    // order when it is done. Nothing while a load runs.
     void LoadMaster(const ByteString& fileName);
+    // Takes the load's list over, or reports why there is none: the list
+    // then stays empty.
+    void LoadDone(const std::exception_ptr& error);
+    void ShowLoadProgress();
+    void EndLoad() noexcept;
+
+    ByteString FLoadingName;
+    // Shared with the load's threads while it runs; the list is theirs to
+    // write until the load has ended.
+    std::unique_ptr<LoadProgress> FProgress;
+    std::unique_ptr<StockList> FLoaded;
+    // Last, so that it goes first: a load still running is cancelled before
+    // what it writes to is destroyed.
+    TBackgroundTask FLoad{this};
 
 public:
     explicit TForm1(TComponent* owner) : TForm(owner) {}
+
+    // Whether a load is running, for tests and benchmarks that wait for it.
+    bool Loading() const noexcept { return FLoad.Running(); }
 };
 
 // The layout TForm1 windows are built from.

@@ -1,28 +1,35 @@
 #pragma once
 
 #include "stockdata/CodeIndex.h"
+#include "stockdata/InitialsIndex.h"
 #include "stockdata/StockRecord.h"
 
+#include <algorithm>
 #include <cstdint>
-#include <memory>
 #include <span>
 #include <string_view>
 #include <vector>
 
-class InitialsMatcher;
-
 // What typing finds in a list of stocks in name order: the rules of
 // type-to-find, apart from any window. It is no view of its own: it reads
 // the records through the list it was made from, which must outlive it
-// unchanged. Call it on one thread, the one that owns the display character
-// set (the initials are read in it).
+// unchanged. It may be made on any thread, as a load's workers do; Find is
+// called on one thread at a time.
 class StockSearch {
 public:
+    // What the indexes add per record, for the memory a load is admitted with.
+    static constexpr std::uint64_t BytesPerLine = CodeIndex::BytesPerLine + InitialsIndex::BytesPerLine;
+    // What building them takes per record at most: the code index's sorting
+    // room is freed before the initials are indexed.
+    static constexpr std::uint64_t BuildBytesPerLine = std::max(CodeIndex::BuildBytesPerLine, BytesPerLine);
+
     StockSearch();
     // `byPosition` holds the list's records in name order, at most INT_MAX
-    // of them. Builds the code index. Throws std::bad_alloc on lack of memory.
-    // Spread over threads as `parallelism` allows; with `progress`, reports
-    // the indexing stage and throws LoadCancelled once asked to stop.
+    // of them. Builds the code index and the initials index, reading names
+    // in the display character set of the time. Throws std::bad_alloc on
+    // lack of memory. Spread over threads as `parallelism` allows; with
+    // `progress`, reports the indexing stage and throws LoadCancelled once
+    // asked to stop.
     explicit StockSearch(std::span<const STData* const> byPosition,
                          const Parallelism& parallelism = Parallelism::OfMachine(), LoadProgress* progress = nullptr);
     StockSearch(StockSearch&&) noexcept;
@@ -36,8 +43,10 @@ public:
     // it, so that repeating a digit steps through the codes. Hangul initial
     // consonants (ㅅㅅㅈㅈ) find the first entry from `startIndex` (or, when
     // that is 0, from `picked`), wrapping, whose name's leading syllables
-    // have them: a scan. Anything else finds the first name at or after
-    // `startIndex` starting with it, byte for byte: a binary search.
+    // have them: a scan of the initials index, rebuilt here first when the
+    // display character set has changed since. Anything else finds the first
+    // name at or after `startIndex` starting with it, byte for byte: a
+    // binary search.
     int Find(std::string_view typed, int startIndex, int picked);
 
 private:
@@ -46,8 +55,8 @@ private:
     int FindByInitials(const std::vector<std::uint8_t>& initials, int startIndex, int picked);
 
     std::span<const STData* const> byPosition_;
+    Parallelism parallelism_;
     CodeIndex byCode_;
-    // Made on the first initials typed, again when the display character
-    // set has changed since.
-    std::unique_ptr<InitialsMatcher> initials_;
+    // Built after the code index, so that their peaks do not add up.
+    InitialsIndex byInitials_;
 };

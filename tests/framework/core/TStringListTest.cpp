@@ -64,6 +64,15 @@ INSTANTIATE_TEST_SUITE_P(
                     LineRuleCase{"lone_crs_then_lf", "a\rb\rc\nd", {"a", "b", "c", "d"}}),
     [](const testing::TestParamInfo<LineRuleCase>& param) { return param.param.name; });
 
+TEST(TStringList, AddAppendsOneLineAfterTheLoadedOnesWithWhateverBytesItHolds)
+{
+    TStringList list;
+    list.LoadFromBytes("a\nb");
+    list.Add("c\r\nd");
+    list.Add("");
+    EXPECT_EQ(LinesOf(list), (std::vector<std::string>{"a", "b", "c\r\nd", ""}));
+}
+
 TEST(TStringList, ManyLoneCrLinesSplitInLinearTime)
 {
     // A quadratic search for LF would take minutes here.

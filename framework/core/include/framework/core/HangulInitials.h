@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -17,25 +18,37 @@
 // vowel, a cluster that no syllable starts with (ㄳ), or a letter.
 std::vector<std::uint8_t> TypedInitials(std::string_view typed);
 
-// Reads names in the display character set of the time it is made: UTF-8,
-// or a character set in which Hangul syllables take two bytes (CP949, the
-// Korean master files' own). Under any other, no name matches. GUI thread
-// only, as the display character set is.
+// Reads names in one character set: UTF-8, or one in which Hangul syllables
+// take two bytes (CP949, the Korean master files' own). Under any other, no
+// name matches. Once made, it may be used from any number of threads.
 class InitialsMatcher {
 public:
-    // Under a two-byte character set, decodes each two-byte sequence once, a
-    // few milliseconds. Throws std::bad_alloc on lack of memory.
+    // In the display character set of the time.
     InitialsMatcher();
+    // In `charset`, as iconv or DisplayCharset() names it; any thread. Under
+    // a two-byte character set, decodes each two-byte sequence once, a few
+    // milliseconds. Throws the framework's Exception when iconv does not
+    // know `charset`, std::bad_alloc on lack of memory.
+    explicit InitialsMatcher(const std::string& charset);
 
     // Whether `name` starts with as many Hangul syllables as `initials`
     // holds, with those initials in turn; what follows them does not count.
     // Empty `initials` match nothing.
     bool Matches(std::string_view name, std::span<const std::uint8_t> initials) const noexcept;
 
-    // The display character set it reads, as DisplayCharset() named it.
+    // Writes the initials of the syllables `name` starts with into
+    // `initials`, as many as it holds at most, and returns how many there
+    // are: the first byte that starts no syllable ends them.
+    std::size_t LeadingInitials(std::string_view name, std::span<std::uint8_t> initials) const noexcept;
+
+    // The character set it reads, as DisplayCharset() names it.
     const std::string& Charset() const noexcept { return charset_; }
 
 private:
+    // 1 + the initial of the syllable `name` starts with, 0 when none.
+    std::uint8_t FirstInitialPlusOne(std::string_view name) const noexcept;
+    std::size_t SyllableBytes() const noexcept { return utf8_ ? 3 : 2; }
+
     std::string charset_;
     bool utf8_ = false;
     // 1 + the initial of the syllable that lead byte (0x80 to 0xFF) and

@@ -26,6 +26,10 @@ public:
     // Replaces the contents with the lines of `text`.
     void LoadFromBytes(std::string text);
 
+    // Appends `text` as one line, whatever bytes it holds: a line end in it
+    // stays inside the line. Strongly exception-safe.
+    void Add(const ByteString& text);
+
     Index Count() const noexcept { return static_cast<Index>(lines_.size()); }
 
     // Line i, counted from 0, without its line end. i must be in [0, Count()).

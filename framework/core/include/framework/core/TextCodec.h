@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,7 +10,7 @@
 // (LC_CTYPE), a C or POSIX locale counting as UTF-8, as Qt does. EUC-KR is
 // read as CP949, its superset, in which Korean files are written. A locale
 // whose character set iconv does not know is read as UTF-8, with one warning
-// on stderr.
+// on stderr. The display's functions below may be called from any thread.
 
 // Decodes `bytes` to UTF-8. Each maximal ill-formed subsequence (the longest
 // start of a valid sequence, or else one byte) becomes one U+FFFD, as
@@ -30,3 +31,29 @@ std::string DisplayCharset();
 // the framework's Exception when iconv does not know `charset`; the previous
 // character set then stays.
 void SetDisplayCharset(const std::string& charset);
+
+// Decodes as DecodeForDisplay does, in a character set fixed when it is made
+// and with an iconv descriptor of its own: what a worker thread reads names
+// with, so that the display's character set cannot change under it. One
+// thread at a time uses one.
+class CharsetDecoder {
+public:
+    // `charset` as iconv or DisplayCharset() names it. Throws the framework's
+    // Exception when iconv does not know it.
+    explicit CharsetDecoder(const std::string& charset);
+    CharsetDecoder(CharsetDecoder&& other) noexcept;
+    CharsetDecoder& operator=(CharsetDecoder&& other) noexcept;
+    ~CharsetDecoder();
+
+    std::string Decode(std::string_view bytes);
+
+    // As DisplayCharset() would name it: EUC-KR is read as CP949.
+    const std::string& Charset() const noexcept { return charset_; }
+
+private:
+    void Close() noexcept;
+    std::size_t IllFormedLength(std::string_view bytes);
+
+    void* cd_;  // an iconv_t, or (iconv_t)-1 for UTF-8, which needs none
+    std::string charset_;
+};

@@ -32,6 +32,10 @@ private:
     unsigned bits_ = 0;
 };
 
+// The mouse pointer over a control: crAppStart is the arrow with the busy
+// sign, for a window that still answers while work goes on.
+enum class TCursor { crDefault, crHourGlass, crAppStart };
+
 // A control with a window of its own: a Qt widget, which the control alone
 // owns and destroys (the rule is in Controls.cpp). Its parent is where it is
 // shown, not who owns it: that is its Owner, as for every component.
@@ -48,6 +52,9 @@ public:
     // destroyed while it has children leaves them without a parent.
     void SetParent(TWinControl* parent);
     TWinControl* Parent() const noexcept { return parent_; }
+
+    // Over this control and the controls inside it that set none of their own.
+    void SetCursor(TCursor cursor);
 
     int TabOrder() const noexcept { return tabOrder_; }
     void SetTabOrder(int order) noexcept { tabOrder_ = order; }

@@ -2,6 +2,7 @@
 
 #include "framework/gui/Buttons.h"
 #include "framework/gui/Classes.h"
+#include "framework/gui/Forms.h"
 #include "framework/gui/Graphics.h"
 #include "framework/gui/StdCtrls.h"
 
@@ -19,6 +20,9 @@ template <class F>
 using TNotifyHandler = void (F::*)(TObject* Sender);
 template <class F>
 using TDrawItemHandler = void (F::*)(TWinControl* Control, int Index, const TRect& Rect, TOwnerDrawState State);
+
+template <class F>
+using TKeyHandler = void (F::*)(TObject* Sender, WORD& Key);
 
 template <class F>
 using TItemTextHandler = ByteString (F::*)(TComboBox* Sender, int Index);
@@ -39,6 +43,7 @@ struct TComboBoxLayout {
     TItemTextHandler<F> OnItemText = nullptr;
     TItemTextHandler<F> OnItemHint = nullptr;
     TItemTextHandler<F> OnItemCopyText = nullptr;
+    TItemTextHandler<F> OnItemDescription = nullptr;
     TFindItemHandler<F> OnFindItem = nullptr;
 };
 
@@ -65,6 +70,8 @@ struct TFormLayout {
     int TextHeight;       // the font's text height when laid out; kept for reference
     bool OldCreateOrder;  // false: OnCreate is raised once construction has finished
     TNotifyHandler<F> OnCreate;
+    bool KeyPreview = false;
+    TKeyHandler<F> OnKeyDown = nullptr;
     std::vector<TControlLayout<F>> Controls;
 };
 
@@ -106,6 +113,7 @@ void Build(F& form, const TComboBoxLayout<F>& layout)
     bindText(combo.OnItemText, layout.OnItemText);
     bindText(combo.OnItemHint, layout.OnItemHint);
     bindText(combo.OnItemCopyText, layout.OnItemCopyText);
+    bindText(combo.OnItemDescription, layout.OnItemDescription);
     if (layout.OnFindItem != nullptr) {
         combo.OnFindItem = [&form, handler = layout.OnFindItem](TComboBox* Sender, const ByteString& Prefix,
                                                                 int StartIndex) {
@@ -138,6 +146,11 @@ void BuildForm(F& form, const TFormLayout<F>& layout)
     for (const TControlLayout<F>& control : layout.Controls)
         std::visit([&form](const auto& controlLayout) { form_building::Build(form, controlLayout); }, control);
     form.ApplyTabOrder();
+    form.SetKeyPreview(layout.KeyPreview);
+    if (layout.OnKeyDown != nullptr)
+        form.OnKeyDown = [&form, handler = layout.OnKeyDown](TObject* Sender, WORD& Key) {
+            (form.*handler)(Sender, Key);
+        };
     if (layout.OnCreate != nullptr)
         form.OnCreate = [&form, handler = layout.OnCreate](TObject* Sender) { (form.*handler)(Sender); };
 }

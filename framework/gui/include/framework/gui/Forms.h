@@ -3,6 +3,7 @@
 #include "framework/gui/Controls.h"
 #include "framework/gui/Graphics.h"
 
+#include <functional>
 #include <string>
 
 // A top-level window. Its bounds are the OUTER frame, title bar included:
@@ -11,6 +12,11 @@
 // not fit the screen's available area are moved, and only then shrunk, onto
 // it. Afterwards the user may move, resize and maximize it; BoundsRect says
 // where it really is.
+// A key as the form's key events give it: a virtual key code.
+using WORD = unsigned short;
+inline constexpr WORD VK_ESCAPE = 0x1B;
+using TKeyEvent = std::function<void(TObject* Sender, WORD& Key)>;
+
 class TForm : public TWinControl {
 public:
     explicit TForm(TComponent* owner);
@@ -30,6 +36,14 @@ public:
 
     // Raised once the form is built from its layout.
     TNotifyEvent OnCreate;
+
+    // With KeyPreview, OnKeyDown is raised for each key pressed in the form
+    // before the control with the focus sees it, for Escape and the keys of
+    // letters and digits (their ASCII capitals); a handler that sets Key to
+    // 0 keeps the key from the control. Keys given to an open drop-down list
+    // are the list's.
+    void SetKeyPreview(bool preview);
+    TKeyEvent OnKeyDown;
 
     // Raises OnCreate; an exception it throws is reported, not passed on, so
     // the window still opens.

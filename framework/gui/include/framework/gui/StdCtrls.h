@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/core/ByteString.h"
+#include "framework/core/TStringList.h"
 #include "framework/gui/Classes.h"
 #include "framework/gui/Controls.h"
 #include "framework/gui/Graphics.h"
@@ -32,11 +33,19 @@ public:
     // Items are numbered with an int, so a list holds at most this many.
     static constexpr Index MaxCount = std::numeric_limits<int>::max();
     // What an item costs in memory beyond its text, for callers that plan
-    // how much a large list will take.
-    static constexpr std::size_t BytesPerItem = 20;
+    // how much a large list will take: its 16-byte place in the text, up to
+    // twice over while a list grows by doubling.
+    static constexpr std::size_t BytesPerItem = 32;
 
-    // Appends one item; cheap even for a million items.
+    // Appends one item; cheap even for a million items. Throws Exception
+    // when the list already holds MaxCount items.
     virtual void Add(const ByteString& text) = 0;
+    // Appends every line of `items` as an item, in order; `items` is left
+    // empty. Into an empty list it takes the lines' storage over, so a list
+    // made on another thread costs the control no copy and no time. Throws
+    // Exception, adding nothing, when the items would be more than MaxCount;
+    // on lack of memory some of them may have been added.
+    virtual void AddStrings(TStringList&& items) = 0;
     virtual Index Count() const noexcept = 0;
     virtual ByteString Strings(Index i) const = 0;  // i in [0, Count())
     virtual void Clear() = 0;
@@ -86,6 +95,12 @@ public:
     void SetImeName(std::string name);
     const std::string& ImeName() const noexcept { return imeName_; }
 
+    // Shows, in place of the closed box's item, a bar `fraction` (0 to 1)
+    // full with `text` (display character set bytes) on it, which is also
+    // the box's name to screen readers; until HideProgress.
+    void ShowProgress(double fraction, const std::string& text);
+    void HideProgress();
+
     bool DroppedDown() const;
     void SetDroppedDown(bool dropped);
 
@@ -107,6 +122,9 @@ public:
     // What copying the current item puts on the clipboard; unset or empty,
     // nothing is copied.
     TItemTextEvent OnItemCopyText;
+    // What screen readers read as the item's description, for its row and
+    // for the closed box while it is the picked one; unset or empty, none.
+    TItemTextEvent OnItemDescription;
     // Finds the item typing asks for; unset, every item's ItemText is read
     // in turn. A list that knows its order finds it faster.
     TFindItemEvent OnFindItem;
@@ -115,6 +133,7 @@ public:
     ByteString ItemText(int index);
     ByteString ItemHint(int index);
     ByteString ItemCopyText(int index);
+    ByteString ItemDescription(int index);
     // The first item at or after `startIndex` whose ItemText starts with
     // `prefix`, or -1.
     int FindItem(const ByteString& prefix, int startIndex);

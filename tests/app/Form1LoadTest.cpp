@@ -1,0 +1,72 @@
+#include "Form1Fixture.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+namespace {
+
+using Form1Load = Form1Fixture;
+
+// Long enough to be still running when the test acts on it.
+std::string BigMaster()
+{
+    std::string big;
+    for (int i = 0; i < 300000; ++i)
+        big += MasterLine(std::to_string(100000 + i), "Fund " + std::to_string(i));
+    return big;
+}
+
+void PressEscapeIn(const TForm1& form)
+{
+    QApplication::setActiveWindow(form.Widget());
+    form.ComboBox1->Widget()->setFocus();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(QApplication::focusWidget(), &press);
+}
+
+// While a load runs the box says how far it has come, to the eye and to
+// screen readers, and the cursor is busy; Escape ends it with an empty list
+// and nothing to report, as a failed load would leave the window but
+// without its report; then the next load works.
+TEST_F(Form1Load, EscapeCancelsALoadAndTheNextLoadWorks)
+{
+    WriteMaster("fmast.dat", {"Kia", "Posco"});
+    dir_.Write("omast.dat", BigMaster());
+    const auto form = OpenForm();
+    ASSERT_EQ(form->ComboBox1->Items->Count(), 2);
+    form->BitBtn1->Click();
+    ASSERT_TRUE(form->Loading());
+    EXPECT_EQ(form->ComboBox1->Items->Count(), 0) << "a load replaces the list";
+    EXPECT_TRUE(Box(form->ComboBox1).accessibleName().startsWith(u"Loading \"omast.dat\": "))
+        << Box(form->ComboBox1).accessibleName().toStdString();
+    EXPECT_EQ(form->Widget()->cursor().shape(), Qt::BusyCursor);
+
+    PressEscapeIn(*form);
+    EXPECT_FALSE(form->Loading()) << "Escape waits for the load's threads";
+    Settle();
+    EXPECT_EQ(form->ComboBox1->Items->Count(), 0);
+    EXPECT_TRUE(reports_.empty());
+    EXPECT_TRUE(Box(form->ComboBox1).accessibleName().isEmpty());
+    EXPECT_EQ(form->Widget()->cursor().shape(), Qt::ArrowCursor);
+
+    Reload(*form);
+    EXPECT_EQ(form->ComboBox1->Items->Count(), 300000);
+    EXPECT_TRUE(reports_.empty());
+}
+
+// Closing the window during a load destroys it with the load still running:
+// the load ends first, and what it made is freed (the sanitizer build
+// checks), with nothing reported.
+TEST_F(Form1Load, AWindowDestroyedDuringItsLoadEndsTheLoad)
+{
+    dir_.Write("fmast.dat", BigMaster());
+    auto form = NewForm<TForm1>(nullptr);
+    form->DoCreate();
+    form->Show();
+    ASSERT_TRUE(form->Loading());
+    form.reset();
+    Settle();
+    EXPECT_TRUE(reports_.empty());
+}
+
+}  // namespace
