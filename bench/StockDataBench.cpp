@@ -140,6 +140,34 @@ void BM_FindInitials(benchmark::State& state, const char* typed)
     state.counters["found_at"] = found;
 }
 
+// What the code index adds to a load, on the machine's threads.
+void BM_BuildCodeIndex(benchmark::State& state)
+{
+    const List& list = ListOf(state.range(0));
+    for (auto _ : state) {
+        CodeIndex index(list.byPosition);
+        benchmark::DoNotOptimize(&index);
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+// One key of type-to-find by code from `startIndex`: a digit, whose run
+// holds a tenth of the codes; a whole code; a market letter, which codes
+// stored without one match; a digit again from the middle of the list,
+// stepping on; and digits no code starts with, which go on to the names.
+void BM_FindCode(benchmark::State& state, const char* typed, bool fromMiddle)
+{
+    const List& list = ListOf(state.range(0));
+    StockSearch search(list.byPosition);
+    const int startIndex = fromMiddle ? static_cast<int>(state.range(0) / 2) : 0;
+    int found = -1;
+    for (auto _ : state) {
+        found = search.Find(typed, startIndex, -1);
+        benchmark::DoNotOptimize(found);
+    }
+    state.counters["found_at"] = found;
+}
+
 }  // namespace
 
 BENCHMARK(BM_ReadMasterFile)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
@@ -155,6 +183,15 @@ BENCHMARK(BM_WholeLoad)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::k
         ->Arg(lines)                                                                                                   \
         ->Unit(benchmark::kMillisecond);                                                                               \
     BENCHMARK_CAPTURE(BM_FindInitials, no_hit, "ㅃ")->Arg(lines)->Unit(benchmark::kMillisecond)
+#define CODE_BENCHMARKS(lines)                                                                                         \
+    BENCHMARK(BM_BuildCodeIndex)->Arg(lines)->Unit(benchmark::kMillisecond);                                           \
+    BENCHMARK_CAPTURE(BM_FindCode, one_digit, "0", false)->Arg(lines)->Unit(benchmark::kMicrosecond);                  \
+    BENCHMARK_CAPTURE(BM_FindCode, whole_code, "005930", false)->Arg(lines)->Unit(benchmark::kMicrosecond);            \
+    BENCHMARK_CAPTURE(BM_FindCode, market_letter, "A005930", false)->Arg(lines)->Unit(benchmark::kMicrosecond);        \
+    BENCHMARK_CAPTURE(BM_FindCode, step_on, "0", true)->Arg(lines)->Unit(benchmark::kMicrosecond);                     \
+    BENCHMARK_CAPTURE(BM_FindCode, no_code, "0000001", false)->Arg(lines)->Unit(benchmark::kMicrosecond)
 INITIALS_BENCHMARKS(1000000);
 INITIALS_BENCHMARKS(10000000);
+CODE_BENCHMARKS(10000000);
 INITIALS_BENCHMARKS(30000000);
+CODE_BENCHMARKS(30000000);

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -20,7 +21,53 @@ static_assert(2 * sizeof(SortEntry) == CodeIndex::BuildBytesPerLine, "the entrie
 // The code's text; the field's last byte is always 0.
 constexpr std::size_t CodeBytes = sizeof(STData::code) - 1;
 
+constexpr std::string_view AsciiLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+
+bool IsAsciiLetter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool IsAsciiDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool IsWellFormed(const TypedCode& code)
+{
+    return (code.letter == '\0' || IsAsciiLetter(code.letter)) && !code.digits.empty() &&
+           std::ranges::all_of(code.digits, IsAsciiDigit);
+}
+
+// A code's digits: the code with a leading ASCII letter skipped.
+const char* DigitsOf(const STData& record)
+{
+    return record.code + (IsAsciiLetter(record.code[0]) ? 1 : 0);
+}
+
+// Orders records by their digits. A code stored with a letter holds a byte
+// less after it, so its last byte stands in for the ninth: "A005930  " and
+// "005930   " have equal digits, as have "A005930" and "005930" unpadded.
+// Within the index's run of one letter, or of codes without one, this is
+// the index's order, so a binary search by it holds there.
+int CompareDigits(const STData& a, const STData& b)
+{
+    if (const int head = std::memcmp(DigitsOf(a), DigitsOf(b), CodeBytes - 1); head != 0)
+        return head;
+    return static_cast<unsigned char>(a.code[CodeBytes - 1]) - static_cast<unsigned char>(b.code[CodeBytes - 1]);
+}
+
 }  // namespace
+
+std::optional<TypedCode> TypedCode::From(std::string_view typed)
+{
+    TypedCode code{.digits = typed};
+    if (!typed.empty() && IsAsciiLetter(typed.front())) {
+        code.letter = typed.front();
+        code.digits.remove_prefix(1);
+    }
+    return IsWellFormed(code) ? std::optional(code) : std::nullopt;
+}
 
 CodeIndex::CodeIndex(std::span<const STData* const> byPosition, const Parallelism& parallelism, LoadProgress* progress)
     : byPosition_(byPosition)
@@ -49,19 +96,61 @@ CodeIndex::CodeIndex(std::span<const STData* const> byPosition, const Parallelis
         Advance(progress, to - from);
     });
     ThrowIfStopped(progress);
+    // Typed digits search only the runs of letters that codes start with:
+    // 30M lines, a key with caches cold, 9-14 us with one letter, 0.3 ms
+    // with all 52.
+    for (const char letter : AsciiLetters) {
+        if (const auto [first, end] = Run({&letter, 1}); first != end)
+            letters_ += letter;
+    }
+}
+
+CodeIndex::Positions CodeIndex::Run(std::string_view prefix) const
+{
+    return PrefixRun(order_.begin(), order_.end(), prefix, CodeBytes + 1,
+                     [this](std::uint32_t position) { return byPosition_[position]->code; });
 }
 
 int CodeIndex::Find(std::string_view prefix, int after) const
 {
-    const auto codeOf = [this](std::uint32_t position) { return byPosition_[position]->code; };
-    auto [first, end] = PrefixRun(order_.begin(), order_.end(), prefix, CodeBytes + 1, codeOf);
+    auto [first, end] = Run(prefix);
     if (after >= 0 && static_cast<std::size_t>(after) < byPosition_.size()) {
-        const char* afterCode = codeOf(static_cast<std::uint32_t>(after));
+        const char* afterCode = byPosition_[static_cast<std::uint32_t>(after)]->code;
         const auto afterKey = static_cast<std::uint32_t>(after);
         first = std::partition_point(first, end, [&](std::uint32_t p) {
-            const int byCode = std::memcmp(codeOf(p), afterCode, CodeBytes);
+            const int byCode = std::memcmp(byPosition_[p]->code, afterCode, CodeBytes);
             return byCode != 0 ? byCode < 0 : p <= afterKey;
         });
     }
     return first < end ? static_cast<int>(*first) : -1;
+}
+
+int CodeIndex::Find(const TypedCode& code, int after) const
+{
+    if (!IsWellFormed(code))
+        return -1;
+    const auto before = [this](std::uint32_t a, std::uint32_t b) {
+        const int byDigits = CompareDigits(*byPosition_[a], *byPosition_[b]);
+        return byDigits != 0 ? byDigits < 0 : a < b;
+    };
+    const bool stepping = after >= 0 && static_cast<std::size_t>(after) < byPosition_.size();
+    const auto afterKey = static_cast<std::uint32_t>(after);
+    std::optional<std::uint32_t> best;
+    // Each run is in the order of `before`: its first record past `after`
+    // is a candidate, and the smallest candidate is found.
+    const auto searchRun = [&](std::string_view prefix) {
+        auto [first, end] = Run(prefix);
+        if (stepping)
+            first = std::partition_point(first, end, [&](std::uint32_t p) { return !before(afterKey, p); });
+        if (first < end && (!best || before(*first, *best)))
+            best = *first;
+    };
+    searchRun(code.digits);
+    const std::string_view letters = code.letter != '\0' ? std::string_view(&code.letter, 1) : letters_;
+    std::string prefix;
+    for (const char letter : letters) {
+        prefix.assign(1, letter).append(code.digits);
+        searchRun(prefix);
+    }
+    return best ? static_cast<int>(*best) : -1;
 }

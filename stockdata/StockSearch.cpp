@@ -5,23 +5,22 @@
 #include "framework/core/TextCodec.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 namespace {
 
-bool IsAsciiDigit(char c)
+// What `first` finds from `startIndex` when it finds anything from the top,
+// else what `second` finds. Stepping past the last match of the first kind
+// finds nothing, so the window wraps to its first match, not to the other kind.
+template <class First, class Second>
+int FirstKindFound(First first, Second second, int startIndex)
 {
-    return c >= '0' && c <= '9';
-}
-
-// Digits, or one ASCII letter and digits: "005930", "A005930". Not
-// std::isalpha, which the locale can extend to bytes of other letters.
-bool LooksLikeCode(std::string_view typed)
-{
-    const auto isAsciiLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
-    if (!typed.empty() && isAsciiLetter(typed.front()))
-        typed.remove_prefix(1);
-    return !typed.empty() && std::ranges::all_of(typed, IsAsciiDigit);
+    const int found = first(startIndex);
+    // A kind that cannot tell yet cannot say the other kind is meant.
+    if (found >= 0 || found == StockSearch::NeedsIndexes || (startIndex > 0 && first(0) >= 0))
+        return found;
+    return second(startIndex);
 }
 
 }  // namespace
@@ -47,8 +46,15 @@ StockSearch::~StockSearch() = default;
 
 int StockSearch::Find(std::string_view typed, int startIndex, int picked)
 {
-    if (LooksLikeCode(typed))
-        return FindByCode(typed, startIndex);
+    if (const std::optional<TypedCode> code = TypedCode::From(typed)) {
+        const auto byCode = [&](int start) { return FindByCode(*code, start); };
+        const auto byName = [&](int start) { return FindByName(typed, start); };
+        // Investors type a code's digits more often than a name that starts
+        // with digits, but names such as "E1" and "K2 Korea" look like codes
+        // with a market letter.
+        return code->letter == '\0' ? FirstKindFound(byCode, byName, startIndex)
+                                    : FirstKindFound(byName, byCode, startIndex);
+    }
     // Digits and ASCII letters are the same bytes in every display character
     // set read here, so only other text needs decoding to tell jamo apart.
     if (!typed.empty() && static_cast<unsigned char>(typed.front()) >= 0x80) {
@@ -58,16 +64,11 @@ int StockSearch::Find(std::string_view typed, int startIndex, int picked)
     return FindByName(typed, startIndex);
 }
 
-int StockSearch::FindByCode(std::string_view typed, int startIndex) const
+int StockSearch::FindByCode(const TypedCode& code, int startIndex) const
 {
     if (!indexed_)
         return NeedsIndexes;
-    const int after = startIndex > 0 ? startIndex - 1 : -1;
-    const int found = byCode_.Find(typed, after);
-    // Korean screens show codes with a market letter that master files leave out.
-    if (found < 0 && !IsAsciiDigit(typed.front()))
-        return byCode_.Find(typed.substr(1), after);
-    return found;
+    return byCode_.Find(code, startIndex > 0 ? startIndex - 1 : -1);
 }
 
 int StockSearch::FindByInitials(const std::vector<std::uint8_t>& initials, int startIndex, int picked)

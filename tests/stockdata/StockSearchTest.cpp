@@ -28,13 +28,15 @@ struct Typed {
 
 class StockSearchFind : public testing::Test {
 protected:
+    explicit StockSearchFind(const std::string& master = PickingMaster) : store_(RecordsFromBytes(master)) {}
+
     void Expect(const std::vector<Typed>& rows)
     {
         for (const Typed& row : rows)
             EXPECT_EQ(search_.Find(row.typed, row.startIndex, row.picked), row.found) << row.means;
     }
 
-    vecST store_ = RecordsFromBytes(PickingMaster);
+    vecST store_;
     lstPST sorted_ = MakeSortedST(store_, SortKeyName);
     std::vector<const STData*> byPosition_{sorted_.begin(), sorted_.end()};
     StockSearch search_{byPosition_};
@@ -72,7 +74,7 @@ TEST_F(StockSearchFind, CodesByTheirStartInCodeOrder)
          Samsung005930},
         {"a whole code finds its stock, not the other of two equal names", "005935", 0, -1, Samsung005935},
         {"one digit is a code", "3", 0, -1, LgEnergy},
-        {"digits no code starts with find nothing", "123", 0, -1, -1},
+        {"digits that start no code and no name find nothing", "123", 0, -1, -1},
         {"more digits than a code has find nothing", "0519101", 0, -1, -1},
         {"a market letter before the digits is passed over", "A005935", 0, -1, Samsung005935},
         {"a small market letter too", "a000660", 0, -1, SkHynix},
@@ -81,6 +83,54 @@ TEST_F(StockSearchFind, CodesByTheirStartInCodeOrder)
         {"from a start index, equal codes in list order", "0", 5, -1, SamsungHangul},
         {"from a start index, the next code even higher up the list", "0", 9, -1, Samsung005935},
         {"past the last code with it, nothing: wrapping is the window's", "0", 10, -1, -1},
+    });
+}
+
+// In list order, as listed: codes with a market letter, or without, as Korean brokers' files store them.
+class StockSearchCodes : public StockSearchFind {
+protected:
+    StockSearchCodes()
+        : StockSearchFind(
+              "A057050  7Eleven\n"
+              "A500001  E1\n"
+              "Q000100  K2 Korea\n"
+              "100790   Mirae Asset\n"
+              "005930   Samsung Electronics\n"
+              "A005930  Samsung Electronics\n")
+    {
+    }
+    enum { SevenEleven, E1, K2Korea, Mirae, Samsung, SamsungA };
+};
+
+TEST_F(StockSearchCodes, DigitsFindCodesWithOrWithoutALetterAndALetterAndDigitsANameFirst)
+{
+    Expect({
+        {"digits find a code stored with a letter", "500001", 0, -1, E1},
+        {"a digit finds the smallest digits, whatever the letter", "0", 0, -1, K2Korea},
+        {"equal digits, with a letter or without, in list order", "005930", 0, -1, Samsung},
+        {"from a start index, equal digits in list order", "0", Samsung + 1, -1, SamsungA},
+        {"from a start index, the next digits after them", "0", SamsungA + 1, -1, SevenEleven},
+        {"a typed letter finds its code", "A500001", 0, -1, E1},
+        {"a typed letter is ignored against a code stored without one", "A100790", 0, -1, Mirae},
+        {"a typed letter must match a stored one", "Q500001", 0, -1, -1},
+        {"a letter and digits is a name first, not the code starting with 1", "E1", 0, -1, E1},
+        {"a letter and a digit that no code has", "K2", 0, -1, K2Korea},
+        {"digits that start no code are a name", "7", 0, -1, SevenEleven},
+    });
+}
+
+// Made before its indexes, a search finds names and says which typing needs
+// them, never taking digits that a code may start for a name.
+TEST_F(StockSearchCodes, ANamesOnlySearchFindsNamesAndSaysWhenItNeedsItsIndexes)
+{
+    search_ = StockSearch::NamesOnly(byPosition_);
+    Expect({
+        {"digits need the code index", "500001", 0, -1, StockSearch::NeedsIndexes},
+        {"digits that start no code still need it to know", "7", 0, -1, StockSearch::NeedsIndexes},
+        {"a letter and digits that a name starts with", "E1", 0, -1, E1},
+        {"a letter and digits that no name starts with need it", "A500001", 0, -1, StockSearch::NeedsIndexes},
+        {"Hangul initials need the initials index", "ㅅ", 0, -1, StockSearch::NeedsIndexes},
+        {"a name", "Mirae", 0, -1, Mirae},
     });
 }
 

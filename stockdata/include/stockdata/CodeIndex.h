@@ -5,9 +5,24 @@
 #include "stockdata/StockRecord.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
+
+// A code as Korean investors type it: digits, after a market letter or not
+// ("A005930", "005930"). Korean screens show the letter; master files store
+// codes with it or without.
+struct TypedCode {
+    char letter = '\0';       // an ASCII letter, 0 for none
+    std::string_view digits;  // one or more ASCII digits
+
+    // `typed` read as such a code; nothing when it is none. Not std::isalpha,
+    // which the locale can extend to bytes of other letters.
+    static std::optional<TypedCode> From(std::string_view typed);
+};
 
 // The records of a view in code order, each held as its 0-based position in
 // the view, so that the start of a code finds its stock in O(log n). It is
@@ -34,7 +49,23 @@ public:
     // prefix, or one no code field can hold, finds nothing.
     int Find(std::string_view prefix, int after = -1) const;
 
+    // The same for a typed code, matched against each code's digits, the
+    // code with a leading ASCII letter skipped: the position of the record
+    // whose digits are the smallest that start with `code.digits`, equal
+    // digits the first in view order, or -1. A typed letter must be the
+    // stored one, byte for byte, but is ignored against a code stored
+    // without a letter; digits alone find codes with any letter or none.
+    // With `after`, the next such record in that order after the record at
+    // `after`. O(log n): one binary search in the run of each letter that
+    // starts a code, and in the run of codes stored without one.
+    int Find(const TypedCode& code, int after = -1) const;
+
 private:
+    using Positions = std::pair<std::vector<std::uint32_t>::const_iterator, std::vector<std::uint32_t>::const_iterator>;
+    // The positions whose codes start with `prefix`, byte for byte.
+    Positions Run(std::string_view prefix) const;
+
     std::span<const STData* const> byPosition_;
     std::vector<std::uint32_t> order_;  // positions, by code then position
+    std::string letters_;               // the ASCII letters that start a code, at most 52
 };

@@ -44,10 +44,14 @@ public:
     ~StockSearch();
 
     // Where `typed` leads, -1 when nowhere. Typing finds a stock three ways.
-    // Digits, or a letter and digits (A005930), find the smallest code
-    // starting with them, equal codes the first in list order; from
-    // `startIndex` > 0, the next code in code order after the entry before
-    // it, so that repeating a digit steps through the codes. Hangul initial
+    // Digits find the code whose digits (the code with a leading market
+    // letter skipped) are the smallest that start with them, equal digits
+    // the first in list order; from `startIndex` > 0, the next code in that
+    // order after the entry before it, so that repeating a digit steps
+    // through the codes. Digits that start no code are taken for a name.
+    // A letter and digits are a name first ("E1") and, when no name starts
+    // with them, a code as CodeIndex matches one (A005930: the letter must be
+    // the stored one, if one is stored). Hangul initial
     // consonants (ㅅㅅㅈㅈ) find the first entry from `startIndex` (or, when
     // that is 0, from `picked`), wrapping, whose name's leading syllables
     // have them: a scan of the initials index, rebuilt here first when the
@@ -58,7 +62,7 @@ public:
 
 private:
     int FindByName(std::string_view prefix, int startIndex) const;
-    int FindByCode(std::string_view typed, int startIndex) const;
+    int FindByCode(const TypedCode& code, int startIndex) const;
     int FindByInitials(const std::vector<std::uint8_t>& initials, int startIndex, int picked);
 
     std::span<const STData* const> byPosition_;
