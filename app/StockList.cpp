@@ -6,14 +6,13 @@
 
 LoadOptions ListLoad()
 {
-    // No more lines than the list can number, and room for an item and the
-    // positions and indexes per line, or for building the indexes, counted
+    // No more lines than the list can number, and room for the positions
+    // and an item per line, and for the indexes built beside them, counted
     // before the load commits.
     LoadOptions options;
     options.limits.maxLines = static_cast<std::size_t>(TStrings::MaxCount);
-    options.limits.callerBytesPerLine = sizeof(const STData*) +
-                                        std::max(TStrings::BytesPerItem + StockSearch::BytesPerLine,
-                                                 StockSearch::BuildBytesPerLine);
+    options.limits.callerBytesPerLine = sizeof(const STData*) + TStrings::BytesPerItem +
+                                        std::max(StockSearch::BytesPerLine, StockSearch::BuildBytesPerLine);
     return options;
 }
 

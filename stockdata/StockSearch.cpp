@@ -44,10 +44,11 @@ StockSearch::StockSearch(StockSearch&&) noexcept = default;
 StockSearch& StockSearch::operator=(StockSearch&&) noexcept = default;
 StockSearch::~StockSearch() = default;
 
-int StockSearch::Find(std::string_view typed, int startIndex, int picked)
+int StockSearch::Find(std::string_view typed, int startIndex, int picked, Step step)
 {
     if (const std::optional<TypedCode> code = TypedCode::From(typed)) {
-        const auto byCode = [&](int start) { return FindByCode(*code, start); };
+        // Codes are in no list order: only a step goes on from where it stands.
+        const auto byCode = [&](int start) { return FindByCode(*code, step == Step::StepOn ? start : 0); };
         const auto byName = [&](int start) { return FindByName(typed, start); };
         // Investors type a code's digits more often than a name that starts
         // with digits, but names such as "E1" and "K2 Korea" look like codes

@@ -2,7 +2,10 @@
 
 #include "framework/gui/DispatchEvent.h"
 
+#include <QCoreApplication>
 #include <QTimer>
+
+#include <cassert>
 
 #include <atomic>
 #include <thread>
@@ -61,6 +64,7 @@ TBackgroundTask::~TBackgroundTask()
 void TBackgroundTask::Start(std::stop_source stop, std::function<void()> work, TDoneEvent onDone)
 {
     Impl& impl = *impl_;
+    assert(!impl.thread.joinable() && "TBackgroundTask::Start while work runs");
     impl.stop = std::move(stop);
     impl.onDone = std::move(onDone);
     impl.error = nullptr;
@@ -98,6 +102,9 @@ void TBackgroundTask::Cancel() noexcept
 
 void TBackgroundTask::Wait()
 {
+    // The work's end, or the next tick, wakes the loop.
+    while (impl_->thread.joinable() && !impl_->finished.load(std::memory_order_acquire))
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
     if (impl_->thread.joinable())
         impl_->End();
 }

@@ -116,12 +116,12 @@ void ComboBoxWidget::SetTakesInputMethodText(bool takes)
     view()->setAttribute(Qt::WA_InputMethodEnabled, takes);
 }
 
-int ComboBoxWidget::FindItem(const QString& prefix, int startIndex)
+int ComboBoxWidget::FindItem(const QString& prefix, int startIndex, TFindStep step)
 {
     const std::optional<std::string> bytes = EncodeForDisplay(prefix.toStdString());
     if (!bytes || bytes->empty())
         return -1;  // nothing in the display character set can start with it
-    return combo_.FindItem(ByteString(*bytes), startIndex);
+    return combo_.FindItem(ByteString(*bytes), startIndex, step);
 }
 
 bool ComboBoxWidget::Continues(TypedInto where) const
@@ -140,15 +140,20 @@ void ComboBoxWidget::BeginSearch(TypedInto where)
     EndSearch();
     searchIn_ = where;
     // The closed box's own starting point is its pick, which the list's
-    // FindItem knows; a code search then finds the smallest code.
+    // FindItem knows; a new code search finds the smallest code wherever it starts.
     search_.Begin(where == TypedInto::OpenList ? view()->currentIndex().row() : 0);
 }
 
 void ComboBoxWidget::SearchAgain()
 {
+    // A find may wait for its index while events are handled: the search
+    // must not end in the middle of it.
+    searchEnds_.stop();
     model_.Publish();
     DispatchEvent(&combo_, [&] {
-        const int found = search_.Find([this](const QString& prefix, int start) { return FindItem(prefix, start); });
+        const int found = search_.Find([this](const QString& prefix, int start, TFindStep step) {
+            return FindItem(prefix, start, step);
+        });
         if (found < 0)
             return;  // no match: the selection stays
         if (searchIn_ == TypedInto::Box) {
@@ -388,9 +393,9 @@ void ComboBoxWidget::showPopup()
     view()->setAttribute(Qt::WA_InputMethodEnabled, takesInputMethodText_);
 }
 
-void ComboBoxWidget::ShowProgress(double fraction, const QString& text)
+void ComboBoxWidget::ShowProgress(int percent, const QString& text)
 {
-    const int percent = static_cast<int>(std::clamp(fraction, 0.0, 1.0) * 100);
+    percent = std::clamp(percent, 0, 100);
     if (progress_ && progress_->percent == percent && progress_->text == text)
         return;
     progress_ = Progress{percent, text};

@@ -51,7 +51,7 @@ public:
     void SetTakesInputMethodText(bool takes);
     void showPopup() override;
     // A bar `fraction` full, with `text` on it, in place of the current item.
-    void ShowProgress(double fraction, const QString& text);
+    void ShowProgress(int percent, const QString& text);
     void HideProgress();
 
 protected:
@@ -81,7 +81,7 @@ private:
     // the search's text leads, shows the text and waits for the next key.
     void SearchAgain();
     void EndSearch();
-    int FindItem(const QString& prefix, int startIndex);
+    int FindItem(const QString& prefix, int startIndex, TFindStep step);
     // What the open list's view answers an input method, as the box does.
     QVariant ViewInputMethodQuery(Qt::InputMethodQuery query) const;
     void CopyItem(int index);

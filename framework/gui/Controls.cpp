@@ -50,9 +50,6 @@ void TWinControl::SetCursor(TCursor cursor)
     case TCursor::crDefault:
         widget_->unsetCursor();
         return;
-    case TCursor::crHourGlass:
-        widget_->setCursor(Qt::WaitCursor);
-        return;
     case TCursor::crAppStart:
         widget_->setCursor(Qt::BusyCursor);
         return;

@@ -2,6 +2,7 @@
 
 #include "QtBridge.h"
 #include "framework/core/Exception.h"
+#include "framework/core/Translate.h"
 #include "framework/gui/DispatchEvent.h"
 
 #include <string>
@@ -10,8 +11,10 @@
 void ItemListModel::CheckRoomFor(Index count) const
 {
     if (count > MaxCount - items_.Count())
-        throw Exception("cannot add " + std::to_string(count) + " items to a list of " +
-                        std::to_string(items_.Count()) + ": a list holds at most " + std::to_string(MaxCount));
+        // TRANSLATORS: items that would make a drop-down list longer than it can number. {0}: how many were
+        // to be added; {1}: how many the list has; {2}: the most it can hold.
+        throw Exception(Tr("cannot add {0} items to a list of {1}: a list holds at most {2}", std::to_string(count),
+                           std::to_string(items_.Count()), std::to_string(MaxCount)));
 }
 
 void ItemListModel::QueuePublish()

@@ -50,9 +50,9 @@ void TComboBox::SetItemHeight(int height)
     WidgetOf<ComboBoxWidget>(*this).SetRowHeight(height);
 }
 
-void TComboBox::ShowProgress(double fraction, const std::string& text)
+void TComboBox::ShowProgress(int percent, const ByteString& text)
 {
-    WidgetOf<ComboBoxWidget>(*this).ShowProgress(fraction, QString::fromStdString(DecodeForDisplay(text)));
+    WidgetOf<ComboBoxWidget>(*this).ShowProgress(percent, Decoded(text));
 }
 
 void TComboBox::HideProgress()
@@ -100,10 +100,10 @@ ByteString TComboBox::ItemDescription(int index)
     return OnItemDescription ? OnItemDescription(this, index) : ByteString();
 }
 
-int TComboBox::FindItem(const ByteString& prefix, int startIndex)
+int TComboBox::FindItem(const ByteString& prefix, int startIndex, TFindStep step)
 {
     if (OnFindItem)
-        return OnFindItem(this, prefix, startIndex);
+        return OnFindItem(this, prefix, startIndex, step);
     const auto count = static_cast<int>(Items->Count());
     for (int i = std::max(startIndex, 0); i < count; ++i)
         if (ItemText(i).View().starts_with(prefix.View()))

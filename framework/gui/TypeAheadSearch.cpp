@@ -72,20 +72,20 @@ int TypeAheadSearch::Find(const Finder& find)
     const QString text = Text();
     if (text.isEmpty())
         return -1;
-    const auto wrapping = [&](const QString& prefix, int from) {
-        const int found = find(prefix, from);
-        return found < 0 && from > 0 ? find(prefix, 0) : found;
+    const auto wrapping = [&](const QString& prefix, int from, TFindStep step) {
+        const int found = find(prefix, from, step);
+        return found < 0 && from > 0 ? find(prefix, 0, TFindStep::NewSearch) : found;
     };
     if (!RepeatsOneCharacter(text))
-        return wrapping(text, start_);
+        return wrapping(text, start_, TFindStep::NewSearch);
     const QString one = text.left(1);
     if (one != stepped_ || steps_.empty()) {
         stepped_ = one;
-        steps_.assign(1, wrapping(one, start_));
+        steps_.assign(1, wrapping(one, start_, TFindStep::NewSearch));
     }
     while (steps_.size() < static_cast<std::size_t>(text.size())) {
         const int last = steps_.back();
-        steps_.push_back(last < 0 ? -1 : wrapping(one, last + 1));
+        steps_.push_back(last < 0 ? -1 : wrapping(one, last + 1, TFindStep::StepOn));
     }
     return steps_[text.size() - 1];
 }

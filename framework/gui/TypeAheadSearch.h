@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framework/gui/StdCtrls.h"
+
 #include <QString>
 
 #include <functional>
@@ -13,7 +15,7 @@ class TypeAheadSearch {
 public:
     // The first row at or after startIndex (0 or more) whose text starts
     // with `prefix` (never empty), or -1.
-    using Finder = std::function<int(const QString& prefix, int startIndex)>;
+    using Finder = std::function<int(const QString& prefix, int startIndex, TFindStep step)>;
 
     // Whether a search is under way: begun and not yet ended, even if
     // Backspace has emptied its text.

@@ -117,6 +117,8 @@ TEST_F(StockSearchCodes, DigitsFindCodesWithOrWithoutALetterAndALetterAndDigitsA
         {"a letter and a digit that no code has", "K2", 0, -1, K2Korea},
         {"digits that start no code are a name", "7", 0, -1, SevenEleven},
     });
+    EXPECT_EQ(search_.Find("0", SamsungA + 1, -1, StockSearch::Step::NewSearch), K2Korea)
+        << "a new search from a row, as in the open list, finds the smallest digits";
 }
 
 // Made before its indexes, a search finds names and says which typing needs

@@ -39,7 +39,7 @@ public:  // Controls and handlers bound by the layout in Unit1Layout.cpp
     ByteString ComboBox1ItemDescription(TComboBox* Sender, int Index);
     // Typing finds a stock by StockSearch's rules: by code, by Hangul
     // initials or by the start of its name.
-    int ComboBox1FindItem(TComboBox* Sender, const ByteString& Prefix, int StartIndex);
+    int ComboBox1FindItem(TComboBox* Sender, const ByteString& Prefix, int StartIndex, TFindStep Step);
 
 private:
     // The view points into the store: both are replaced together, and the

@@ -46,9 +46,10 @@ public:
     // Where `typed` leads, -1 when nowhere. Typing finds a stock three ways.
     // Digits find the code whose digits (the code with a leading market
     // letter skipped) are the smallest that start with them, equal digits
-    // the first in list order; from `startIndex` > 0, the next code in that
-    // order after the entry before it, so that repeating a digit steps
-    // through the codes. Digits that start no code are taken for a name.
+    // the first in list order, wherever a new search starts; stepping on
+    // from `startIndex` > 0, the next code in that order after the entry
+    // before it, so that repeating a digit steps through the codes. Digits
+    // that start no code are taken for a name.
     // A letter and digits are a name first ("E1") and, when no name starts
     // with them, a code as CodeIndex matches one (A005930: the letter must be
     // the stored one, if one is stored). Hangul initial
@@ -58,7 +59,8 @@ public:
     // display character set has changed since. Anything else finds the first
     // name at or after `startIndex` starting with it, byte for byte: a
     // binary search.
-    int Find(std::string_view typed, int startIndex, int picked);
+    enum class Step { NewSearch, StepOn };
+    int Find(std::string_view typed, int startIndex, int picked, Step step = Step::StepOn);
 
 private:
     int FindByName(std::string_view prefix, int startIndex) const;

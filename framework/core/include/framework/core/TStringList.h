@@ -28,10 +28,11 @@ public:
 
     // Appends `text` as one line, whatever bytes it holds: a line end in it
     // stays inside the line. Strongly exception-safe.
+    void Add(const ByteString& text);
+
     // Makes room for `lines` more lines of `textBytes` bytes in all, so that
     // adding them allocates nothing more.
     void Reserve(Index lines, std::size_t textBytes);
-    void Add(const ByteString& text);
 
     Index Count() const noexcept { return static_cast<Index>(lines_.size()); }
 

@@ -34,7 +34,7 @@ private:
 
 // The mouse pointer over a control: crAppStart is the arrow with the busy
 // sign, for a window that still answers while work goes on.
-enum class TCursor { crDefault, crHourGlass, crAppStart };
+enum class TCursor { crDefault, crAppStart };
 
 // A control with a window of its own: a Qt widget, which the control alone
 // owns and destroys (the rule is in Controls.cpp). Its parent is where it is

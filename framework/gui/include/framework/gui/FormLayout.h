@@ -27,7 +27,7 @@ using TKeyHandler = void (F::*)(TObject* Sender, WORD& Key);
 template <class F>
 using TItemTextHandler = ByteString (F::*)(TComboBox* Sender, int Index);
 template <class F>
-using TFindItemHandler = int (F::*)(TComboBox* Sender, const ByteString& Prefix, int StartIndex);
+using TFindItemHandler = int (F::*)(TComboBox* Sender, const ByteString& Prefix, int StartIndex, TFindStep Step);
 
 template <class F>
 struct TComboBoxLayout {
@@ -116,8 +116,8 @@ void Build(F& form, const TComboBoxLayout<F>& layout)
     bindText(combo.OnItemDescription, layout.OnItemDescription);
     if (layout.OnFindItem != nullptr) {
         combo.OnFindItem = [&form, handler = layout.OnFindItem](TComboBox* Sender, const ByteString& Prefix,
-                                                                int StartIndex) {
-            return (form.*handler)(Sender, Prefix, StartIndex);
+                                                                int StartIndex, TFindStep Step) {
+            return (form.*handler)(Sender, Prefix, StartIndex, Step);
         };
     }
 }

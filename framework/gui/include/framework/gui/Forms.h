@@ -6,17 +6,17 @@
 #include <functional>
 #include <string>
 
+// A key as the form's key events give it: a virtual key code.
+using WORD = unsigned short;
+inline constexpr WORD VK_ESCAPE = 0x1B;
+using TKeyEvent = std::function<void(TObject* Sender, WORD& Key)>;
+
 // A top-level window. Its bounds are the OUTER frame, title bar included:
 // once a window manager has decorated it, the client area is fitted so that
 // the frame covers exactly those bounds. When it first shows, bounds that do
 // not fit the screen's available area are moved, and only then shrunk, onto
 // it. Afterwards the user may move, resize and maximize it; BoundsRect says
 // where it really is.
-// A key as the form's key events give it: a virtual key code.
-using WORD = unsigned short;
-inline constexpr WORD VK_ESCAPE = 0x1B;
-using TKeyEvent = std::function<void(TObject* Sender, WORD& Key)>;
-
 class TForm : public TWinControl {
 public:
     explicit TForm(TComponent* owner);

@@ -20,9 +20,14 @@ class TComboBox;
 // A text of item Index in [0, Items->Count()), as bytes in the display
 // character set.
 using TItemTextEvent = std::function<ByteString(TComboBox* Sender, int Index)>;
+// Whether a find begins a search at StartIndex (the open list's highlighted
+// row, or 0), or steps on past the item found before, StartIndex - 1, as
+// typing one letter again does. A list whose order is not its items' order
+// (codes) tells them apart.
+enum class TFindStep { NewSearch, StepOn };
 // The first item at or after StartIndex in [0, Items->Count()] whose text
 // starts with the bytes Prefix (never empty), or -1 for none.
-using TFindItemEvent = std::function<int(TComboBox* Sender, const ByteString& Prefix, int StartIndex)>;
+using TFindItemEvent = std::function<int(TComboBox* Sender, const ByteString& Prefix, int StartIndex, TFindStep Step)>;
 
 // The item texts of a list control, in the order they were added. The
 // control keeps them; it is never destroyed through this interface.
@@ -95,10 +100,10 @@ public:
     void SetImeName(std::string name);
     const std::string& ImeName() const noexcept { return imeName_; }
 
-    // Shows, in place of the closed box's item, a bar `fraction` (0 to 1)
-    // full with `text` (display character set bytes) on it, which is also
-    // the box's name to screen readers; until HideProgress.
-    void ShowProgress(double fraction, const std::string& text);
+    // Shows, in place of the closed box's item, a bar `percent` (0 to 100)
+    // full with `text` on it, which is also the box's name to screen
+    // readers; until HideProgress.
+    void ShowProgress(int percent, const ByteString& text);
     void HideProgress();
 
     bool DroppedDown() const;
@@ -136,7 +141,7 @@ public:
     ByteString ItemDescription(int index);
     // The first item at or after `startIndex` whose ItemText starts with
     // `prefix`, or -1.
-    int FindItem(const ByteString& prefix, int startIndex);
+    int FindItem(const ByteString& prefix, int startIndex, TFindStep step = TFindStep::NewSearch);
 
 private:
     TCanvas canvas_;
