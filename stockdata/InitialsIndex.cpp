@@ -67,10 +67,7 @@ InitialsIndex::InitialsIndex(std::span<const STData* const> byPosition, const st
                 // The field's 0 fill is no syllable, so the whole field can be read.
                 const std::size_t count = matcher.LeadingInitials(
                     std::string_view(byPosition[i]->name, sizeof(STData::name)), initials);
-                std::uint64_t key = 0;
-                for (std::size_t k = 0; k < count; ++k)
-                    key |= std::uint64_t{initials[k] + 1U} << (BitsPerInitial * k);
-                keys_[i] = key;
+                keys_[i] = PatternOf(std::span(initials).first(count)).bits;
             }
             Advance(progress, chunkEnd - chunk);
         }

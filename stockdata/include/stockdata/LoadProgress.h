@@ -38,7 +38,8 @@ public:
 
     // Called on the load's calling thread as `stage` begins, before the
     // figures are reset, so Fraction() still shows the stage before at its
-    // end. It must not throw. Tests stop a load in a chosen stage with it.
+    // end, so that a stop can be asked for as a chosen stage begins. It must
+    // not throw.
     std::function<void(LoadStage stage)> onBegin = nullptr;
 
     // Watcher side: the stage running now, and the share of the whole load
