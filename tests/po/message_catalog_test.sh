@@ -5,6 +5,8 @@
 # so that it reaches EUC-KR and CP949 terminals whole.
 # Usage: message_catalog_test.sh SOURCE_DIR
 set -uo pipefail
+# The gettext tools warn, into what is checked, when the locale is not UTF-8.
+export LC_ALL=C.UTF-8
 src=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
