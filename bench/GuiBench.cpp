@@ -195,7 +195,7 @@ int RunBench(int argc, char** argv)
     const bool nameFound = list.currentIndex().isValid() &&
                            list.currentIndex().data().toString().startsWith(lastName.left(12));
     Print(nameFound ? "find by name, a key (found)" : "find by name, a key (NOT FOUND)",
-          Milliseconds(timer) / (finds * std::min<qsizetype>(12, lastName.size())), "ms");
+          Milliseconds(timer) / (finds * static_cast<double>(std::min<qsizetype>(12, lastName.size()))), "ms");
     Form1->ComboBox1->SetDroppedDown(false);
     Settle();
 

@@ -175,7 +175,13 @@ struct SortTask {
 template <class Keys, class Queue>
 std::size_t SortRange(const SortTask& task, const Keys& keys, Queue& queue, const LoadProgress* progress) noexcept
 {
-    const auto [data, tmp, n, chunk, loaded] = task;
+    // Named one by one: lambdas below use them, which clang 14 refuses for
+    // structured bindings.
+    SortEntry* const data = task.data;
+    SortEntry* const tmp = task.tmp;
+    const std::size_t n = task.n;
+    const std::size_t chunk = task.chunk;
+    const bool loaded = task.loaded;
     std::size_t sorted = Reported(n);
     if (n < 2)
         return sorted;

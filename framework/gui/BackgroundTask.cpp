@@ -11,6 +11,8 @@
 #include <thread>
 
 struct TBackgroundTask::Impl {
+    Impl(TBackgroundTask& owningTask, TObject* sender) : task(owningTask), owner(sender) {}
+
     TBackgroundTask& task;
     TObject* owner;
     QTimer ticks;
