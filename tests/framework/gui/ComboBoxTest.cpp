@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -67,7 +69,10 @@ TEST_P(OpenList, KeysMoveTheCurrentRowAndScrollItIntoView)
     EXPECT_TRUE(view.viewport()->rect().contains(rect))
         << "row rect " << rect.y() << "+" << rect.height() << " in " << view.viewport()->height();
     EXPECT_EQ(view.indexAt(rect.center()), current);
-    EXPECT_FALSE(view.indexAt(QPoint(0, (c.rows + 1) * c.itemHeight)).isValid()) << "below the last row";
+    // Where the row after the last would be, or as far down as an int goes.
+    const auto below = static_cast<int>(std::min<qint64>(qint64{c.rows + 1} * c.itemHeight,
+                                                         std::numeric_limits<int>::max()));
+    EXPECT_FALSE(view.indexAt(QPoint(0, below)).isValid()) << "below the last row";
     combo.SetDroppedDown(false);
 }
 
