@@ -20,6 +20,11 @@ void TForm1::BitBtn1Click(TObject*)
     LoadMaster("omast.dat");
 }
 
+void TForm1::BitBtn2Click(TObject*)
+{
+    LoadMaster("fmast.dat");
+}
+
 void TForm1::FormKeyDown(TObject*, WORD& Key)
 {
     if (Key != VK_ESCAPE || !FLoad.Running())

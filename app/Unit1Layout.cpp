@@ -50,7 +50,7 @@ const TFormLayout<TForm1>& FormLayoutOf(const TForm1*)
                 .Left = 48, .Top = 56, .Width = 75, .Height = 25,
                 .Caption = "fmast.dat",
                 .TabOrder = 2,
-                .OnClick = nullptr,
+                .OnClick = &TForm1::BitBtn2Click,
             },
         },
     };

@@ -28,6 +28,16 @@ bool IsAsciiLetter(char c)
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
+char ToUpper(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+char ToLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 bool IsAsciiDigit(char c)
 {
     return c >= '0' && c <= '9';
@@ -146,7 +156,9 @@ int CodeIndex::Find(const TypedCode& code, int after) const
             best = *first;
     };
     searchRun(code.digits);
-    const std::string_view letters = code.letter != '\0' ? std::string_view(&code.letter, 1) : letters_;
+    // Typed with Caps Lock off or on, a market letter is the same letter.
+    const std::string typedLetter = {ToUpper(code.letter), ToLower(code.letter)};
+    const std::string_view letters = code.letter != '\0' ? std::string_view(typedLetter) : letters_;
     std::string prefix;
     for (const char letter : letters) {
         prefix.assign(1, letter).append(code.digits);

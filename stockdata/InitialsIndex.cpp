@@ -74,10 +74,10 @@ InitialsIndex::InitialsIndex(std::span<const STData* const> byPosition, const st
     });
 }
 
-int InitialsIndex::Find(std::span<const std::uint8_t> initials, std::size_t start) const
+int InitialsIndex::Find(std::span<const std::uint8_t> initials, std::size_t from, std::size_t to) const
 {
-    const std::size_t n = byPosition_.size();
-    if (initials.empty() || n == 0)
+    to = std::min(to, byPosition_.size());
+    if (initials.empty())
         return -1;
     const KeyPattern pattern = PatternOf(initials);
     // More initials than a key holds: the key picks the candidates, the
@@ -86,17 +86,8 @@ int InitialsIndex::Find(std::span<const std::uint8_t> initials, std::size_t star
         return initials.size() <= InitialsPerKey ||
                matcher_->Matches(std::string_view(byPosition_[i]->name, sizeof(STData::name)), initials);
     };
-    const auto firstIn = [&](std::size_t from, std::size_t to) -> std::size_t {
-        for (std::size_t i = from; i < to; ++i)
-            if ((keys_[i] & pattern.mask) == pattern.bits && matches(i))
-                return i;
-        return to;
-    };
-    if (start >= n)
-        start = 0;
-    if (const std::size_t found = firstIn(start, n); found < n)
-        return static_cast<int>(found);
-    if (const std::size_t found = firstIn(0, start); found < start)
-        return static_cast<int>(found);
+    for (std::size_t i = from; i < to; ++i)
+        if ((keys_[i] & pattern.mask) == pattern.bits && matches(i))
+            return static_cast<int>(i);
     return -1;
 }

@@ -1,6 +1,7 @@
 #include "stockdata/StockSearch.h"
 
 #include "PrefixRun.h"
+#include "Wrapping.h"
 #include "framework/core/HangulInitials.h"
 #include "framework/core/TextCodec.h"
 
@@ -10,17 +11,15 @@
 
 namespace {
 
-// What `first` finds from `startIndex` when it finds anything from the top,
-// else what `second` finds. Stepping past the last match of the first kind
-// finds nothing, so the window wraps to its first match, not to the other kind.
+// What `first` finds from `startIndex`, wrapping, else what `second` finds:
+// stepping past the last match of the first kind wraps to its first match,
+// never to the other kind. A kind that cannot tell yet (NeedsIndexes) cannot
+// say the other kind is meant.
 template <class First, class Second>
-int FirstKindFound(First first, Second second, int startIndex)
+int FirstKindFound(First first, Second second, int startIndex, int count)
 {
-    const int found = first(startIndex);
-    // A kind that cannot tell yet cannot say the other kind is meant.
-    if (found >= 0 || found == StockSearch::NeedsIndexes || (startIndex > 0 && first(0) >= 0))
-        return found;
-    return second(startIndex);
+    const int found = FindWrapping(first, startIndex, count);
+    return found != -1 ? found : FindWrapping(second, startIndex, count);
 }
 
 }  // namespace
@@ -47,14 +46,15 @@ StockSearch::~StockSearch() = default;
 int StockSearch::Find(std::string_view typed, int startIndex, int picked, Step step)
 {
     if (const std::optional<TypedCode> code = TypedCode::From(typed)) {
-        // Codes are in no list order: only a step goes on from where it stands.
-        const auto byCode = [&](int start) { return FindByCode(*code, step == Step::StepOn ? start : 0); };
-        const auto byName = [&](int start) { return FindByName(typed, start); };
+        // Codes are in no list order: only a step goes on from where it
+        // stands, and the top of their order is the smallest code.
+        const auto byCode = [&](int from, int) { return FindByCode(*code, step == Step::StepOn ? from : 0); };
+        const auto byName = [&](int from, int to) { return FindByName(typed, from, to); };
         // Investors type a code's digits more often than a name that starts
         // with digits, but names such as "E1" and "K2 Korea" look like codes
         // with a market letter.
-        return code->letter == '\0' ? FirstKindFound(byCode, byName, startIndex)
-                                    : FirstKindFound(byName, byCode, startIndex);
+        return code->letter == '\0' ? FirstKindFound(byCode, byName, startIndex, Count())
+                                    : FirstKindFound(byName, byCode, startIndex, Count());
     }
     // Digits and ASCII letters are the same bytes in every display character
     // set read here, so only other text needs decoding to tell jamo apart.
@@ -62,7 +62,7 @@ int StockSearch::Find(std::string_view typed, int startIndex, int picked, Step s
         if (const std::vector<std::uint8_t> initials = TypedInitials(DecodeForDisplay(typed)); !initials.empty())
             return FindByInitials(initials, startIndex, picked);
     }
-    return FindByName(typed, startIndex);
+    return FindWrapping([&](int from, int to) { return FindByName(typed, from, to); }, startIndex, Count());
 }
 
 int StockSearch::FindByCode(const TypedCode& code, int startIndex) const
@@ -80,15 +80,23 @@ int StockSearch::FindByInitials(const std::vector<std::uint8_t>& initials, int s
         byInitials_ = InitialsIndex(byPosition_, charset, parallelism_);
     // Initials are no prefix of a sorted key, so a new search goes on from
     // the stock picked now, wrapping, as Korean search boxes do.
-    const int from = startIndex > 0 ? startIndex : std::max(picked, 0);
-    return byInitials_.Find(initials, static_cast<std::size_t>(from));
+    const int start = startIndex > 0 ? startIndex : std::max(picked, 0);
+    return FindWrapping(
+        [&](int from, int to) {
+            return byInitials_.Find(initials, static_cast<std::size_t>(from), static_cast<std::size_t>(to));
+        },
+        start, Count());
 }
 
-int StockSearch::FindByName(std::string_view prefix, int startIndex) const
+int StockSearch::FindByName(std::string_view prefix, int from, int to) const
 {
     const auto [first, end] = PrefixRun(byPosition_.begin(), byPosition_.end(), prefix, sizeof(STData::name),
                                         [](const STData* record) { return record->name; });
-    const auto start = byPosition_.begin() + std::clamp<std::ptrdiff_t>(startIndex, 0, std::ssize(byPosition_));
-    const auto found = std::max(first, start);
-    return found < end ? static_cast<int>(found - byPosition_.begin()) : -1;
+    const auto found = std::max(first, byPosition_.begin() + from);
+    return found < std::min(end, byPosition_.begin() + to) ? static_cast<int>(found - byPosition_.begin()) : -1;
+}
+
+int StockSearch::Count() const noexcept
+{
+    return static_cast<int>(byPosition_.size());
 }

@@ -1,22 +1,20 @@
 #include "ComboBoxWidget.h"
 
 #include "CanvasState.h"
+#include "DropDownList.h"
 #include "FixedRowListView.h"
+#include "OwnerDrawDelegate.h"
 #include "QtBridge.h"
 #include "framework/core/TextCodec.h"
 #include "framework/core/Translate.h"
-#include "framework/gui/DispatchEvent.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QHelpEvent>
-#include <QInputMethod>
 #include <QInputMethodEvent>
-#include <QInputMethodQueryEvent>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QPainter>
 #include <QStyleOptionComboBox>
 #include <QStyleOptionProgressBar>
 #include <QStylePainter>
@@ -27,73 +25,32 @@
 
 namespace {
 
-// How long a syllable may take to compose, a key at a time, before its
-// composition is ended; longer than the keyboard interval, which people who
-// look for each jamo on the keyboard take between keys.
-constexpr int SlowSyllableMs = 1000;
-
-// A key that types text into a search: a printable character, with no
-// modifier but Shift (which makes capitals) or the keypad's.
-bool TypesSearchText(const QKeyEvent& event)
-{
-    const Qt::KeyboardModifiers other = event.modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
-    return other == Qt::NoModifier && !event.text().isEmpty() && event.text().front().isPrint();
-}
+// Rows the open list shows at most.
+constexpr int ListRows = 8;
 
 }  // namespace
 
-void OwnerDrawDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
-{
-    const bool selected = option.state.testFlag(QStyle::State_Selected);
-    TOwnerDrawState state;
-    if (selected)
-        state.Include(TOwnerDrawStateFlag::odSelected);
-    if (option.state.testFlag(QStyle::State_HasFocus))
-        state.Include(TOwnerDrawStateFlag::odFocused);
-    const CanvasSession session(*combo_.Canvas, *painter, *combo_.Widget(), selected);
-    combo_.DrawItem(index.row(), RectOf(option.rect), state);
-}
-
-QSize OwnerDrawDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const
-{
-    return {1, combo_.ItemHeight()};
-}
-
-int PopupBelowStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                               QStyleHintReturn* returnData) const
-{
-    if (hint == QStyle::SH_ComboBox_Popup)
-        return 0;
-    return QProxyStyle::styleHint(hint, option, widget, returnData);
-}
-
 ComboBoxWidget::ComboBoxWidget(TComboBox& combo)
-    : combo_(combo), model_(*new ItemListModel(combo, this)), list_(*new FixedRowListView(this))
+    : combo_(combo), model_(*new ItemListModel(combo, this)), list_(*new FixedRowListView(this)),
+      // Made after setView's container, so that the list is destroyed after it.
+      dropDown_(*[this] {
+          setModel(&model_);
+          // QListView lays out every row when the list opens: 2.0 s at 30M rows.
+          setView(&list_);
+          return new DropDownList(*this, list_);
+      }())
 {
-    setModel(&model_);
     // Sizing to contents would measure every item.
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    setMaxVisibleItems(8);
+    setMaxVisibleItems(ListRows);
     // With a placeholder Qt does not select the first item added to an empty list.
     setPlaceholderText(QStringLiteral(" "));
-    auto* style = new PopupBelowStyle;
-    style->setParent(this);
-    setStyle(style);
-    // QListView lays out every row when the list opens: 2.0 s at 30M rows.
-    setView(&list_);
-    // Before the popup's own filter, which would hand typing to Qt's search.
-    list_.installEventFilter(this);
     connect(this, &QComboBox::currentIndexChanged, this, [this](int index) { DescribePick(index); });
-    searchEnds_.setSingleShot(true);
-    connect(&searchEnds_, &QTimer::timeout, this, [this] { EndSearch(); });
-    // Ends a syllable left composing, so that the next search's first key
-    // does not commit it into that search.
-    compositionEnds_.setSingleShot(true);
-    connect(&compositionEnds_, &QTimer::timeout, this, [this] {
-        const QObject* focus = QGuiApplication::focusObject();
-        if (focus == this || focus == view())
-            QGuiApplication::inputMethod()->reset();
-    });
+    dropDown_.onPicked = [this](int row) { Pick(row); };
+    dropDown_.onClosed = [this] {
+        typing_.EndIn(TypedInto::OpenList);
+        update();  // the box's arrow and focus frame
+    };
 }
 
 void ComboBoxWidget::SetRowHeight(int height)
@@ -111,9 +68,7 @@ void ComboBoxWidget::DescribePick(int index)
 
 void ComboBoxWidget::SetTakesInputMethodText(bool takes)
 {
-    takesInputMethodText_ = takes;
     setAttribute(Qt::WA_InputMethodEnabled, takes);
-    view()->setAttribute(Qt::WA_InputMethodEnabled, takes);
 }
 
 int ComboBoxWidget::FindItem(const QString& prefix, int startIndex, TFindStep step)
@@ -124,111 +79,45 @@ int ComboBoxWidget::FindItem(const QString& prefix, int startIndex, TFindStep st
     return combo_.FindItem(ByteString(*bytes), startIndex, step);
 }
 
-bool ComboBoxWidget::Continues(TypedInto where) const
+bool ComboBoxWidget::PopupShown() const
 {
-    // Also read here: the timer may not have run yet on a busy event loop.
-    return search_.IsActive() && searchIn_ == where && lastTyped_.isValid() &&
-           lastTyped_.elapsed() <= QApplication::keyboardInputInterval();
+    return dropDown_.isVisible();
 }
 
-void ComboBoxWidget::BeginSearch(TypedInto where)
+TypedInto ComboBoxWidget::TypingInto() const
 {
-    const bool continues = Continues(where);
-    lastTyped_.start();
-    if (continues)
+    return PopupShown() ? TypedInto::OpenList : TypedInto::Box;
+}
+
+int ComboBoxWidget::TypingRow(TypedInto where) const
+{
+    return where == TypedInto::OpenList ? list_.currentIndex().row() : currentIndex();
+}
+
+void ComboBoxWidget::MoveTypingRow(TypedInto where, int row)
+{
+    if (where == TypedInto::Box) {
+        setCurrentIndex(row);
         return;
-    EndSearch();
-    searchIn_ = where;
-    // The closed box's own starting point is its pick, which the list's
-    // FindItem knows; a new code search finds the smallest code wherever it starts.
-    search_.Begin(where == TypedInto::OpenList ? view()->currentIndex().row() : 0);
-}
-
-void ComboBoxWidget::SearchAgain()
-{
-    // A find may wait for its index while events are handled: the search
-    // must not end in the middle of it.
-    searchEnds_.stop();
-    model_.Publish();
-    DispatchEvent(&combo_, [&] {
-        const int found = search_.Find([this](const QString& prefix, int start, TFindStep step) {
-            return FindItem(prefix, start, step);
-        });
-        if (found < 0)
-            return;  // no match: the selection stays
-        if (searchIn_ == TypedInto::Box) {
-            setCurrentIndex(found);
-            return;
-        }
-        const QModelIndex index = model_.index(found, 0);
-        view()->setCurrentIndex(index);
-        view()->scrollTo(index);
-    });
-    const bool open = searchIn_ == TypedInto::OpenList;
-    searchShown_.Show(search_.Committed(), search_.Composing(), open ? *view()->window() : *this);
-    // The pause that ends a search counts from the last key, preedit changes included.
-    searchEnds_.start(QApplication::keyboardInputInterval());
-}
-
-void ComboBoxWidget::EndSearch()
-{
-    searchEnds_.stop();
-    searchShown_.hide();
-    search_.End();
-}
-
-bool ComboBoxWidget::TypeKey(const QKeyEvent& key, TypedInto where)
-{
-    if (!TypesSearchText(key))
-        return false;
-    // A space opens the list, unless it continues a search ("LG E").
-    if (key.text() == QStringLiteral(" ") && !Continues(where))
-        return false;
-    BeginSearch(where);
-    search_.Type(key.text());
-    SearchAgain();
-    return true;
-}
-
-bool ComboBoxWidget::TakeInputMethod(const QInputMethodEvent& event, TypedInto where)
-{
-    const bool begins = !Continues(where);
-    if (begins && event.commitString().isEmpty() && event.preeditString().isEmpty()) {
-        EndSearch();
-        return false;  // the end of a composition that no search holds
     }
-    BeginSearch(where);
-    search_.Compose(event.commitString(), event.preeditString());
-    if (event.preeditString().isEmpty())
-        compositionEnds_.stop();
-    else
-        compositionEnds_.start(std::max(QApplication::keyboardInputInterval(), SlowSyllableMs));
-    if (begins && search_.Text().isEmpty()) {
-        EndSearch();  // only the syllable left over from the last search, committed late
-        return true;
-    }
-    SearchAgain();
-    return true;
+    const QModelIndex index = model_.index(row, 0);
+    list_.setCurrentIndex(index);
+    if (index.isValid())
+        list_.scrollTo(index);
 }
 
-bool ComboBoxWidget::EditsSearch(const QKeyEvent& key, TypedInto where) const
+const QWidget& ComboBoxWidget::TypingShownBeside(TypedInto where) const
 {
-    return (key.key() == Qt::Key_Escape || key.key() == Qt::Key_Backspace) && key.modifiers() == Qt::NoModifier &&
-           Continues(where);
+    return where == TypedInto::OpenList ? static_cast<const QWidget&>(dropDown_) : *this;
 }
 
-bool ComboBoxWidget::EditSearch(const QKeyEvent& key, TypedInto where)
+void ComboBoxWidget::Pick(int row)
 {
-    if (!EditsSearch(key, where))
-        return false;
-    if (key.key() == Qt::Key_Escape) {
-        EndSearch();
-        return true;
+    hidePopup();
+    if (row >= 0 && row != currentIndex()) {
+        setCurrentIndex(row);
+        emit activated(row);
     }
-    lastTyped_.start();
-    search_.Backspace();
-    SearchAgain();
-    return true;
 }
 
 void ComboBoxWidget::CopyItem(int index)
@@ -243,10 +132,14 @@ void ComboBoxWidget::CopyItem(int index)
 
 bool ComboBoxWidget::event(QEvent* event)
 {
-    if (event->type() == QEvent::ShortcutOverride &&
-        EditsSearch(static_cast<const QKeyEvent&>(*event), TypedInto::Box)) {
-        event->accept();
-        return true;
+    if (event->type() == QEvent::ShortcutOverride) {
+        // Claimed, so that no shortcut takes the Escape that ends a search or
+        // closes the list.
+        const auto& key = static_cast<const QKeyEvent&>(*event);
+        if (typing_.EditsSearch(key, TypingInto()) || (PopupShown() && key.key() == Qt::Key_Escape)) {
+            event->accept();
+            return true;
+        }
     }
     if (event->type() != QEvent::ToolTip)
         return QComboBox::event(event);
@@ -264,56 +157,46 @@ bool ComboBoxWidget::event(QEvent* event)
     return true;
 }
 
-bool ComboBoxWidget::eventFilter(QObject* watched, QEvent* event)
+bool ComboBoxWidget::OpenListKey(QKeyEvent& key)
 {
-    if (watched != view())
-        return QComboBox::eventFilter(watched, event);
-    switch (event->type()) {
-    case QEvent::KeyPress: {
-        const auto& key = static_cast<const QKeyEvent&>(*event);
-        if (key.matches(QKeySequence::Copy)) {
-            CopyItem(view()->currentIndex().row());
-            return true;
-        }
-        return EditSearch(key, TypedInto::OpenList) || TypeKey(key, TypedInto::OpenList);
-    }
-    case QEvent::ShortcutOverride:
-        // Claimed, so that the popup does not close on the Escape that ends a search.
-        if (EditsSearch(static_cast<const QKeyEvent&>(*event), TypedInto::OpenList)) {
-            event->accept();
-            return true;
-        }
-        return false;
-    case QEvent::InputMethod:
-        return TakeInputMethod(static_cast<const QInputMethodEvent&>(*event), TypedInto::OpenList);
-    case QEvent::InputMethodQuery: {
-        if (!takesInputMethodText_)
-            return false;
-        // Answered whole: the view's own answer says its input method is off.
-        auto& query = static_cast<QInputMethodQueryEvent&>(*event);
-        for (int bit = 0; bit < 32; ++bit)
-            if (const auto asked = static_cast<Qt::InputMethodQuery>(1u << bit); query.queries().testFlag(asked))
-                query.setValue(asked, ViewInputMethodQuery(asked));
+    const bool alt = key.modifiers().testFlag(Qt::AltModifier);
+    switch (key.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        Pick(list_.currentIndex().row());
         return true;
-    }
-    case QEvent::FocusOut:
-    case QEvent::Hide:
-        if (searchIn_ == TypedInto::OpenList)
-            EndSearch();
-        return false;
+    case Qt::Key_Escape:
+    case Qt::Key_F4:
+        hidePopup();
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        if (alt) {
+            hidePopup();
+            return true;
+        }
+        [[fallthrough]];
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        QApplication::sendEvent(&list_, &key);
+        return true;
     default:
-        return false;
+        // Nothing else reaches the box behind an open list, Tab included.
+        return true;
     }
 }
 
 void ComboBoxWidget::keyPressEvent(QKeyEvent* event)
 {
+    const TypedInto where = TypingInto();
     if (event->matches(QKeySequence::Copy)) {
-        CopyItem(currentIndex());
+        CopyItem(TypingRow(where));
         event->accept();
         return;
     }
-    if (EditSearch(*event, TypedInto::Box) || TypeKey(*event, TypedInto::Box)) {
+    if (typing_.TakeKey(*event, where) || (where == TypedInto::OpenList && OpenListKey(*event))) {
         event->accept();
         return;
     }
@@ -322,14 +205,14 @@ void ComboBoxWidget::keyPressEvent(QKeyEvent* event)
 
 void ComboBoxWidget::inputMethodEvent(QInputMethodEvent* event)
 {
-    TakeInputMethod(*event, TypedInto::Box);
+    typing_.TakeInputMethod(*event, TypingInto());
     event->accept();
 }
 
 void ComboBoxWidget::focusOutEvent(QFocusEvent* event)
 {
-    if (searchIn_ == TypedInto::Box)
-        EndSearch();
+    hidePopup();
+    typing_.End();
     QComboBox::focusOutEvent(event);
 }
 
@@ -339,23 +222,16 @@ QVariant ComboBoxWidget::inputMethodQuery(Qt::InputMethodQuery query) const
     case Qt::ImEnabled:
         return testAttribute(Qt::WA_InputMethodEnabled);
     case Qt::ImCursorRectangle:
+        // The candidate window sits by the row the keys move.
+        if (PopupShown()) {
+            const QRect row = list_.visualRect(list_.currentIndex());
+            return QRect(mapFromGlobal(list_.viewport()->mapToGlobal(row.topLeft())), row.size());
+        }
         return rect();
-    default:
-        return QComboBox::inputMethodQuery(query);
-    }
-}
-
-QVariant ComboBoxWidget::ViewInputMethodQuery(Qt::InputMethodQuery query) const
-{
-    switch (query) {
-    case Qt::ImEnabled:
-        return true;
-    case Qt::ImCursorRectangle:
-        return view()->visualRect(view()->currentIndex());
     case Qt::ImHints:
         return static_cast<int>(Qt::ImhNoPredictiveText);
     default:
-        return view()->inputMethodQuery(query);
+        return QComboBox::inputMethodQuery(query);
     }
 }
 
@@ -385,12 +261,24 @@ void ComboBoxWidget::SetOwnerDraw(bool ownerDraw)
 
 void ComboBoxWidget::showPopup()
 {
-    EndSearch();
+    typing_.End();
     model_.Publish();
-    QComboBox::showPopup();
-    // Qt's popup turns the view's input method off; its events then reach
-    // no row under ibus.
-    view()->setAttribute(Qt::WA_InputMethodEnabled, takesInputMethodText_);
+    if (PopupShown())
+        return;
+    // With nothing picked the keys start from the first row, unhighlighted,
+    // as they would in a focused list.
+    const QModelIndex current = model_.index(std::max(currentIndex(), 0), 0);
+    list_.selectionModel()->setCurrentIndex(current, currentIndex() >= 0 ? QItemSelectionModel::ClearAndSelect
+                                                                         : QItemSelectionModel::NoUpdate);
+    dropDown_.Open(maxVisibleItems(), combo_.ItemHeight());
+    if (current.isValid())
+        list_.scrollTo(current, QAbstractItemView::PositionAtTop);
+    update();
+}
+
+void ComboBoxWidget::hidePopup()
+{
+    dropDown_.Close();
 }
 
 void ComboBoxWidget::ShowProgress(int percent, const QString& text)
@@ -439,6 +327,8 @@ void ComboBoxWidget::paintEvent(QPaintEvent* event)
     initStyleOption(&option);
     option.currentText.clear();
     option.currentIcon = QIcon();
+    if (PopupShown())
+        option.state |= QStyle::State_On;
     painter.drawComplexControl(QStyle::CC_ComboBox, option);
     const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
     if (progress_) {
@@ -447,7 +337,7 @@ void ComboBoxWidget::paintEvent(QPaintEvent* event)
     }
     if (currentIndex() < 0)
         return;
-    const bool focused = hasFocus() && !view()->isVisible();
+    const bool focused = hasFocus() && !PopupShown();
     TOwnerDrawState state{TOwnerDrawStateFlag::odComboBoxEdit};
     if (focused) {
         state.Include(TOwnerDrawStateFlag::odSelected);

@@ -1,46 +1,26 @@
 #pragma once
 
 #include "ItemListModel.h"
-#include "TypeAheadLabel.h"
-#include "TypeAheadSearch.h"
+#include "ListTyping.h"
+#include "framework/gui/DispatchEvent.h"
 #include "framework/gui/StdCtrls.h"
 
-#include <QAbstractItemDelegate>
 #include <QComboBox>
-#include <QElapsedTimer>
-#include <QProxyStyle>
-#include <QTimer>
 
 #include <optional>
 
+class DropDownList;
 class FixedRowListView;
 class QStylePainter;
 
-// Paints the rows of the drop-down list through TComboBox::OnDrawItem.
-class OwnerDrawDelegate : public QAbstractItemDelegate {
-public:
-    explicit OwnerDrawDelegate(TComboBox& combo) : combo_(combo) {}
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-
-private:
-    TComboBox& combo_;
-};
-
-// Opens the list below the box, as a plain list: the menu-like popup of some
-// styles positions the current item over the box and visits every row.
-class PopupBelowStyle : public QProxyStyle {
-public:
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returnData) const override;
-};
-
 // The Qt widget of a TComboBox; owner-draws its closed box too. It makes
-// and keeps the item model and the list view. The closed box's accessible
-// description is the picked item's ItemDescription. Typing, in the box or in its open list, finds
-// items through TComboBox::FindItem rather than Qt's search, which reads
-// every item's text; input method events reach it from the open list too,
-// and the search's text, preedit included, shows beside the list.
+// and keeps the item model and the list view, and opens the list in a
+// DropDownList of its own, so that it keeps the keyboard focus while the
+// list is open and hands the list the keys that move its highlight. The
+// closed box's accessible description is the picked item's
+// ItemDescription. Typing, in the box or in its open list, finds items
+// through TComboBox::FindItem (ListTyping) rather than Qt's search, which
+// reads every item's text.
 class ComboBoxWidget : public QComboBox {
 public:
     // Only keeps `combo`, which may still be under construction.
@@ -50,13 +30,28 @@ public:
     void SetRowHeight(int height);
     void SetTakesInputMethodText(bool takes);
     void showPopup() override;
+    void hidePopup() override;
+    bool PopupShown() const;
     // A bar `fraction` full, with `text` on it, in place of the current item.
     void ShowProgress(int percent, const QString& text);
     void HideProgress();
 
+    // For ListTyping: the row that typing into `where` moves, -1 for none;
+    // moving it (-1 picks nothing); where its search shows; finding a row.
+    int TypingRow(TypedInto where) const;
+    void MoveTypingRow(TypedInto where, int row);
+    const QWidget& TypingShownBeside(TypedInto where) const;
+    int FindItem(const QString& prefix, int startIndex, TFindStep step);
+    // Runs `handler` as the control's event: what it throws is reported.
+    template <class Handler>
+    void Dispatch(Handler&& handler)
+    {
+        model_.Publish();
+        DispatchEvent(&combo_, std::forward<Handler>(handler));
+    }
+
 protected:
     bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
@@ -65,25 +60,11 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    // Where text was typed: the closed box, or its open list.
-    enum class TypedInto { Box, OpenList };
-
-    // Each takes one change of the search typed into `where`, searches
-    // again and says whether it took the event.
-    bool TypeKey(const QKeyEvent& key, TypedInto where);
-    bool TakeInputMethod(const QInputMethodEvent& event, TypedInto where);
-    bool EditSearch(const QKeyEvent& key, TypedInto where);
-    bool EditsSearch(const QKeyEvent& key, TypedInto where) const;
-    // Whether input into `where` goes on with the search under way.
-    bool Continues(TypedInto where) const;
-    void BeginSearch(TypedInto where);
-    // Moves the box's current item, or the open list's current row, to where
-    // the search's text leads, shows the text and waits for the next key.
-    void SearchAgain();
-    void EndSearch();
-    int FindItem(const QString& prefix, int startIndex, TFindStep step);
-    // What the open list's view answers an input method, as the box does.
-    QVariant ViewInputMethodQuery(Qt::InputMethodQuery query) const;
+    // Where typing goes now.
+    TypedInto TypingInto() const;
+    // The keys of the open list that are not typing: true when taken.
+    bool OpenListKey(QKeyEvent& key);
+    void Pick(int row);
     void CopyItem(int index);
     void PaintProgress(QStylePainter& painter, const QRect& field) const;
     void DescribePick(int index);
@@ -91,14 +72,9 @@ private:
     TComboBox& combo_;
     ItemListModel& model_;
     FixedRowListView& list_;
+    DropDownList& dropDown_;
     bool ownerDraw_ = false;
-    bool takesInputMethodText_ = false;
-    TypeAheadSearch search_;
-    TypedInto searchIn_ = TypedInto::Box;
-    TypeAheadLabel searchShown_;
-    QElapsedTimer lastTyped_;
-    QTimer searchEnds_;
-    QTimer compositionEnds_;
+    ListTyping typing_{*this};
     struct Progress {
         int percent;
         QString text;

@@ -62,7 +62,7 @@ void TComboBox::HideProgress()
 
 bool TComboBox::DroppedDown() const
 {
-    return WidgetOf<ComboBoxWidget>(*this).view()->isVisible();
+    return WidgetOf<ComboBoxWidget>(*this).PopupShown();
 }
 
 void TComboBox::SetDroppedDown(bool dropped)
@@ -105,8 +105,9 @@ int TComboBox::FindItem(const ByteString& prefix, int startIndex, TFindStep step
     if (OnFindItem)
         return OnFindItem(this, prefix, startIndex, step);
     const auto count = static_cast<int>(Items->Count());
-    for (int i = std::max(startIndex, 0); i < count; ++i)
-        if (ItemText(i).View().starts_with(prefix.View()))
+    const int start = std::clamp(startIndex, 0, count);
+    for (int k = 0; k < count; ++k)
+        if (const int i = (start + k) % count; ItemText(i).View().starts_with(prefix.View()))
             return i;
     return -1;
 }

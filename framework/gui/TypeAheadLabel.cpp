@@ -17,16 +17,25 @@ TypeAheadLabel::TypeAheadLabel() : QLabel(nullptr, Qt::ToolTip)
     setForegroundRole(QPalette::Text);
 }
 
-void TypeAheadLabel::Show(const QString& committed, const QString& composing, const QWidget& beside)
+void TypeAheadLabel::Show(const QString& committed, const QString& composing, Found found, const QWidget& beside)
 {
     QString text = committed.toHtmlEscaped();
     if (!composing.isEmpty())
         text += QStringLiteral("<u>%1</u>").arg(composing.toHtmlEscaped());
+    const std::string typed = (committed + composing).toStdString();
+    if (found == Found::No) {
+        // TRANSLATORS: shown after the text typed to find a stock when no stock matches it; one short word.
+        const QString word = QString::fromStdString(DecodeForDisplay(Translate("no match")));
+        const QString dim = palette().color(QPalette::PlaceholderText).name();
+        text += QStringLiteral("&nbsp;&nbsp;<span style=\"color:%1\">%2</span>").arg(dim, word.toHtmlEscaped());
+    }
     setText(text);
     // TRANSLATORS: what screen readers read while the user types to find a stock in the list; {0} is the typed text.
-    const char* pattern = Translate("Searching for \"{0}\"");
-    setAccessibleName(
-        QString::fromStdString(FormatMessage(DecodeForDisplay(pattern), {(committed + composing).toStdString()})));
+    const char* searching = Translate("Searching for \"{0}\"");
+    // TRANSLATORS: what screen readers read when the text typed to find a stock matches none; {0} is the typed text.
+    const char* noMatch = Translate("No stock matches \"{0}\"");
+    const char* pattern = found == Found::Yes ? searching : noMatch;
+    setAccessibleName(QString::fromStdString(FormatMessage(DecodeForDisplay(pattern), {typed})));
     adjustSize();
     const QRect area = beside.rect().translated(beside.mapToGlobal(QPoint(0, 0)));
     QPoint at(area.right() + 1 - width(), area.bottom() + 1);

@@ -1,5 +1,8 @@
 #include "TypeAheadSearch.h"
 
+#include "ComposingSyllable.h"
+#include "framework/core/HangulInitials.h"
+
 #include <algorithm>
 
 namespace {
@@ -67,25 +70,41 @@ void TypeAheadSearch::End()
     active_ = false;
 }
 
+QStringList TypeAheadSearch::Candidates() const
+{
+    // Jamo alone are initials, which stand for any syllable already.
+    if (composing_.isEmpty() || !TypedInitials(Text().toStdString()).empty())
+        return {Text()};
+    QStringList texts = ComposingCompletions(composing_);
+    for (QString& text : texts)
+        text.prepend(committed_);
+    return texts;
+}
+
 int TypeAheadSearch::Find(const Finder& find)
 {
     const QString text = Text();
     if (text.isEmpty())
         return -1;
-    const auto wrapping = [&](const QString& prefix, int from, TFindStep step) {
-        const int found = find(prefix, from, step);
-        return found < 0 && from > 0 ? find(prefix, 0, TFindStep::NewSearch) : found;
-    };
-    if (!RepeatsOneCharacter(text))
-        return wrapping(text, start_, TFindStep::NewSearch);
+    if (!RepeatsOneCharacter(text)) {
+        // The first row from the start that any of the texts leads to, else
+        // the first above it, which the finder wrapped to.
+        int best = -1;
+        const auto before = [this](int a, int b) { return std::pair(a < start_, a) < std::pair(b < start_, b); };
+        for (const QString& candidate : Candidates())
+            if (const int found = find(candidate, start_, TFindStep::NewSearch);
+                found >= 0 && (best < 0 || before(found, best)))
+                best = found;
+        return best;
+    }
     const QString one = text.left(1);
     if (one != stepped_ || steps_.empty()) {
         stepped_ = one;
-        steps_.assign(1, wrapping(one, start_, TFindStep::NewSearch));
+        steps_.assign(1, find(one, start_, TFindStep::NewSearch));
     }
     while (steps_.size() < static_cast<std::size_t>(text.size())) {
         const int last = steps_.back();
-        steps_.push_back(last < 0 ? -1 : wrapping(one, last + 1, TFindStep::StepOn));
+        steps_.push_back(last < 0 ? -1 : find(one, last + 1, TFindStep::StepOn));
     }
     return steps_[text.size() - 1];
 }

@@ -3,6 +3,7 @@
 #include "framework/gui/StdCtrls.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <vector>
@@ -14,7 +15,8 @@
 class TypeAheadSearch {
 public:
     // The first row at or after startIndex (0 or more) whose text starts
-    // with `prefix` (never empty), or -1.
+    // with `prefix` (never empty), else the first such row from the top, or
+    // -1 for none.
     using Finder = std::function<int(const QString& prefix, int startIndex, TFindStep step)>;
 
     // Whether a search is under way: begun and not yet ended, even if
@@ -39,13 +41,19 @@ public:
     // Ends the search; the syllable still composing is left over (see Compose).
     void End();
 
-    // Where the text leads, -1 for nowhere (and for an empty text). The same
-    // text from the same start leads to the same row however often it is
-    // searched, as each preedit change does. "sss" steps through the rows
-    // that start with "s", as Qt's views do, each step on from the last.
+    // Where the whole text leads, -1 for nowhere (and for an empty text):
+    // never to a row that matches only part of it. The syllable still being
+    // composed counts as every syllable it can become. The same text from
+    // the same start leads to the same row however often it is searched, as
+    // each preedit change does. "sss" steps through the rows that start
+    // with "s", as Qt's views do, each step on from the last.
     int Find(const Finder& find);
 
 private:
+    // The texts the search looks for: the committed text followed by each
+    // completion of the syllable still composing.
+    QStringList Candidates() const;
+
     bool active_ = false;
     int start_ = 0;
     QString committed_;

@@ -61,33 +61,55 @@ protected:
 // Where typing goes: the closed box picks, the open list moves its current row.
 enum class Target { ClosedBox, OpenList };
 
+// What the search's box says: what was typed, and whether it matched.
+enum class Said { Found, NoMatch };
+
+struct Search {
+    QString typed;
+    int row;  // where the pick is after it
+    Said said = Said::Found;
+};
+
 struct Typing {
     const char* means;
-    int picked;                                     // before typing, -1 for none
-    std::vector<std::pair<QString, int>> searches;  // each after a pause, and the row it leads to
+    int picked;                    // before typing, -1 for none
+    std::vector<Search> searches;  // each after a pause
 };
 
 const Typing Typings[] = {
     {"keys typed quickly are one search, a space too; a pause starts a new one",
      -1,
      {{"LG E", LgEnergy}, {"Sam", Samsung005930}}},
-    {"a search that finds nothing leaves the row alone", -1, {{"Samx", Samsung005930}, {"Zeta", Samsung005930}}},
+    {"a name no stock has picks again what was picked before, and says so",
+     Kia,
+     {{"Samx", Kia, Said::NoMatch}, {"Zeta", Kia, Said::NoMatch}}},
+    {"a code no stock has, though its start found one on the way, picks again what was picked before",
+     Kia,
+     {{"000661", Kia, Said::NoMatch}}},
+    {"a market letter and digits no stock has pick again what was picked before",
+     Celltrion,
+     {{"Q000661", Celltrion, Said::NoMatch}}},
+    {"initials no name has pick again what was picked before", Kia, {{"ㅋㅋ", Kia, Said::NoMatch}}},
     {"the same letter again steps on past equal names and wraps", -1, {{QString(6, 'S'), Samsung005930}}},
+    {"sss is a step to the third name starting with s, not a narrowing", -1, {{"SSS", Samsung005935}}},
+    {"000 steps to the third code starting with 0", -1, {{"000", Samsung005930}}},
     {"the same digit again steps on in code order and wraps", -1, {{QString(10, '0'), SkHynix}}},
+    {"a name whose only match is above the start is found by wrapping to row 0", Samsung005935, {{"Kia", Kia}}},
     {"the same initial again steps on", -1, {{"ㅅㅅ", Celltrion}}},
     {"new initials go on from the picked stock", Celltrion, {{"ㅅ", Celltrion}}},
 };
 
 class Form1PickingByTyping : public Form1Picking, public testing::WithParamInterface<Target> {
 protected:
-    // The widget typing goes to, the list opened first if it is the target.
+    // Opens the list first if it is the target; typing goes to the box,
+    // which keeps the keyboard focus either way.
     QWidget* Opened(TForm1& form)
     {
-        if (GetParam() == Target::ClosedBox)
-            return &Box(form.ComboBox1);
-        form.ComboBox1->SetDroppedDown(true);
-        Settle();
-        return Box(form.ComboBox1).view();
+        if (GetParam() == Target::OpenList) {
+            form.ComboBox1->SetDroppedDown(true);
+            Settle();
+        }
+        return &Box(form.ComboBox1);
     }
     int Current(TForm1& form)
     {
@@ -96,7 +118,28 @@ protected:
     }
 };
 
-TEST_P(Form1PickingByTyping, EachSearchLeadsToTheRowItFinds)
+// The search's box: its text, the composing part underlined, and what it
+// tells screen readers; nothing while no search is shown.
+struct Shown {
+    QString text;
+    QString name;
+};
+
+Shown ShownSearch()
+{
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* label = qobject_cast<QLabel*>(window); label != nullptr && label->isVisible())
+            return {label->text(), label->accessibleName()};
+    return {};
+}
+
+QString SaidFor(const QString& typed, Said said)
+{
+    return (said == Said::Found ? QStringLiteral("Searching for \"%1\"") : QStringLiteral("No stock matches \"%1\""))
+        .arg(typed);
+}
+
+TEST_P(Form1PickingByTyping, EachSearchLeadsToTheRowItFindsOrBackToThePick)
 {
     for (const Typing& typing : Typings) {
         SCOPED_TRACE(typing.means);
@@ -106,9 +149,12 @@ TEST_P(Form1PickingByTyping, EachSearchLeadsToTheRowItFinds)
         for (std::size_t i = 0; i < typing.searches.size(); ++i) {
             if (i > 0)
                 Pause();
-            const auto& [typed, row] = typing.searches[i];
-            Type(target, typed);
-            EXPECT_EQ(Current(*form), row) << typed.toStdString();
+            const Search& search = typing.searches[i];
+            Type(target, search.typed);
+            EXPECT_EQ(Current(*form), search.row) << search.typed.toStdString();
+            EXPECT_EQ(ShownSearch().name, SaidFor(search.typed, search.said)) << search.typed.toStdString();
+            EXPECT_EQ(ShownSearch().text.contains("no match"), search.said == Said::NoMatch)
+                << "a word says so, not colour alone: " << ShownSearch().text.toStdString();
         }
         EXPECT_EQ(form->ComboBox1->Items->Strings(0).View(), "NULL") << "the items stay placeholders";
     }
@@ -121,6 +167,7 @@ struct Composed {
     QString commit, preedit;
     int row;
     QString shown;
+    Said said = Said::Found;
 };
 
 const Composed PauseStep{Composed::Pause, {}, {}, 0, {}};
@@ -133,21 +180,22 @@ struct Composing {
 
 // In name order: LG, 삼성전자, 삼성화재, 셀트리온, 카카오, 하겐, 하나금융.
 const Composing Compositions[] = {
-    {"each preedit change searches; a commit that ends a syllable already searched adds nothing",
-     -1,
-     {{Composed::Event, "", "ㅅ", 1, "<u>ㅅ</u>"},
+    {"each preedit change searches as every syllable it can become; a commit of a syllable searched adds nothing",
+     3,
+     {{Composed::Event, "", "ㅅ", 3, "<u>ㅅ</u>"},
       {Composed::Event, "", "사", 1, "<u>사</u>"},
+      {Composed::Event, "", "삼", 1, "<u>삼</u>"},
       {Composed::Event, "삼", "ㅅ", 1, "삼<u>ㅅ</u>"},
       {Composed::Event, "", "성", 1, "삼<u>성</u>"},
-      {Composed::Event, "성", "ㅎ", 1, "삼성<u>ㅎ</u>"},
+      {Composed::Event, "성", "ㅎ", 2, "삼성<u>ㅎ</u>"},
       {Composed::Event, "", "화", 2, "삼성<u>화</u>"},
       {Composed::Event, "화", "", 2, "삼성화"}}},
     {"a syllable left composing by a pause is not in the next search",
      -1,
      {{Composed::Event, "", "ㅋ", 4, "<u>ㅋ</u>"},
-      {Composed::Event, "ㅋ", "ㅇ", 4, "ㅋ<u>ㅇ</u>"},
+      {Composed::Event, "ㅋ", "ㅋ", 4, "ㅋ<u>ㅋ</u>"},
       PauseStep,
-      {Composed::Event, "ㅇ", "ㅎ", 5, "<u>ㅎ</u>"},
+      {Composed::Event, "ㅋ", "ㅎ", 5, "<u>ㅎ</u>"},
       {Composed::Event, "ㅎ", "ㄴ", 6, "ㅎ<u>ㄴ</u>"}}},
     {"a syllable still composed after a pause is one, in the next search",
      -1,
@@ -161,16 +209,23 @@ const Composing Compositions[] = {
       {Composed::Backspace, "", "", 1, "삼성"},
       {Composed::Escape, "", "", 1, ""},
       {Composed::Event, "셀", "", 3, "셀"}}},
+    {"Backspace inside a composition, then a second ㅅ, matches nothing, and the box and the pick agree throughout",
+     3,
+     {{Composed::Event, "삼", "성", 1, "삼<u>성</u>"},
+      {Composed::Event, "", "서", 1, "삼<u>서</u>"},
+      {Composed::Event, "", "ㅅ", 1, "삼<u>ㅅ</u>"},
+      {Composed::Event, "ㅅ", "ㅅ", 3, "삼ㅅ<u>ㅅ</u>", Said::NoMatch},
+      {Composed::Event, "", "", 3, "삼ㅅ", Said::NoMatch},
+      {Composed::Backspace, "", "", 1, "삼"}}},
+    {"a final still composing counts as the start of the next syllable too: 한 as 하나",
+     3,
+     {{Composed::Event, "", "하", 5, "<u>하</u>"}, {Composed::Event, "", "한", 6, "<u>한</u>"}}},
+    {"a typo matches nothing and the pick goes back; taking it back brings the match back",
+     3,
+     {{Composed::Event, "삼성", "젼", 3, "삼성<u>젼</u>", Said::NoMatch},
+      {Composed::Event, "", "져", 3, "삼성<u>져</u>", Said::NoMatch},
+      {Composed::Event, "", "ㅈ", 1, "삼성<u>ㅈ</u>"}}},
 };
-
-// The search text shown beside the list, "" while none is.
-QString ShownSearch()
-{
-    for (QWidget* window : QApplication::topLevelWidgets())
-        if (auto* label = qobject_cast<QLabel*>(window); label != nullptr && label->isVisible())
-            return label->text();
-    return {};
-}
 
 TEST_P(Form1PickingByTyping, InputMethodTextSearchesWhileItIsComposed)
 {
@@ -194,8 +249,13 @@ TEST_P(Form1PickingByTyping, InputMethodTextSearchesWhileItIsComposed)
                                 Qt::NoModifier);
                 QApplication::sendEvent(target, &press);
             }
-            EXPECT_EQ(Current(*form), step.row) << step.commit.toStdString() << "|" << step.preedit.toStdString();
-            EXPECT_EQ(ShownSearch(), step.shown) << step.commit.toStdString() << "|" << step.preedit.toStdString();
+            const std::string trace = step.commit.toStdString() + "|" + step.preedit.toStdString();
+            EXPECT_EQ(Current(*form), step.row) << trace;
+            const Shown shown = ShownSearch();
+            EXPECT_EQ(shown.text.section("&nbsp;", 0, 0), step.shown) << trace;
+            if (!step.shown.isEmpty()) {
+                EXPECT_EQ(shown.name.startsWith("No stock matches"), step.said == Said::NoMatch) << trace;
+            }
         }
         EXPECT_EQ(form->ComboBox1->DroppedDown(), GetParam() == Target::OpenList) << "Escape ended only the search";
     }
@@ -217,7 +277,7 @@ TEST_F(Form1Picking, TypingInTheOpenListMovesItsCurrentRowIntoView)
     form->ComboBox1->SetDroppedDown(true);
     Settle();
     QAbstractItemView* view = Box(form->ComboBox1).view();
-    Type(view, "Ze");
+    Type(&Box(form->ComboBox1), "Ze");
     Settle();
     const QModelIndex zeta = view->currentIndex();
     EXPECT_EQ(zeta.row(), 5000);
@@ -258,7 +318,7 @@ TEST_F(Form1Picking, CopyPutsCodeTabNameOnTheClipboard)
     Settle();
     QAbstractItemView* view = box.view();
     view->setCurrentIndex(view->model()->index(Samsung005930, 0));
-    PressCopy(view);
+    PressCopy(&box);
     EXPECT_EQ(clipboard->text(), "005930\tSamsung Electronics") << "the open list's current row";
     form->ComboBox1->SetDroppedDown(false);
 

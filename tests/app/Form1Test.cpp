@@ -165,15 +165,27 @@ TEST_F(Form1Test, AMissingFmastIsReportedAndTheWindowStillOpens)
     EXPECT_TRUE(form->Widget()->isVisible());
 }
 
-TEST_F(Form1Test, BitBtn2ChangesNothing)
+TEST_F(Form1Test, BitBtn2LoadsFmastAgainAfterOmast)
 {
     WriteMaster("fmast.dat", {"Kia", "Posco"});
     WriteMaster("omast.dat", {"Hanwha"});
     const auto form = OpenForm();
+    Reload(*form);
+    ASSERT_EQ(form->ComboBox1->Items->Count(), 1);
     form->BitBtn2->Click();
-    Settle();
+    WaitForLoad(*form);
     EXPECT_EQ(form->ComboBox1->Items->Count(), 2);
+    EXPECT_EQ(PaintedRow(form->ComboBox1, 1),
+              DrawnDirectly(Box(form->ComboBox1), PaintedRow(form->ComboBox1, 1).size(), "Posco", false));
     EXPECT_TRUE(reports_.empty());
+
+    std::filesystem::remove(dir_.Path() / "fmast.dat");
+    form->ComboBox1->SetDroppedDown(false);
+    form->BitBtn2->Click();
+    WaitForLoad(*form);
+    EXPECT_EQ(form->ComboBox1->Items->Count(), 0) << "a failed load leaves the list empty";
+    EXPECT_EQ(reports_, std::vector<std::string>{"cannot open file \"fmast.dat\" in " + dir_.Path().string() +
+                                                 ": No such file or directory"});
 }
 
 }  // namespace

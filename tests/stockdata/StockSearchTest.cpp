@@ -60,7 +60,9 @@ TEST_F(StockSearchFind, NamesByTheirStartByteForByte)
         {"a 0 byte is no fill to match", "Kia\0"s, 0, -1, -1},
         {"from a start index before the names with it, the first of them", "S", 1, -1, SkHynix},
         {"from a start index, the first name at or after it: equal names in list order", "S", 5, -1, Samsung005935},
-        {"past the last name with it, nothing: wrapping is the window's", "S", 7, -1, -1},
+        {"past the last name with it, the first from the top", "S", 7, -1, SkHynix},
+        {"past the last row, from the top", "K", 10, -1, Kia},
+        {"a search from a row past its only match wraps to row 0", "Kia", 1, -1, Kia},
     });
 }
 
@@ -82,7 +84,7 @@ TEST_F(StockSearchFind, CodesByTheirStartInCodeOrder)
         {"from a start index, the next code after the entry before it, not the next entry", "0", 1, -1, SkHynix},
         {"from a start index, equal codes in list order", "0", 5, -1, SamsungHangul},
         {"from a start index, the next code even higher up the list", "0", 9, -1, Samsung005935},
-        {"past the last code with it, nothing: wrapping is the window's", "0", 10, -1, -1},
+        {"past the last code with it, the smallest again", "0", 10, -1, Kia},
     });
 }
 
@@ -96,10 +98,12 @@ protected:
               "Q000100  K2 Korea\n"
               "100790   Mirae Asset\n"
               "005930   Samsung Electronics\n"
-              "A005930  Samsung Electronics\n")
+              "A005930  Samsung Electronics\n"
+              "z900001  Zeta\n"
+              "E100001  e-Trade\n")
     {
     }
-    enum { SevenEleven, E1, K2Korea, Mirae, Samsung, SamsungA };
+    enum { SevenEleven, E1, K2Korea, Mirae, Samsung, SamsungA, SmallZ, ETrade };
 };
 
 TEST_F(StockSearchCodes, DigitsFindCodesWithOrWithoutALetterAndALetterAndDigitsANameFirst)
@@ -113,6 +117,11 @@ TEST_F(StockSearchCodes, DigitsFindCodesWithOrWithoutALetterAndALetterAndDigitsA
         {"a typed letter finds its code", "A500001", 0, -1, E1},
         {"a typed letter is ignored against a code stored without one", "A100790", 0, -1, Mirae},
         {"a typed letter must match a stored one", "Q500001", 0, -1, -1},
+        {"a small typed letter finds its capital stored", "a500001", 0, -1, E1},
+        {"a capital typed letter finds a small one stored", "Z900001", 0, -1, SmallZ},
+        {"a typed letter in the other case is still no other letter", "q500001", 0, -1, -1},
+        {"a name compares bytes, capitals count: e1 is no name, so a code", "e1", 0, -1, ETrade},
+        {"past the last name a letter and digits start, the first of them again, not a code", "E1", E1 + 1, -1, E1},
         {"a letter and digits is a name first, not the code starting with 1", "E1", 0, -1, E1},
         {"a letter and a digit that no code has", "K2", 0, -1, K2Korea},
         {"digits that start no code are a name", "7", 0, -1, SevenEleven},
@@ -193,7 +202,7 @@ TEST(InitialsIndexBuild, ReportsTheIndexingStageAndStopsWhenAsked)
     const std::vector<const STData*> byPosition{&record};
     std::stop_source stop;
     LoadProgress progress(stop.get_token());
-    EXPECT_EQ(InitialsIndex(byPosition, "UTF-8", {}, &progress).Find(TypedInitials("ㅅ"), 0), 0);
+    EXPECT_EQ(InitialsIndex(byPosition, "UTF-8", {}, &progress).Find(TypedInitials("ㅅ"), 0, 1), 0);
     EXPECT_EQ(progress.Stage(), LoadStage::IndexingInitials);
     stop.request_stop();
     EXPECT_THROW(InitialsIndex(byPosition, "UTF-8", {}, &progress), LoadCancelled);

@@ -27,6 +27,9 @@ public:  // Controls and handlers bound by the layout in Unit1Layout.cpp
     TBitBtn* BitBtn2 = nullptr;
     void FormCreate(TObject* Sender);
     void BitBtn1Click(TObject* Sender);
+    // Reads "fmast.dat" again, as at the start: a button that names a file
+    // and did nothing would read as broken.
+    void BitBtn2Click(TObject* Sender);
     // Escape, while no list is open, cancels a load.
     void FormKeyDown(TObject* Sender, WORD& Key);
     void ComboBox1DrawItem(TWinControl* Control, int Index, const TRect& Rect, TOwnerDrawState State);

@@ -53,7 +53,7 @@ public:
     // code with a leading ASCII letter skipped: the position of the record
     // whose digits are the smallest that start with `code.digits`, equal
     // digits the first in view order, or -1. A typed letter must be the
-    // stored one, byte for byte, but is ignored against a code stored
+    // stored one, in either case, but is ignored against a code stored
     // without a letter; digits alone find codes with any letter or none.
     // With `after`, the next such record in that order after the record at
     // `after`. O(log n): one binary search in the run of each letter that

@@ -34,11 +34,10 @@ public:
     InitialsIndex(std::span<const STData* const> byPosition, const std::string& charset,
                   const Parallelism& parallelism = Parallelism::OfMachine(), LoadProgress* progress = nullptr);
 
-    // The first position from `start` on, wrapping past the last to the
-    // first, whose name's leading syllables have `initials` in turn; -1 when
-    // none has, or `initials` is empty. `start` at or past the end counts as
-    // 0.
-    int Find(std::span<const std::uint8_t> initials, std::size_t start) const;
+    // The first position in [from, to) whose name's leading syllables have
+    // `initials` in turn; -1 when none has, or `initials` is empty. `to` past
+    // the end counts as the end.
+    int Find(std::span<const std::uint8_t> initials, std::size_t from, std::size_t to) const;
 
     // The character set its names were read in; empty when it was built
     // from nothing.

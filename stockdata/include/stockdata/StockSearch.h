@@ -43,29 +43,34 @@ public:
     StockSearch& operator=(StockSearch&&) noexcept;
     ~StockSearch();
 
-    // Where `typed` leads, -1 when nowhere. Typing finds a stock three ways.
+    // Where `typed` leads, -1 when nowhere. Every kind of search goes on
+    // from where it starts to the end of the list and then wraps to the top.
+    // Typing finds a stock three ways.
     // Digits find the code whose digits (the code with a leading market
     // letter skipped) are the smallest that start with them, equal digits
     // the first in list order, wherever a new search starts; stepping on
     // from `startIndex` > 0, the next code in that order after the entry
     // before it, so that repeating a digit steps through the codes. Digits
     // that start no code are taken for a name.
-    // A letter and digits are a name first ("E1") and, when no name starts
-    // with them, a code as CodeIndex matches one (A005930: the letter must be
-    // the stored one, if one is stored). Hangul initial
-    // consonants (ㅅㅅㅈㅈ) find the first entry from `startIndex` (or, when
-    // that is 0, from `picked`), wrapping, whose name's leading syllables
-    // have them: a scan of the initials index, rebuilt here first when the
-    // display character set has changed since. Anything else finds the first
-    // name at or after `startIndex` starting with it, byte for byte: a
-    // binary search.
+    // A letter and digits are a name first ("E1", byte for byte) and, when
+    // no name starts with them, a code as CodeIndex matches one (A005930 and
+    // a005930 alike: the letter, in either case, must be the stored one, if
+    // one is stored). Hangul initial consonants (ㅅㅅㅈㅈ) find the first
+    // entry from `startIndex` (or, when that is 0, from `picked`) whose
+    // name's leading syllables have them: a scan of the initials index,
+    // rebuilt here first when the display character set has changed since.
+    // Anything else finds the first name from `startIndex` starting with it,
+    // byte for byte: a binary search.
     enum class Step { NewSearch, StepOn };
     int Find(std::string_view typed, int startIndex, int picked, Step step = Step::StepOn);
 
 private:
-    int FindByName(std::string_view prefix, int startIndex) const;
+    // Each finds the first match in rows [from, to); codes, in no row order,
+    // the next after row from - 1 in code order.
+    int FindByName(std::string_view prefix, int from, int to) const;
     int FindByCode(const TypedCode& code, int startIndex) const;
     int FindByInitials(const std::vector<std::uint8_t>& initials, int startIndex, int picked);
+    int Count() const noexcept;
 
     std::span<const STData* const> byPosition_;
     bool indexed_ = false;

@@ -26,7 +26,8 @@ using TItemTextEvent = std::function<ByteString(TComboBox* Sender, int Index)>;
 // (codes) tells them apart.
 enum class TFindStep { NewSearch, StepOn };
 // The first item at or after StartIndex in [0, Items->Count()] whose text
-// starts with the bytes Prefix (never empty), or -1 for none.
+// starts with the bytes Prefix (never empty), else the first such item from
+// the top (the search wraps), or -1 for none.
 using TFindItemEvent = std::function<int(TComboBox* Sender, const ByteString& Prefix, int StartIndex, TFindStep Step)>;
 
 // The item texts of a list control, in the order they were added. The
@@ -140,7 +141,7 @@ public:
     ByteString ItemCopyText(int index);
     ByteString ItemDescription(int index);
     // The first item at or after `startIndex` whose ItemText starts with
-    // `prefix`, or -1.
+    // `prefix`, else the first from the top, or -1.
     int FindItem(const ByteString& prefix, int startIndex, TFindStep step = TFindStep::NewSearch);
 
 private:

@@ -1,0 +1,152 @@
+#include "ListTyping.h"
+
+#include "ComboBoxWidget.h"
+
+#include <QApplication>
+#include <QInputMethod>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+
+#include <algorithm>
+
+namespace {
+
+// How long a syllable may take to compose, a key at a time, before its
+// composition is ended; longer than the keyboard interval, which people who
+// look for each jamo on the keyboard take between keys.
+constexpr int SlowSyllableMs = 1000;
+
+// A key that types text into a search: a printable character, with no
+// modifier but Shift (which makes capitals) or the keypad's.
+bool TypesSearchText(const QKeyEvent& event)
+{
+    const Qt::KeyboardModifiers other = event.modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    return other == Qt::NoModifier && !event.text().isEmpty() && event.text().front().isPrint();
+}
+
+}  // namespace
+
+ListTyping::ListTyping(ComboBoxWidget& box) : box_(box)
+{
+    searchEnds_.setSingleShot(true);
+    QObject::connect(&searchEnds_, &QTimer::timeout, &box, [this] { End(); });
+    // Ends a syllable left composing, so that the next search's first key
+    // does not commit it into that search.
+    compositionEnds_.setSingleShot(true);
+    QObject::connect(&compositionEnds_, &QTimer::timeout, &box, [this] {
+        if (QGuiApplication::focusObject() == &box_)
+            QGuiApplication::inputMethod()->reset();
+    });
+}
+
+bool ListTyping::Continues(TypedInto where) const
+{
+    // Also read here: the timer may not have run yet on a busy event loop.
+    return search_.IsActive() && searchIn_ == where && lastTyped_.isValid() &&
+           lastTyped_.elapsed() <= QApplication::keyboardInputInterval();
+}
+
+void ListTyping::Begin(TypedInto where)
+{
+    const bool continues = Continues(where);
+    lastTyped_.start();
+    if (continues)
+        return;
+    End();
+    searchIn_ = where;
+    pickedBefore_ = box_.TypingRow(where);
+    // The closed box's own starting point is its pick, which the list's
+    // FindItem knows; a new code search finds the smallest code wherever it starts.
+    search_.Begin(where == TypedInto::OpenList ? pickedBefore_ : 0);
+}
+
+void ListTyping::SearchAgain()
+{
+    // A find may wait for its index while events are handled: the search
+    // must not end in the middle of it.
+    searchEnds_.stop();
+    bool matched = true;
+    box_.Dispatch([&] {
+        const int found = search_.Find([this](const QString& prefix, int start, TFindStep step) {
+            return box_.FindItem(prefix, start, step);
+        });
+        matched = found >= 0 || search_.Text().isEmpty();
+        box_.MoveTypingRow(searchIn_, found >= 0 ? found : pickedBefore_);
+    });
+    shown_.Show(search_.Committed(), search_.Composing(),
+                matched ? TypeAheadLabel::Found::Yes : TypeAheadLabel::Found::No, box_.TypingShownBeside(searchIn_));
+    // The pause that ends a search counts from the last key, preedit changes included.
+    searchEnds_.start(QApplication::keyboardInputInterval());
+}
+
+void ListTyping::End()
+{
+    searchEnds_.stop();
+    shown_.hide();
+    search_.End();
+}
+
+void ListTyping::EndIn(TypedInto where)
+{
+    if (searchIn_ == where)
+        End();
+}
+
+bool ListTyping::TypeKey(const QKeyEvent& key, TypedInto where)
+{
+    if (!TypesSearchText(key))
+        return false;
+    // A space opens the list, unless it continues a search ("LG E").
+    if (key.text() == QStringLiteral(" ") && !Continues(where))
+        return false;
+    Begin(where);
+    search_.Type(key.text());
+    SearchAgain();
+    return true;
+}
+
+bool ListTyping::TakeInputMethod(const QInputMethodEvent& event, TypedInto where)
+{
+    const bool begins = !Continues(where);
+    if (begins && event.commitString().isEmpty() && event.preeditString().isEmpty()) {
+        End();
+        return false;  // the end of a composition that no search holds
+    }
+    Begin(where);
+    search_.Compose(event.commitString(), event.preeditString());
+    if (event.preeditString().isEmpty())
+        compositionEnds_.stop();
+    else
+        compositionEnds_.start(std::max(QApplication::keyboardInputInterval(), SlowSyllableMs));
+    if (begins && search_.Text().isEmpty()) {
+        End();  // only the syllable left over from the last search, committed late
+        return true;
+    }
+    SearchAgain();
+    return true;
+}
+
+bool ListTyping::EditsSearch(const QKeyEvent& key, TypedInto where) const
+{
+    return (key.key() == Qt::Key_Escape || key.key() == Qt::Key_Backspace) && key.modifiers() == Qt::NoModifier &&
+           Continues(where);
+}
+
+bool ListTyping::EditSearch(const QKeyEvent& key, TypedInto where)
+{
+    if (!EditsSearch(key, where))
+        return false;
+    if (key.key() == Qt::Key_Escape) {
+        End();
+        return true;
+    }
+    lastTyped_.start();
+    search_.Backspace();
+    SearchAgain();
+    return true;
+}
+
+bool ListTyping::TakeKey(const QKeyEvent& key, TypedInto where)
+{
+    return EditSearch(key, where) || TypeKey(key, where);
+}

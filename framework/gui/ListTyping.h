@@ -1,0 +1,57 @@
+#pragma once
+
+#include "TypeAheadLabel.h"
+#include "TypeAheadSearch.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+class ComboBoxWidget;
+class QInputMethodEvent;
+class QKeyEvent;
+
+// Where text was typed: the closed box, or its open list.
+enum class TypedInto { Box, OpenList };
+
+// Type-to-find in a combo box, closed or open: which keys and input method
+// events make up one search, when it ends, and where it leads. The whole
+// text leads to a row, or to none: then the row picked before the search
+// began is picked again and the search's box says that nothing matched, so
+// that no row is left picked that matches only part of what was typed. The
+// box does the moving and finding; this decides.
+class ListTyping {
+public:
+    explicit ListTyping(ComboBoxWidget& box);
+
+    // Each takes one change of the search typed into `where`, searches again
+    // and says whether it took the event.
+    bool TakeKey(const QKeyEvent& key, TypedInto where);
+    bool TakeInputMethod(const QInputMethodEvent& event, TypedInto where);
+    // Whether `key` edits the search under way in `where` (Backspace,
+    // Escape), which shortcuts must then leave alone.
+    bool EditsSearch(const QKeyEvent& key, TypedInto where) const;
+
+    // Ends the search, wherever it was typed, or only one typed into `where`.
+    void End();
+    void EndIn(TypedInto where);
+
+private:
+    bool TypeKey(const QKeyEvent& key, TypedInto where);
+    bool EditSearch(const QKeyEvent& key, TypedInto where);
+    // Whether input into `where` goes on with the search under way.
+    bool Continues(TypedInto where) const;
+    void Begin(TypedInto where);
+    // Moves the pick to where the search's text leads, or back to where it
+    // was before the search, shows the text and waits for the next key.
+    void SearchAgain();
+
+    ComboBoxWidget& box_;
+    TypeAheadSearch search_;
+    TypedInto searchIn_ = TypedInto::Box;
+    // The row picked when the search began, -1 for none.
+    int pickedBefore_ = -1;
+    TypeAheadLabel shown_;
+    QElapsedTimer lastTyped_;
+    QTimer searchEnds_;
+    QTimer compositionEnds_;
+};
