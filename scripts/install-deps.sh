@@ -7,7 +7,8 @@ set -euo pipefail
 # libxcb1-dev lets a window ask the X11 window manager for its frame; gettext's
 # msgfmt compiles the message catalogs (its xgettext and msgconv check them).
 build=(cmake g++ make pkg-config qt6-base-dev libxcb1-dev fonts-nanum fonts-freefont-ttf gettext)
-# ibus and ibus-hangul: the end-to-end test of typing Hangul through an input method.
+# ibus and ibus-hangul, fcitx5 with fcitx5-hangul and its Qt 6 front end: the
+# end-to-end tests of typing Hangul through an input method.
 # qt6-wayland shows the window in a Wayland session that has no Xwayland.
 # The install tests validate with desktop-file-utils, appstream, groff-base
 # and lintian, and find the Korean manual pages with man-db; CPack's Debian
@@ -20,7 +21,7 @@ translations="qt6-translations-l10n"
 lint="clang-format-14 clang-tidy-14 git"
 declare -A extra=(
   [run]="xvfb xauth qt6-wayland $translations"
-  [test]="googletest libgtest-dev libbenchmark-dev xvfb xauth x11-utils xdotool openbox wmctrl imagemagick weston qt6-wayland $translations locales at-spi2-core python3-pyatspi dbus-daemon xclip ibus ibus-hangul $packaging $lint"
+  [test]="googletest libgtest-dev libbenchmark-dev xvfb xauth x11-utils xdotool openbox wmctrl imagemagick weston qt6-wayland $translations locales at-spi2-core python3-pyatspi dbus-daemon xclip ibus ibus-hangul fcitx5 fcitx5-hangul fcitx5-frontend-qt6 $packaging $lint"
   [package]="$packaging"
   [bench]="libbenchmark-dev googletest libgtest-dev hyperfine time"
   [fuzz]="clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev"

@@ -15,6 +15,9 @@ namespace {
 // composition is ended; longer than the keyboard interval, which people who
 // look for each jamo on the keyboard take between keys.
 constexpr int SlowSyllableMs = 1000;
+// How long a text that matched nothing stays shown after its search has
+// ended, so that a glance back at the list still finds why nothing moved.
+constexpr int NoMatchShownMs = 2500;
 
 // A key that types text into a search: a printable character, with no
 // modifier but Shift (which makes capitals) or the keypad's.
@@ -29,7 +32,16 @@ bool TypesSearchText(const QKeyEvent& event)
 ListTyping::ListTyping(ComboBoxWidget& box) : box_(box)
 {
     searchEnds_.setSingleShot(true);
-    QObject::connect(&searchEnds_, &QTimer::timeout, &box, [this] { End(); });
+    QObject::connect(&searchEnds_, &QTimer::timeout, &box, [this] {
+        const bool noMatch = !matched_;
+        End();
+        if (noMatch) {
+            shown_.show();
+            noMatchShown_.start(NoMatchShownMs);
+        }
+    });
+    noMatchShown_.setSingleShot(true);
+    QObject::connect(&noMatchShown_, &QTimer::timeout, &box, [this] { shown_.hide(); });
     // Ends a syllable left composing, so that the next search's first key
     // does not commit it into that search.
     compositionEnds_.setSingleShot(true);
@@ -65,6 +77,7 @@ void ListTyping::SearchAgain()
     // A find may wait for its index while events are handled: the search
     // must not end in the middle of it.
     searchEnds_.stop();
+    noMatchShown_.stop();
     bool matched = true;
     box_.Dispatch([&] {
         const int found = search_.Find([this](const QString& prefix, int start, TFindStep step) {
@@ -73,6 +86,7 @@ void ListTyping::SearchAgain()
         matched = found >= 0 || search_.Text().isEmpty();
         box_.MoveTypingRow(searchIn_, found >= 0 ? found : pickedBefore_);
     });
+    matched_ = matched;
     shown_.Show(search_.Committed(), search_.Composing(),
                 matched ? TypeAheadLabel::Found::Yes : TypeAheadLabel::Found::No, box_.TypingShownBeside(searchIn_));
     // The pause that ends a search counts from the last key, preedit changes included.
@@ -82,6 +96,8 @@ void ListTyping::SearchAgain()
 void ListTyping::End()
 {
     searchEnds_.stop();
+    noMatchShown_.stop();
+    matched_ = true;
     shown_.hide();
     search_.End();
 }

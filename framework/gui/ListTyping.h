@@ -17,8 +17,9 @@ enum class TypedInto { Box, OpenList };
 // events make up one search, when it ends, and where it leads. The whole
 // text leads to a row, or to none: then the row picked before the search
 // began is picked again and the search's box says that nothing matched, so
-// that no row is left picked that matches only part of what was typed. The
-// box does the moving and finding; this decides.
+// that no row is left picked that matches only part of what was typed; it
+// says so for a while after the search has ended. The box does the moving
+// and finding; this decides.
 class ListTyping {
 public:
     explicit ListTyping(ComboBoxWidget& box);
@@ -51,7 +52,10 @@ private:
     // The row picked when the search began, -1 for none.
     int pickedBefore_ = -1;
     TypeAheadLabel shown_;
+    // Whether the last text searched matched, or was empty.
+    bool matched_ = true;
     QElapsedTimer lastTyped_;
     QTimer searchEnds_;
     QTimer compositionEnds_;
+    QTimer noMatchShown_;
 };

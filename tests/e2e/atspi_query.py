@@ -1,12 +1,13 @@
 #!/usr/bin/python3
 """Reads the stock picker's window as a screen reader does, through AT-SPI.
 
-Usage: atspi_query.py frame|combo|description|rows|codes
+Usage: atspi_query.py frame|combo|description|rows|codes|search
   frame        the role and name of the program's window
   combo        the combo box's name
   description  the combo box's description
   rows         the names of the list's items, one a line, in order
   codes        the descriptions of the list's items, one a line, in order
+  search       the name of the box that shows what is typed to find a stock
 """
 import sys
 
@@ -51,5 +52,10 @@ elif what in ("rows", "codes"):
     for node in walk(first(pyatspi.ROLE_COMBO_BOX)):
         if node.getRole() in (pyatspi.ROLE_LIST_ITEM, pyatspi.ROLE_TABLE_CELL):
             print(node.name if what == "rows" else node.description)
+elif what == "search":
+    for node in walk(application()):
+        if node.getRole() == pyatspi.ROLE_LABEL and node.name:
+            print(node.name)
+            break
 else:
     sys.exit(__doc__)

@@ -81,6 +81,15 @@ sleep 1
 xdotool type --delay 30 "99999"
 sleep 1
 check "a code nothing starts with leaves the pick" '[[ "$(atspi combo)" == "삼성전자" ]]' "combo: $(atspi combo 2>&1)"
+sleep 1
+# 0006 narrows to SK Hynix on the way; the whole code matches nothing.
+xdotool type --delay 30 "000661"
+wait_for 5 '[[ "$(atspi search)" == "No stock matches \"000661\"" ]]'
+check "a code that matches nothing is said to, to screen readers too" \
+    '[[ "$(atspi search)" == "No stock matches \"000661\"" ]]' "search: $(atspi search 2>&1)"
+import -window root -crop "700x300+$cx+$((cy + 90))" "$artifacts/no-match.png"
+check "and picks again the stock picked before it, not the one its start found" \
+    '[[ "$(atspi combo)" == "삼성전자" ]]' "combo: $(atspi combo 2>&1)"
 
 # --- copying: the code, a TAB, the name
 sleep 1
