@@ -6,11 +6,13 @@
 #include <string_view>
 
 // Texts are bytes everywhere; only the screen needs characters. They are
-// read in the display character set: by default that of the process's locale
+// read in the display character set: that of the process's locale
 // (LC_CTYPE), a C or POSIX locale counting as UTF-8, as Qt does. EUC-KR is
 // read as CP949, its superset, in which Korean files are written. A locale
-// whose character set iconv does not know is read as UTF-8, with one warning
-// on stderr. The display's functions below may be called from any thread.
+// whose character set iconv does not know is read as UTF-8, with a warning
+// for the program to print. The display's functions below may be called from
+// any thread; they use one DisplayCodec, chosen from the locale when first
+// asked for and kept for the life of the process.
 
 // Decodes `bytes` to UTF-8. Each maximal ill-formed subsequence (the longest
 // start of a valid sequence, or else one byte) becomes one U+FFFD, as
@@ -27,10 +29,9 @@ std::optional<std::string> EncodeForDisplay(std::string_view text);
 // The display character set as iconv names it.
 std::string DisplayCharset();
 
-// Overrides the display character set ("" returns to the locale's). Throws
-// the framework's Exception when iconv does not know `charset`; the previous
-// character set then stays.
-void SetDisplayCharset(const std::string& charset);
+// What DisplayCodec::ForLocale warned when the display's codec was chosen,
+// empty when nothing: for the program to print at start, after its name.
+std::string DisplayCharsetWarning();
 
 // Decodes as DecodeForDisplay does, in a character set fixed when it is made
 // and with an iconv descriptor of its own: what a worker thread reads names
@@ -56,4 +57,35 @@ private:
 
     void* cd_;  // an iconv_t, or (iconv_t)-1 for UTF-8, which needs none
     std::string charset_;
+};
+
+// Reads bytes in one character set for the screen, and encodes what the user
+// typed back to bytes: DecodeForDisplay and EncodeForDisplay for a character
+// set of the caller's choosing. One thread at a time uses one.
+class DisplayCodec {
+public:
+    // `charset` as iconv names it. Throws the framework's Exception when iconv
+    // does not know it.
+    explicit DisplayCodec(const std::string& charset);
+    // The character set of the environment's locale (LC_CTYPE). When iconv
+    // does not know it, UTF-8, and `warning` says so in one sentence for the
+    // user, without the program's name; otherwise `warning` is emptied.
+    static DisplayCodec ForLocale(std::string& warning);
+
+    DisplayCodec(DisplayCodec&& other) noexcept;
+    DisplayCodec& operator=(DisplayCodec&& other) noexcept;
+    ~DisplayCodec();
+
+    // As DecodeForDisplay and EncodeForDisplay, in this codec's character set.
+    std::string Decode(std::string_view bytes) { return decoder_.Decode(bytes); }
+    std::optional<std::string> Encode(std::string_view text);
+
+    // As CharsetDecoder names it: EUC-KR is read as CP949.
+    const std::string& Charset() const noexcept { return decoder_.Charset(); }
+
+private:
+    void CloseEncoder() noexcept;
+
+    CharsetDecoder decoder_;
+    void* encoder_;  // an iconv_t to the character set, opened when first asked for, or (iconv_t)-1
 };
