@@ -4,6 +4,7 @@
 #include "framework/core/Translate.h"
 
 #include <algorithm>
+#include <array>
 #include <cassert>
 #include <cstring>
 #include <getopt.h>
@@ -15,6 +16,7 @@ namespace {
 constexpr int HelpValue = 0x100;
 constexpr int VersionValue = 0x101;
 constexpr int FirstTableValue = 0x102;
+constexpr std::size_t MaxTableOptions = 13;
 
 // Whether `given` ("--s" or "--s=x") abbreviates more than one option and
 // names none exactly: getopt_long answers both that and an unknown name with '?'.
@@ -42,15 +44,15 @@ GnuOptions ParseGnuOptions(int argc, const char* const* argv, std::span<const Gn
 {
     if (argc < 1)
         return {};  // no program name: getopt would read past argv
-    std::vector<option> options;
-    options.reserve(table.size() + 3);
-    options.push_back({"help", no_argument, nullptr, HelpValue});
-    options.push_back({"version", no_argument, nullptr, VersionValue});
-    for (std::size_t i = 0; i < table.size(); ++i)
-        options.push_back({table[i].name,
-                           table[i].value == GnuOption::Value::Required ? required_argument : no_argument, nullptr,
-                           FirstTableValue + static_cast<int>(i)});
-    options.push_back({});
+    // On the stack: a command line without options or operands allocates
+    // nothing, so that the window's start is the first to (tests/app/MainTest.cpp).
+    std::array<option, MaxTableOptions + 3> options{};
+    assert(table.size() <= MaxTableOptions && "a table of more options than MaxTableOptions");
+    options[0] = {"help", no_argument, nullptr, HelpValue};
+    options[1] = {"version", no_argument, nullptr, VersionValue};
+    for (std::size_t i = 0; i < std::min(table.size(), MaxTableOptions); ++i)
+        options[i + 2] = {table[i].name, table[i].value == GnuOption::Value::Required ? required_argument : no_argument,
+                          nullptr, FirstTableValue + static_cast<int>(i)};
     optind = 0;  // glibc's full restart: an earlier parse may have stopped inside "-xyz"
     opterr = 0;  // the messages are the caller's
     GnuOptions parsed;

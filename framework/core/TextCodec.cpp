@@ -80,49 +80,28 @@ iconv_t Invalid()
 
 static_assert(std::is_same_v<iconv_t, void*>, "CharsetDecoder keeps its descriptor as a void*");
 
-CharsetDecoder::CharsetDecoder(const std::string& charset) : cd_(Invalid()), charset_(CharsetForDecoding(charset))
+void CloseIconv::operator()(void* cd) const noexcept
+{
+    ::iconv_close(static_cast<iconv_t>(cd));
+}
+
+CharsetDecoder::CharsetDecoder(const std::string& charset) : charset_(CharsetForDecoding(charset))
 {
     if (charset_ == "UTF-8")
         return;
-    cd_ = ::iconv_open("UTF-8", charset_.c_str());
-    if (cd_ == Invalid())
+    const iconv_t cd = ::iconv_open("UTF-8", charset_.c_str());
+    if (cd == Invalid())
         // TRANSLATORS: iconv cannot convert from a character set. {0}: its name in quotes, such as "EUC-KR";
         // {1}: the system's reason.
         throw Exception(Tr("unknown character set {0}: {1}", QuotedName(charset), ErrorText(errno)));
-}
-
-CharsetDecoder::CharsetDecoder(CharsetDecoder&& other) noexcept
-    : cd_(std::exchange(other.cd_, Invalid())), charset_(std::move(other.charset_))
-{
-}
-
-CharsetDecoder& CharsetDecoder::operator=(CharsetDecoder&& other) noexcept
-{
-    if (this != &other) {
-        Close();
-        cd_ = std::exchange(other.cd_, Invalid());
-        charset_ = std::move(other.charset_);
-    }
-    return *this;
-}
-
-CharsetDecoder::~CharsetDecoder()
-{
-    Close();
-}
-
-void CharsetDecoder::Close() noexcept
-{
-    if (cd_ != Invalid())
-        ::iconv_close(static_cast<iconv_t>(cd_));
-    cd_ = Invalid();
+    cd_.reset(cd);
 }
 
 std::string CharsetDecoder::Decode(std::string_view bytes)
 {
-    if (cd_ == Invalid())
+    if (!cd_)
         return DecodeUtf8(bytes);
-    const auto cd = static_cast<iconv_t>(cd_);
+    const auto cd = static_cast<iconv_t>(cd_.get());
     ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
     std::string out(bytes.size() * 3 + 8, '\0');
     char* in = const_cast<char*>(bytes.data());  // iconv's signature; it does not write there
@@ -164,7 +143,7 @@ std::string CharsetDecoder::Decode(std::string_view bytes)
 std::size_t CharsetDecoder::IllFormedLength(std::string_view bytes)
 {
     constexpr std::size_t LongestSequence = 8;
-    const auto cd = static_cast<iconv_t>(cd_);
+    const auto cd = static_cast<iconv_t>(cd_.get());
     std::size_t length = 1;
     while (length < bytes.size() && length < LongestSequence) {
         char sink[64];
@@ -181,7 +160,7 @@ std::size_t CharsetDecoder::IllFormedLength(std::string_view bytes)
     return length;
 }
 
-DisplayCodec::DisplayCodec(const std::string& charset) : decoder_(charset), encoder_(Invalid()) {}
+DisplayCodec::DisplayCodec(const std::string& charset) : decoder_(charset) {}
 
 DisplayCodec DisplayCodec::ForLocale(std::string& warning)
 {
@@ -200,45 +179,19 @@ DisplayCodec DisplayCodec::ForLocale(std::string& warning)
     }
 }
 
-DisplayCodec::DisplayCodec(DisplayCodec&& other) noexcept
-    : decoder_(std::move(other.decoder_)), encoder_(std::exchange(other.encoder_, Invalid()))
-{
-}
-
-DisplayCodec& DisplayCodec::operator=(DisplayCodec&& other) noexcept
-{
-    if (this != &other) {
-        CloseEncoder();
-        decoder_ = std::move(other.decoder_);
-        encoder_ = std::exchange(other.encoder_, Invalid());
-    }
-    return *this;
-}
-
-DisplayCodec::~DisplayCodec()
-{
-    CloseEncoder();
-}
-
-void DisplayCodec::CloseEncoder() noexcept
-{
-    if (encoder_ != Invalid())
-        ::iconv_close(static_cast<iconv_t>(encoder_));
-    encoder_ = Invalid();
-}
-
 std::optional<std::string> DisplayCodec::Encode(std::string_view text)
 {
     if (!IsWellFormedUtf8(text))
         return std::nullopt;
     if (Charset() == "UTF-8")
         return std::string(text);
-    if (encoder_ == Invalid()) {
-        encoder_ = ::iconv_open(Charset().c_str(), "UTF-8");
-        if (encoder_ == Invalid())
+    if (!encoder_) {
+        const iconv_t opened = ::iconv_open(Charset().c_str(), "UTF-8");
+        if (opened == Invalid())
             return std::nullopt;
+        encoder_.reset(opened);
     }
-    const auto cd = static_cast<iconv_t>(encoder_);
+    const auto cd = static_cast<iconv_t>(encoder_.get());
     ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
     // No character set here takes more than 4 bytes a UTF-8 byte.
     std::string out(text.size() * 4 + 8, '\0');

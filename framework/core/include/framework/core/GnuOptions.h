@@ -35,6 +35,7 @@ struct GnuOptions {
 };
 
 // The first of --help, --version and a usage error decides, whatever follows
-// it. `options` must not name help or version. Starts getopt afresh on each
-// call (optind and opterr are left changed) and leaves argv in its order.
+// it. `options` holds at most 13 and must not name help or version. Starts
+// getopt afresh on each call (optind and opterr are left changed) and leaves
+// argv in its order.
 GnuOptions ParseGnuOptions(int argc, const char* const* argv, std::span<const GnuOption> options = {});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,6 +34,12 @@ std::string DisplayCharset();
 // empty when nothing: for the program to print at start, after its name.
 std::string DisplayCharsetWarning();
 
+// An iconv descriptor (an iconv_t), closed when its owner goes; null for none.
+struct CloseIconv {
+    void operator()(void* cd) const noexcept;
+};
+using IconvDescriptor = std::unique_ptr<void, CloseIconv>;
+
 // Decodes as DecodeForDisplay does, in a character set fixed when it is made
 // and with an iconv descriptor of its own: what a worker thread reads names
 // with, so that the display's character set cannot change under it. One
@@ -42,9 +49,6 @@ public:
     // `charset` as iconv or DisplayCharset() names it. Throws the framework's
     // Exception when iconv does not know it.
     explicit CharsetDecoder(const std::string& charset);
-    CharsetDecoder(CharsetDecoder&& other) noexcept;
-    CharsetDecoder& operator=(CharsetDecoder&& other) noexcept;
-    ~CharsetDecoder();
 
     std::string Decode(std::string_view bytes);
 
@@ -52,10 +56,9 @@ public:
     const std::string& Charset() const noexcept { return charset_; }
 
 private:
-    void Close() noexcept;
     std::size_t IllFormedLength(std::string_view bytes);
 
-    void* cd_;  // an iconv_t, or (iconv_t)-1 for UTF-8, which needs none
+    IconvDescriptor cd_;  // none for UTF-8, which needs none
     std::string charset_;
 };
 
@@ -72,10 +75,6 @@ public:
     // user, without the program's name; otherwise `warning` is emptied.
     static DisplayCodec ForLocale(std::string& warning);
 
-    DisplayCodec(DisplayCodec&& other) noexcept;
-    DisplayCodec& operator=(DisplayCodec&& other) noexcept;
-    ~DisplayCodec();
-
     // As DecodeForDisplay and EncodeForDisplay, in this codec's character set.
     std::string Decode(std::string_view bytes) { return decoder_.Decode(bytes); }
     std::optional<std::string> Encode(std::string_view text);
@@ -84,8 +83,6 @@ public:
     const std::string& Charset() const noexcept { return decoder_.Charset(); }
 
 private:
-    void CloseEncoder() noexcept;
-
     CharsetDecoder decoder_;
-    void* encoder_;  // an iconv_t to the character set, opened when first asked for, or (iconv_t)-1
+    IconvDescriptor encoder_;  // to the character set, opened when first asked for
 };
