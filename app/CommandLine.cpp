@@ -1,11 +1,7 @@
 #include "app/CommandLine.h"
 
-#include "framework/core/GnuOptions.h"
-#include "framework/core/QuotedName.h"
+#include "framework/core/GnuProgram.h"
 #include "framework/core/Translate.h"
-
-#include <cerrno>
-#include <string>
 
 namespace {
 
@@ -29,38 +25,14 @@ const char* HelpText()
         "the start fails, 2 on wrong usage. See stockpicker(1) for the file format.\n");
 }
 
-// The name line stays as GNU tools keep it, untranslated.
-constexpr const char* VersionName = "stockpicker " STOCKPICKER_VERSION "\n";
-
-int Print(const std::string& text, std::FILE* out, std::FILE* err)
-{
-    if (std::fputs(text.c_str(), out) >= 0 && std::fflush(out) == 0)
-        return 0;
-    // TRANSLATORS: --help or --version could not be written, after the program's name. {0}: the system's reason.
-    std::fprintf(err, "stockpicker: %s\n", Tr("cannot write output: {0}", ErrorText(errno)).c_str());
-    return 1;
-}
-
 }  // namespace
+
+const GnuProgram Stockpicker{.name = "stockpicker",
+                             .versionLine = "stockpicker " STOCKPICKER_VERSION,
+                             .help = HelpText};
 
 std::optional<int> AnswerCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
 {
-    const auto usageError = [err](const std::string& problem) {
-        // TRANSLATORS: the line after a usage error. {0}: the command to type, such as 'stockpicker --help'.
-        const std::string hint = Tr("Try {0} for more information.", "'stockpicker --help'");
-        std::fprintf(err, "stockpicker: %s\n%s\n", problem.c_str(), hint.c_str());
-        return 2;
-    };
-    const GnuOptions commandLine = ParseGnuOptions(argc, argv);
-    if (commandLine.asks == GnuOptions::Asks::Help)
-        return Print(HelpText(), out, err);
-    if (commandLine.asks == GnuOptions::Asks::Version)
-        // TRANSLATORS: the licence line of --version, after the program's name and version.
-        return Print(VersionName + Tr("License: MIT.") + "\n", out, err);
-    if (commandLine.asks == GnuOptions::Asks::UsageError)
-        return usageError(commandLine.problem);
-    if (!commandLine.operands.empty())
-        // TRANSLATORS: a usage error, after the program's name. {0}: the operand given, in quotes.
-        return usageError(Tr("extra operand {0}", QuotedName(commandLine.operands.front())));
-    return std::nullopt;
+    // The window takes no operand; the options are GnuProgram's alone.
+    return ReadGnuCommandLine(Stockpicker, argc, argv, out, err).exitStatus;
 }

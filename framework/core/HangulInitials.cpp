@@ -59,8 +59,6 @@ std::vector<std::uint8_t> TypedInitials(std::string_view typed)
     return initials;
 }
 
-InitialsMatcher::InitialsMatcher() : InitialsMatcher(DisplayCharset()) {}
-
 InitialsMatcher::InitialsMatcher(const std::string& charset)
 {
     // A decoder of its own: the display's may change while a worker builds.

@@ -1,6 +1,7 @@
 #include "framework/core/TextCodec.h"
 
 #include "framework/core/Exception.h"
+#include "framework/core/QuotedName.h"
 #include "framework/core/Translate.h"
 #include "framework/core/Utf8.h"
 
@@ -8,12 +9,10 @@
 #include <cctype>
 #include <cerrno>
 #include <clocale>
-#include <cstdio>
 #include <cstring>
 #include <iconv.h>
 #include <langinfo.h>
 #include <locale.h>
-#include <mutex>
 #include <type_traits>
 #include <utility>
 
@@ -81,49 +80,28 @@ iconv_t Invalid()
 
 static_assert(std::is_same_v<iconv_t, void*>, "CharsetDecoder keeps its descriptor as a void*");
 
-CharsetDecoder::CharsetDecoder(const std::string& charset) : cd_(Invalid()), charset_(CharsetForDecoding(charset))
+void CloseIconv::operator()(void* cd) const noexcept
+{
+    ::iconv_close(static_cast<iconv_t>(cd));
+}
+
+CharsetDecoder::CharsetDecoder(const std::string& charset) : charset_(CharsetForDecoding(charset))
 {
     if (charset_ == "UTF-8")
         return;
-    cd_ = ::iconv_open("UTF-8", charset_.c_str());
-    if (cd_ == Invalid())
+    const iconv_t cd = ::iconv_open("UTF-8", charset_.c_str());
+    if (cd == Invalid())
         // TRANSLATORS: iconv cannot convert from a character set. {0}: its name in quotes, such as "EUC-KR";
         // {1}: the system's reason.
-        throw Exception(Tr("unknown character set {0}: {1}", "\"" + charset + "\"", ErrorText(errno)));
-}
-
-CharsetDecoder::CharsetDecoder(CharsetDecoder&& other) noexcept
-    : cd_(std::exchange(other.cd_, Invalid())), charset_(std::move(other.charset_))
-{
-}
-
-CharsetDecoder& CharsetDecoder::operator=(CharsetDecoder&& other) noexcept
-{
-    if (this != &other) {
-        Close();
-        cd_ = std::exchange(other.cd_, Invalid());
-        charset_ = std::move(other.charset_);
-    }
-    return *this;
-}
-
-CharsetDecoder::~CharsetDecoder()
-{
-    Close();
-}
-
-void CharsetDecoder::Close() noexcept
-{
-    if (cd_ != Invalid())
-        ::iconv_close(static_cast<iconv_t>(cd_));
-    cd_ = Invalid();
+        throw Exception(Tr("unknown character set {0}: {1}", QuotedName(charset), ErrorText(errno)));
+    cd_.reset(cd);
 }
 
 std::string CharsetDecoder::Decode(std::string_view bytes)
 {
-    if (cd_ == Invalid())
+    if (!cd_)
         return DecodeUtf8(bytes);
-    const auto cd = static_cast<iconv_t>(cd_);
+    const auto cd = static_cast<iconv_t>(cd_.get());
     ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
     std::string out(bytes.size() * 3 + 8, '\0');
     char* in = const_cast<char*>(bytes.data());  // iconv's signature; it does not write there
@@ -165,7 +143,7 @@ std::string CharsetDecoder::Decode(std::string_view bytes)
 std::size_t CharsetDecoder::IllFormedLength(std::string_view bytes)
 {
     constexpr std::size_t LongestSequence = 8;
-    const auto cd = static_cast<iconv_t>(cd_);
+    const auto cd = static_cast<iconv_t>(cd_.get());
     std::size_t length = 1;
     while (length < bytes.size() && length < LongestSequence) {
         char sink[64];
@@ -182,143 +160,49 @@ std::size_t CharsetDecoder::IllFormedLength(std::string_view bytes)
     return length;
 }
 
-namespace {
+DisplayCodec::DisplayCodec(const std::string& charset) : decoder_(charset) {}
 
-// What the display reads with: the decoder of its character set, opened
-// from the locale when first asked for, and the encoder the other way.
-class DisplayCodec {
-public:
-    ~DisplayCodec() { CloseEncoder(); }
-
-    void Open(const std::string& charset)
-    {
-        if (charset.empty()) {
-            OpenLocaleCharset();
-            return;
-        }
-        if (decoder_ && CharsetForDecoding(charset) == decoder_->Charset())
-            return;
-        // Made before the old one goes, so that an unknown set leaves it.
-        decoder_ = CharsetDecoder(charset);
+DisplayCodec DisplayCodec::ForLocale(std::string& warning)
+{
+    warning.clear();
+    const std::string locale = LocaleCharset();
+    try {
+        return DisplayCodec(locale);
+    } catch (const Exception&) {
+        // A locale whose character set iconv does not know must not leave
+        // names undrawable: they are read as UTF-8.
+        warning = Tr(
+            // TRANSLATORS: a warning at start, after the program's name. {0}: the character set the locale names,
+            // in quotes.
+            "the locale's character set {0} is unknown to iconv; showing names as UTF-8", QuotedName(locale));
+        return DisplayCodec("UTF-8");
     }
+}
 
-    const std::string& Charset()
-    {
-        if (!decoder_)
-            OpenLocaleCharset();
-        return decoder_->Charset();
-    }
-
-    std::string Decode(std::string_view bytes)
-    {
-        Charset();
-        return decoder_->Decode(bytes);
-    }
-
-    std::optional<std::string> Encode(std::string_view text)
-    {
-        const std::string& charset = Charset();
-        if (!IsWellFormedUtf8(text))
+std::optional<std::string> DisplayCodec::Encode(std::string_view text)
+{
+    if (!IsWellFormedUtf8(text))
+        return std::nullopt;
+    if (Charset() == "UTF-8")
+        return std::string(text);
+    if (!encoder_) {
+        const iconv_t opened = ::iconv_open(Charset().c_str(), "UTF-8");
+        if (opened == Invalid())
             return std::nullopt;
-        if (charset == "UTF-8")
-            return std::string(text);
-        if (encoder_ == Invalid() || encoderCharset_ != charset) {
-            CloseEncoder();
-            encoder_ = ::iconv_open(charset.c_str(), "UTF-8");
-            if (encoder_ == Invalid())
-                return std::nullopt;
-            encoderCharset_ = charset;
-        }
-        ::iconv(encoder_, nullptr, nullptr, nullptr, nullptr);
-        // No character set here takes more than 4 bytes a UTF-8 byte.
-        std::string out(text.size() * 4 + 8, '\0');
-        char* in = const_cast<char*>(text.data());  // iconv's signature; it does not write there
-        std::size_t inLeft = text.size();
-        char* outPtr = out.data();
-        std::size_t outLeft = out.size();
-        if (::iconv(encoder_, &in, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1))
-            return std::nullopt;  // a character the set lacks
-        // Some sets end with a shift back to their initial state.
-        ::iconv(encoder_, nullptr, nullptr, &outPtr, &outLeft);
-        out.resize(out.size() - outLeft);
-        return out;
+        encoder_.reset(opened);
     }
-
-private:
-    void CloseEncoder() noexcept
-    {
-        if (encoder_ != Invalid())
-            ::iconv_close(encoder_);
-        encoder_ = Invalid();
-    }
-
-    // A locale whose character set iconv does not know must not leave names
-    // undrawable: they are read as UTF-8, and that is said once.
-    void OpenLocaleCharset()
-    {
-        const std::string locale = LocaleCharset();
-        try {
-            Open(locale);
-        } catch (const Exception&) {
-            if (warnedAbout_ != locale) {
-                const std::string quoted = "\"" + locale + "\"";
-                const std::string warning = Tr(
-                    // TRANSLATORS: a warning at start, after "stockpicker: ". {0}: the character set the locale
-                    // names, in quotes.
-                    "the locale's character set {0} is unknown to iconv; showing names as UTF-8", quoted);
-                std::fprintf(stderr, "stockpicker: %s\n", warning.c_str());
-                warnedAbout_ = locale;
-            }
-            Open("UTF-8");
-        }
-    }
-
-    std::optional<CharsetDecoder> decoder_;
-    // The other way, opened when first asked for.
-    iconv_t encoder_ = Invalid();
-    std::string encoderCharset_;
-    std::string warnedAbout_;
-};
-
-// The display's codec is shared by every thread: a load's workers read names
-// while the GUI thread draws them.
-struct SharedCodec {
-    std::mutex mutex;
-    DisplayCodec codec;
-};
-
-SharedCodec& TheCodec()
-{
-    static SharedCodec shared;
-    return shared;
-}
-
-}  // namespace
-
-std::string DecodeForDisplay(std::string_view bytes)
-{
-    SharedCodec& shared = TheCodec();
-    const std::scoped_lock lock(shared.mutex);
-    return shared.codec.Decode(bytes);
-}
-
-std::optional<std::string> EncodeForDisplay(std::string_view text)
-{
-    SharedCodec& shared = TheCodec();
-    const std::scoped_lock lock(shared.mutex);
-    return shared.codec.Encode(text);
-}
-
-std::string DisplayCharset()
-{
-    SharedCodec& shared = TheCodec();
-    const std::scoped_lock lock(shared.mutex);
-    return shared.codec.Charset();
-}
-
-void SetDisplayCharset(const std::string& charset)
-{
-    SharedCodec& shared = TheCodec();
-    const std::scoped_lock lock(shared.mutex);
-    shared.codec.Open(charset);
+    const auto cd = static_cast<iconv_t>(encoder_.get());
+    ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    // No character set here takes more than 4 bytes a UTF-8 byte.
+    std::string out(text.size() * 4 + 8, '\0');
+    char* in = const_cast<char*>(text.data());  // iconv's signature; it does not write there
+    std::size_t inLeft = text.size();
+    char* outPtr = out.data();
+    std::size_t outLeft = out.size();
+    if (::iconv(cd, &in, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1))
+        return std::nullopt;  // a character the set lacks
+    // Some sets end with a shift back to their initial state.
+    ::iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
+    out.resize(out.size() - outLeft);
+    return out;
 }

@@ -15,7 +15,6 @@ public:
 
     // Rows are `height` pixels high; heights below 1 count as 1.
     void SetRowHeight(int height);
-    int RowHeight() const noexcept { return rowHeight_; }
 
     void setModel(QAbstractItemModel* model) override;
     // A row far from the viewport is placed no farther than FarOff from it,

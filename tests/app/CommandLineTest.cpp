@@ -1,29 +1,15 @@
 #include "app/CommandLine.h"
 
+#include "support/TempFile.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace {
-
-struct CloseFile {
-    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, CloseFile>;
-
-std::string ContentsOf(std::FILE* file)
-{
-    std::rewind(file);
-    std::string text;
-    char buffer[256];
-    while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, file))
-        text.append(buffer, got);
-    return text;
-}
 
 struct Answer {
     std::optional<int> status;

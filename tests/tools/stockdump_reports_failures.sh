@@ -63,6 +63,17 @@ else
     failed=$((failed + 1)); echo "FAIL: a full output device: '$(cat "$work/err")'"
 fi
 
+# --help and --version are output too: a full disk is said, not passed over.
+for option in --help --version; do
+    "$stockdump" $option >/dev/full 2>"$work/err"
+    status=$?
+    if [[ $status == 1 && "$(cat "$work/err")" == "stockdump: cannot write output: No space left on device" ]]; then
+        passed=$((passed + 1)); echo "ok: $option to a full output device is reported"
+    else
+        failed=$((failed + 1)); echo "FAIL: $option to a full output device: status $status, '$(cat "$work/err")'"
+    fi
+done
+
 # Large enough to be formatted on several threads: the failed write is still
 # reported with its own error, and no thread waits for ever.
 yes '000001   Kia' | head -n 300000 >"$work/large.dat"

@@ -2,7 +2,7 @@
 
 #include "framework/core/ByteString.h"
 #include "framework/core/Exception.h"
-#include "framework/core/GnuOptions.h"
+#include "framework/core/GnuProgram.h"
 #include "framework/core/QuotedName.h"
 #include "framework/core/Translate.h"
 #include "stockdata/MasterFile.h"
@@ -148,51 +148,34 @@ const char* HelpText()
         "2 on wrong usage.\n");
 }
 
-// The name line stays as GNU tools keep it, untranslated.
-constexpr const char* VersionName = "stockdump (stockpicker) " STOCKPICKER_VERSION "\n";
+const GnuProgram StockDump{.name = "stockdump",
+                           .versionLine = "stockdump (stockpicker) " STOCKPICKER_VERSION,
+                           .help = HelpText,
+                           .maxOperands = 1};
 
 }  // namespace
 
 int StockDumpMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
 {
-    const auto usageError = [err](const std::string& problem) {
-        // TRANSLATORS: the line after a usage error. {0}: the command to type, such as 'stockpicker --help'.
-        const std::string hint = Tr("Try {0} for more information.", "'stockdump --help'");
-        std::fprintf(err, "stockdump: %s\n%s\n", problem.c_str(), hint.c_str());
-        return 2;
-    };
-    const GnuOptions commandLine = ParseGnuOptions(argc, argv);
-    if (commandLine.asks == GnuOptions::Asks::Help || commandLine.asks == GnuOptions::Asks::Version) {
-        // TRANSLATORS: the licence line of --version, after the program's name and version.
-        const std::string text = commandLine.asks == GnuOptions::Asks::Help ? HelpText()
-                                                                            : VersionName + Tr("License: MIT.") + "\n";
-        std::fputs(text.c_str(), out);
-        return std::fflush(out) == 0 ? 0 : 1;
-    }
-    if (commandLine.asks == GnuOptions::Asks::UsageError)
-        return usageError(commandLine.problem);
+    const GnuCommandLine commandLine = ReadGnuCommandLine(StockDump, argc, argv, out, err);
+    if (commandLine.exitStatus)
+        return *commandLine.exitStatus;
     if (commandLine.operands.empty())
         // TRANSLATORS: a usage error of stockdump, after its name: no file was named.
-        return usageError(Translate("missing file operand"));
-    if (commandLine.operands.size() > 1)
-        // TRANSLATORS: a usage error, after the program's name. {0}: the operand given, in quotes.
-        return usageError(Tr("extra operand {0}", QuotedName(commandLine.operands[1])));
+        return ReportUsageError(StockDump.name, Translate("missing file operand"), err);
 
     try {
         const LoadOptions options;
         const vecST store = ReadInput(commandLine.operands[0], options);
         const lstPST view = MakeSortedST(store, SortKeyName, options.parallelism);
-        if (!WriteView(view, out, options.parallelism)) {
-            // TRANSLATORS: the list could not be written, after the program's name. {0}: the system's reason.
-            std::fprintf(err, "stockdump: %s\n", Tr("cannot write output: {0}", ErrorText(errno)).c_str());
-            return 1;
-        }
+        if (!WriteView(view, out, options.parallelism))
+            return ReportWriteError(StockDump.name, errno, err);
         return 0;
     } catch (const Exception& e) {
-        std::fprintf(err, "stockdump: %s\n", e.what());
+        PrintDiagnostic(StockDump.name, e.what(), err);
     } catch (const std::bad_alloc&) {
         // TRANSLATORS: stockdump ran out of memory, after its name.
-        std::fprintf(err, "stockdump: %s\n", Translate("out of memory"));
+        PrintDiagnostic(StockDump.name, Translate("out of memory"), err);
     }
     return 1;
 }

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <optional>
 
+struct GnuProgram;
+
 // The stock picker's command line, answered before the application starts so
 // that --help and --version need no display. The window takes no options and
 // no operands; Qt's own options (-platform, -display) are not taken either,
@@ -14,3 +16,6 @@
 // usage error, whose message goes to `err`. Returns nothing when the window
 // should start.
 std::optional<int> AnswerCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE* err);
+
+// The program as its diagnostics name it, for main's own.
+extern const GnuProgram Stockpicker;

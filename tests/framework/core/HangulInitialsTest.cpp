@@ -11,18 +11,7 @@ namespace {
 
 using Initials = std::vector<std::uint8_t>;
 
-class HangulInitials : public testing::Test {
-protected:
-    void TearDown() override { SetDisplayCharset(""); }
-
-    // `utf8` in the display character set, as a master file holds it.
-    static std::string Stored(const std::string& utf8)
-    {
-        const std::optional<std::string> bytes = EncodeForDisplay(utf8);
-        EXPECT_TRUE(bytes.has_value()) << utf8;
-        return bytes.value_or("");
-    }
-};
+class HangulInitials : public testing::Test {};
 
 TEST_F(HangulInitials, EveryLeadingConsonantJamoIsTypedAsItsInitial)
 {
@@ -42,12 +31,20 @@ TEST_F(HangulInitials, AnythingButLeadingConsonantsIsNoInitialsSearch)
 // Each display character set that holds Hangul, and names in it.
 class HangulInitialsIn : public HangulInitials, public testing::WithParamInterface<const char*> {
 protected:
-    void SetUp() override { SetDisplayCharset(GetParam()); }
+    // `utf8` in the character set, as a master file holds it.
+    std::string Stored(const std::string& utf8)
+    {
+        const std::optional<std::string> bytes = codec.Encode(utf8);
+        EXPECT_TRUE(bytes.has_value()) << utf8;
+        return bytes.value_or("");
+    }
+
+    DisplayCodec codec{GetParam()};
+    const InitialsMatcher matcher{GetParam()};
 };
 
 TEST_P(HangulInitialsIn, NamesMatchTheInitialsOfTheirLeadingSyllables)
 {
-    const InitialsMatcher matcher;
     EXPECT_TRUE(matcher.Matches(Stored("삼성전자"), TypedInitials("ㅅㅅㅈㅈ")));
     EXPECT_TRUE(matcher.Matches(Stored("삼성전자"), TypedInitials("ㅅㅅ"))) << "what follows does not count";
     EXPECT_TRUE(matcher.Matches(Stored("카카오"), TypedInitials("ㅋㅋㅇ")));
@@ -60,7 +57,6 @@ TEST_P(HangulInitialsIn, NamesMatchTheInitialsOfTheirLeadingSyllables)
 
 TEST_P(HangulInitialsIn, DoubleConsonantsAreInitialsOfTheirOwn)
 {
-    const InitialsMatcher matcher;
     EXPECT_TRUE(matcher.Matches(Stored("까뚜빠싸짜"), TypedInitials("ㄲㄸㅃㅆㅉ")));
     EXPECT_FALSE(matcher.Matches(Stored("까뚜빠싸짜"), TypedInitials("ㄱㄷㅂㅅㅈ")));
     EXPECT_FALSE(matcher.Matches(Stored("가두바사자"), TypedInitials("ㄲㄸㅃㅆㅉ")));
@@ -68,7 +64,6 @@ TEST_P(HangulInitialsIn, DoubleConsonantsAreInitialsOfTheirOwn)
 
 TEST_P(HangulInitialsIn, NamesStartingWithOtherLettersDoNotMatch)
 {
-    const InitialsMatcher matcher;
     EXPECT_FALSE(matcher.Matches(Stored("LG화학"), TypedInitials("ㅎ")));
     EXPECT_FALSE(matcher.Matches(Stored("SK하이닉스"), TypedInitials("ㅎㅇ")));
     EXPECT_FALSE(matcher.Matches(Stored(" 삼성"), TypedInitials("ㅅ")));
@@ -80,8 +75,7 @@ INSTANTIATE_TEST_SUITE_P(CharacterSets, HangulInitialsIn, testing::Values("UTF-8
 
 TEST_F(HangulInitials, Cp949SyllablesBeyondEucKrMatchToo)
 {
-    SetDisplayCharset("CP949");
-    const InitialsMatcher matcher;
+    const InitialsMatcher matcher("CP949");
     EXPECT_EQ(matcher.Charset(), "CP949");
     // 똠 and 뷁 are in CP949's extension, outside EUC-KR's 2,350 syllables.
     EXPECT_TRUE(matcher.Matches("\x8C\x63\x94\xEE", TypedInitials("ㄸㅂ")));
@@ -89,8 +83,7 @@ TEST_F(HangulInitials, Cp949SyllablesBeyondEucKrMatchToo)
 
 TEST_F(HangulInitials, UnderALatinCharacterSetNothingMatches)
 {
-    SetDisplayCharset("ISO-8859-1");
-    const InitialsMatcher matcher;
+    const InitialsMatcher matcher("ISO-8859-1");
     EXPECT_FALSE(matcher.Matches("\xEC\x82\xBC", TypedInitials("ㅅ")));
     EXPECT_FALSE(matcher.Matches("\xBB\xEF", TypedInitials("ㅅ")));
 }

@@ -11,47 +11,44 @@
 #include <ostream>
 #include <random>
 #include <string>
+#include <utility>
 
 namespace {
 
 const std::string Mark = "\xEF\xBF\xBD";
 
-// Restores the locale's character set when a test is done.
-class TextCodec : public testing::Test {
-protected:
-    void TearDown() override { SetDisplayCharset(""); }
-};
+class TextCodec : public testing::Test {};
 
 TEST_F(TextCodec, CAndPosixLocalesCountAsUtf8)
 {
     // The tests run without LANG or LC_ALL, so LC_CTYPE is the C locale.
     EXPECT_EQ(DisplayCharset(), "UTF-8");
     EXPECT_EQ(DecodeForDisplay("Kia \xEC\x82\xBC\xEC\x84\xB1"), "Kia 삼성");
+    EXPECT_EQ(DisplayCharsetWarning(), "");
 }
 
 TEST_F(TextCodec, DecodesCp949UnderThatCharacterSet)
 {
-    SetDisplayCharset("CP949");
-    EXPECT_EQ(DecodeForDisplay("\xBB\xEF\xBC\xBA\xC0\xFC\xC0\xDA"), "삼성전자");
-    EXPECT_EQ(DecodeForDisplay("LG \xC8\xAD\xC7\xD0"), "LG 화학");
+    DisplayCodec codec("CP949");
+    EXPECT_EQ(codec.Decode("\xBB\xEF\xBC\xBA\xC0\xFC\xC0\xDA"), "삼성전자");
+    EXPECT_EQ(codec.Decode("LG \xC8\xAD\xC7\xD0"), "LG 화학");
 }
 
 // Syllables of the Unified Hangul extension exist in CP949 only; files
 // under an EUC-KR locale are written with them.
 TEST_F(TextCodec, AnUndefinedCp949PairThatIconvTakesWholeIsOneMark)
 {
-    SetDisplayCharset("CP949");
-    EXPECT_EQ(DecodeForDisplay("\xA2\xE8"), Mark);
-    EXPECT_EQ(DecodeForDisplay("\xBB\xEF\xA2\xE8"), "삼" + Mark);
+    DisplayCodec codec("CP949");
+    EXPECT_EQ(codec.Decode("\xA2\xE8"), Mark);
+    EXPECT_EQ(codec.Decode("\xBB\xEF\xA2\xE8"), "삼" + Mark);
 }
 
 TEST_F(TextCodec, EucKrIsReadAsCp949)
 {
-    SetDisplayCharset("EUC-KR");
-    EXPECT_EQ(DisplayCharset(), "CP949");
-    EXPECT_EQ(DecodeForDisplay("\x8C\x63\xB9\xE6\xB0\xA2\xC7\xCF \x94\xEE \xC1\x64"), "똠방각하 뷁 햏");
-    SetDisplayCharset("euckr");
-    EXPECT_EQ(DisplayCharset(), "CP949") << "an alias of EUC-KR";
+    DisplayCodec codec("EUC-KR");
+    EXPECT_EQ(codec.Charset(), "CP949");
+    EXPECT_EQ(codec.Decode("\x8C\x63\xB9\xE6\xB0\xA2\xC7\xCF \x94\xEE \xC1\x64"), "똠방각하 뷁 햏");
+    EXPECT_EQ(DisplayCodec("euckr").Charset(), "CP949") << "an alias of EUC-KR";
 }
 
 struct DecodeCase {
@@ -150,8 +147,8 @@ class Cp949Decoding : public TextCodec, public testing::WithParamInterface<Decod
 
 TEST_P(Cp949Decoding, GivesOneMarkPerMaximalIllFormedSubsequence)
 {
-    SetDisplayCharset("CP949");
-    EXPECT_EQ(DecodeForDisplay(GetParam().bytes), GetParam().decoded);
+    DisplayCodec codec("CP949");
+    EXPECT_EQ(codec.Decode(GetParam().bytes), GetParam().decoded);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -174,11 +171,11 @@ TEST_F(TextCodec, LongTextsAreDecodedWhole)
     for (int i = 0; i < 1000; ++i)
         bytes += "\xEC\x82\xBC";
     EXPECT_EQ(DecodeForDisplay(bytes), bytes);
-    SetDisplayCharset("CP949");
+    DisplayCodec codec("CP949");
     std::string cp949;
     for (int i = 0; i < 1000; ++i)
         cp949 += "\xBB\xEF";
-    EXPECT_EQ(DecodeForDisplay(cp949), bytes);
+    EXPECT_EQ(codec.Decode(cp949), bytes);
 }
 
 TEST_F(TextCodec, ReadingTheLocalesCharacterSetLeavesTheProcessLocaleAlone)
@@ -186,17 +183,29 @@ TEST_F(TextCodec, ReadingTheLocalesCharacterSetLeavesTheProcessLocaleAlone)
     const std::string before = std::setlocale(LC_CTYPE, nullptr);
     // Both count as UTF-8; one of them differs from the locale in force.
     ::setenv("LC_ALL", before == "C" ? "C.UTF-8" : "C", 1);
-    SetDisplayCharset("");
-    const std::string charset = DisplayCharset();
+    std::string warning;
+    const std::string charset = DisplayCodec::ForLocale(warning).Charset();
     ::unsetenv("LC_ALL");
     EXPECT_EQ(charset, "UTF-8");
+    EXPECT_EQ(warning, "");
     EXPECT_EQ(std::setlocale(LC_CTYPE, nullptr), before);
 }
 
-TEST_F(TextCodec, UnknownCharacterSetIsAnError)
+// The name comes from the environment: its control bytes must not reach the terminal.
+TEST_F(TextCodec, AnUnknownCharacterSetIsAnErrorThatNamesItQuoted)
 {
-    EXPECT_THROW(SetDisplayCharset("NO-SUCH-CHARSET"), Exception);
-    EXPECT_EQ(DisplayCharset(), "UTF-8") << "the previous character set stays";
+    const std::pair<std::string, std::string> cases[] = {
+        {"NO-SUCH-CHARSET", "unknown character set \"NO-SUCH-CHARSET\": Invalid argument"},
+        {"NO\x1b[2J", "unknown character set $'NO\\033[2J': Invalid argument"},
+    };
+    for (const auto& [charset, message] : cases) {
+        try {
+            DisplayCodec codec(charset);
+            ADD_FAILURE() << "made a codec for " << codec.Charset();
+        } catch (const Exception& e) {
+            EXPECT_EQ(std::string(e.what()), message);
+        }
+    }
 }
 
 }  // namespace

@@ -23,8 +23,6 @@ std::vector<std::uint8_t> TypedInitials(std::string_view typed);
 // name matches. Once made, it may be used from any number of threads.
 class InitialsMatcher {
 public:
-    // In the display character set of the time.
-    InitialsMatcher();
     // In `charset`, as iconv or DisplayCharset() names it; any thread. Under
     // a two-byte character set, decodes each two-byte sequence once, a few
     // milliseconds. Throws the framework's Exception when iconv does not
