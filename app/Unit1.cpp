@@ -1,6 +1,7 @@
 #include "app/Unit1.h"
 
 #include "framework/core/QuotedName.h"
+#include "framework/core/TextCodec.h"
 #include "framework/core/Translate.h"
 #include "framework/gui/Application.h"
 
@@ -89,7 +90,7 @@ void TForm1::LoadDone(const std::exception_ptr& error)
     FStocks = std::move(loaded->stocks);
     FSorted = std::move(loaded->sorted);
     FByPosition = std::move(loaded->byPosition);
-    FSearch = StockSearch::NamesOnly(FByPosition);
+    FSearch = StockSearch::NamesOnly(FByPosition, DisplayCharset());
     ComboBox1->Items->AddStrings(std::move(loaded->items));
     StartIndexing();
 }
@@ -101,7 +102,8 @@ void TForm1::StartIndexing()
     FIndexing.Start(
         std::move(stop),
         [this, &progress = *FIndexProgress] {
-            FIndexed = std::make_unique<StockSearch>(FByPosition, Parallelism::OfMachine(), &progress);
+            FIndexed = std::make_unique<StockSearch>(FByPosition, DisplayCharset(), Parallelism::OfMachine(),
+                                                     &progress);
         },
         [this](const std::exception_ptr& error) {
             const std::unique_ptr<StockSearch> indexed = std::move(FIndexed);

@@ -131,7 +131,7 @@ void BM_BuildInitialsIndex(benchmark::State& state)
 void BM_FindInitials(benchmark::State& state, const char* typed)
 {
     const List& list = ListOf(state.range(0));
-    StockSearch search(list.byPosition);
+    StockSearch search(list.byPosition, DisplayCharset());
     int found = -1;
     for (auto _ : state) {
         found = search.Find(typed, 0, -1);
@@ -158,7 +158,7 @@ void BM_BuildCodeIndex(benchmark::State& state)
 void BM_FindCode(benchmark::State& state, const char* typed, bool fromMiddle)
 {
     const List& list = ListOf(state.range(0));
-    StockSearch search(list.byPosition);
+    StockSearch search(list.byPosition, DisplayCharset());
     const int startIndex = fromMiddle ? static_cast<int>(state.range(0) / 2) : 0;
     int found = -1;
     for (auto _ : state) {

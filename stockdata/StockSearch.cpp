@@ -3,7 +3,6 @@
 #include "PrefixRun.h"
 #include "Wrapping.h"
 #include "framework/core/HangulInitials.h"
-#include "framework/core/TextCodec.h"
 
 #include <algorithm>
 #include <optional>
@@ -24,17 +23,18 @@ int FirstKindFound(First first, Second second, int startIndex, int count)
 
 }  // namespace
 
-StockSearch::StockSearch(std::span<const STData* const> byPosition, const Parallelism& parallelism,
-                         LoadProgress* progress)
-    : byPosition_(byPosition), indexed_(true), parallelism_(parallelism), byCode_(byPosition, parallelism, progress),
-      byInitials_(byPosition, DisplayCharset(), parallelism, progress)
+StockSearch::StockSearch(std::span<const STData* const> byPosition, const std::string& charset,
+                         const Parallelism& parallelism, LoadProgress* progress)
+    : byPosition_(byPosition), indexed_(true), typed_(std::in_place, charset),
+      byCode_(byPosition, parallelism, progress), byInitials_(byPosition, charset, parallelism, progress)
 {
 }
 
-StockSearch StockSearch::NamesOnly(std::span<const STData* const> byPosition)
+StockSearch StockSearch::NamesOnly(std::span<const STData* const> byPosition, const std::string& charset)
 {
     StockSearch search;
     search.byPosition_ = byPosition;
+    search.typed_.emplace(charset);
     return search;
 }
 
@@ -58,8 +58,8 @@ int StockSearch::Find(std::string_view typed, int startIndex, int picked, Step s
     }
     // Digits and ASCII letters are the same bytes in every display character
     // set read here, so only other text needs decoding to tell jamo apart.
-    if (!typed.empty() && static_cast<unsigned char>(typed.front()) >= 0x80) {
-        if (const std::vector<std::uint8_t> initials = TypedInitials(DecodeForDisplay(typed)); !initials.empty())
+    if (!typed.empty() && static_cast<unsigned char>(typed.front()) >= 0x80 && typed_) {
+        if (const std::vector<std::uint8_t> initials = TypedInitials(typed_->Decode(typed)); !initials.empty())
             return FindByInitials(initials, startIndex, picked);
     }
     return FindWrapping([&](int from, int to) { return FindByName(typed, from, to); }, startIndex, Count());
@@ -72,12 +72,10 @@ int StockSearch::FindByCode(const TypedCode& code, int startIndex) const
     return byCode_.Find(code, startIndex > 0 ? startIndex - 1 : -1);
 }
 
-int StockSearch::FindByInitials(const std::vector<std::uint8_t>& initials, int startIndex, int picked)
+int StockSearch::FindByInitials(const std::vector<std::uint8_t>& initials, int startIndex, int picked) const
 {
     if (!indexed_)
         return NeedsIndexes;
-    if (const std::string charset = DisplayCharset(); byInitials_.Charset() != charset)
-        byInitials_ = InitialsIndex(byPosition_, charset, parallelism_);
     // Initials are no prefix of a sorted key, so a new search goes on from
     // the stock picked now, wrapping, as Korean search boxes do.
     const int start = startIndex > 0 ? startIndex : std::max(picked, 0);

@@ -63,8 +63,7 @@ InitialsMatcher::InitialsMatcher(const std::string& charset)
 {
     // A decoder of its own: the display's may change while a worker builds.
     CharsetDecoder decoder(charset);
-    charset_ = decoder.Charset();
-    utf8_ = charset_ == "UTF-8";
+    utf8_ = decoder.Charset() == "UTF-8";
     if (utf8_)
         return;
     twoByte_.assign(128 * 256, 0);

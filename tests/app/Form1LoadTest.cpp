@@ -87,7 +87,7 @@ TEST_F(Form1Load, AListLoadStopsInEachOfItsStages)
         EXPECT_THROW(
             {
                 const StockList list = ReadStockList("omast.dat", progress);
-                const StockSearch search(list.byPosition, Parallelism::OfMachine(), &progress);
+                const StockSearch search(list.byPosition, "UTF-8", Parallelism::OfMachine(), &progress);
             },
             LoadCancelled);
         EXPECT_EQ(progress.Stage(), stage);

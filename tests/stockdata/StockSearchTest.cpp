@@ -39,7 +39,7 @@ protected:
     vecST store_;
     lstPST sorted_ = MakeSortedST(store_, SortKeyName);
     std::vector<const STData*> byPosition_{sorted_.begin(), sorted_.end()};
-    StockSearch search_{byPosition_};
+    StockSearch search_{byPosition_, "UTF-8"};
 };
 
 TEST_F(StockSearchFind, NamesByTheirStartByteForByte)
@@ -134,7 +134,7 @@ TEST_F(StockSearchCodes, DigitsFindCodesWithOrWithoutALetterAndALetterAndDigitsA
 // them, never taking digits that a code may start for a name.
 TEST_F(StockSearchCodes, ANamesOnlySearchFindsNamesAndSaysWhenItNeedsItsIndexes)
 {
-    search_ = StockSearch::NamesOnly(byPosition_);
+    search_ = StockSearch::NamesOnly(byPosition_, "UTF-8");
     Expect({
         {"digits need the code index", "500001", 0, -1, StockSearch::NeedsIndexes},
         {"digits that start no code still need it to know", "7", 0, -1, StockSearch::NeedsIndexes},
@@ -147,7 +147,6 @@ TEST_F(StockSearchCodes, ANamesOnlySearchFindsNamesAndSaysWhenItNeedsItsIndexes)
 
 TEST_F(StockSearchFind, HangulInitialsFromTheStartIndexOrThePickedStockWrapping)
 {
-    ASSERT_EQ(DisplayCharset(), "UTF-8") << "the rows type UTF-8";
     Expect({
         {"initials find the name whose leading syllables have them", "ㅅㅌ", 0, -1, Celltrion},
         {"as many initials as syllables", "ㅅㅅㅈㅈ", 0, -1, SamsungHangul},
@@ -172,8 +171,6 @@ std::string Repeated(const std::string& text, int times)
 // CP949 names longer than the index's keys hold, in view order as listed.
 class StockSearchCp949 : public testing::Test {
 protected:
-    void TearDown() override { SetDisplayCharset(""); }
-
     const std::string sam_ = "\xBB\xEF";  // 삼, ㅅ
     std::vector<STData> records_{
         {"1", (Repeated(sam_, 12) + "\xB0\xA1").c_str(), ""},  // 12 ㅅ then 가, ㄱ
@@ -183,12 +180,11 @@ protected:
     std::vector<const STData*> byPosition_{&records_[0], &records_[1], &records_[2]};
 };
 
-TEST_F(StockSearchCp949, InitialsPastTheKeyAreReadFromTheNamesAfterACharacterSetChange)
+TEST_F(StockSearchCp949, InitialsPastTheKeyAreReadFromTheNames)
 {
-    ASSERT_EQ(DisplayCharset(), "UTF-8") << "the search is made in UTF-8, where no name here has syllables";
-    StockSearch search(byPosition_, Parallelism{3, 1});
-    SetDisplayCharset("CP949");
-    const auto find = [&](const std::string& typed) { return search.Find(*EncodeForDisplay(typed), 0, -1); };
+    StockSearch search(byPosition_, "CP949", Parallelism{3, 1});
+    DisplayCodec cp949("CP949");
+    const auto find = [&](const std::string& typed) { return search.Find(*cp949.Encode(typed), 0, -1); };
     EXPECT_EQ(find("ㅅ"), 0);
     EXPECT_EQ(find(Repeated("ㅅ", 12) + "ㄱ"), 0);
     EXPECT_EQ(find(Repeated("ㅅ", 13)), 1) << "the first's 13th syllable breaks the match";

@@ -39,10 +39,6 @@ public:
     // the end counts as the end.
     int Find(std::span<const std::uint8_t> initials, std::size_t from, std::size_t to) const;
 
-    // The character set its names were read in; empty when it was built
-    // from nothing.
-    std::string Charset() const { return matcher_ ? matcher_->Charset() : std::string(); }
-
 private:
     std::span<const STData* const> byPosition_;
     std::optional<InitialsMatcher> matcher_;

@@ -4,9 +4,13 @@
 #include "stockdata/InitialsIndex.h"
 #include "stockdata/StockRecord.h"
 
+#include "framework/core/TextCodec.h"
+
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -30,15 +34,17 @@ public:
     StockSearch();
     // A search that finds names alone, made at once, for the time the
     // indexes take to build: `typed` that needs them finds NeedsIndexes.
-    static StockSearch NamesOnly(std::span<const STData* const> byPosition);
+    // Names, and what is typed, are bytes in `charset`.
+    static StockSearch NamesOnly(std::span<const STData* const> byPosition, const std::string& charset);
     // `byPosition` holds the list's records in name order, at most INT_MAX
-    // of them. Builds the code index and the initials index, reading names
-    // in the display character set of the time. Throws std::bad_alloc on
-    // lack of memory. Spread over threads as `parallelism` allows; with
-    // `progress`, reports the indexing stage and throws LoadCancelled once
-    // asked to stop.
-    explicit StockSearch(std::span<const STData* const> byPosition,
-                         const Parallelism& parallelism = Parallelism::OfMachine(), LoadProgress* progress = nullptr);
+    // of them, their names, and what is typed, bytes in `charset` as iconv
+    // names it. Builds the code index and the initials index. Throws
+    // std::bad_alloc on lack of memory, the framework's Exception when iconv
+    // does not know `charset`. Spread over threads as `parallelism` allows;
+    // with `progress`, reports the indexing stage and throws LoadCancelled
+    // once asked to stop.
+    StockSearch(std::span<const STData* const> byPosition, const std::string& charset,
+                const Parallelism& parallelism = Parallelism::OfMachine(), LoadProgress* progress = nullptr);
     StockSearch(StockSearch&&) noexcept;
     StockSearch& operator=(StockSearch&&) noexcept;
     ~StockSearch();
@@ -57,8 +63,7 @@ public:
     // a005930 alike: the letter, in either case, must be the stored one, if
     // one is stored). Hangul initial consonants (ㅅㅅㅈㅈ) find the first
     // entry from `startIndex` (or, when that is 0, from `picked`) whose
-    // name's leading syllables have them: a scan of the initials index,
-    // rebuilt here first when the display character set has changed since.
+    // name's leading syllables have them: a scan of the initials index.
     // Anything else finds the first name from `startIndex` starting with it,
     // byte for byte: a binary search.
     enum class Step { NewSearch, StepOn };
@@ -69,12 +74,13 @@ private:
     // the next after row from - 1 in code order.
     int FindByName(std::string_view prefix, int from, int to) const;
     int FindByCode(const TypedCode& code, int startIndex) const;
-    int FindByInitials(const std::vector<std::uint8_t>& initials, int startIndex, int picked);
+    int FindByInitials(const std::vector<std::uint8_t>& initials, int startIndex, int picked) const;
     int Count() const noexcept;
 
     std::span<const STData* const> byPosition_;
     bool indexed_ = false;
-    Parallelism parallelism_;
+    // Reads what is typed, to tell Hangul initials; none: no initials.
+    std::optional<CharsetDecoder> typed_;
     CodeIndex byCode_;
     // Built after the code index, so that their peaks do not add up.
     InitialsIndex byInitials_;

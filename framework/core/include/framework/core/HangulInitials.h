@@ -39,15 +39,11 @@ public:
     // are: the first byte that starts no syllable ends them.
     std::size_t LeadingInitials(std::string_view name, std::span<std::uint8_t> initials) const noexcept;
 
-    // The character set it reads, as DisplayCharset() names it.
-    const std::string& Charset() const noexcept { return charset_; }
-
 private:
     // 1 + the initial of the syllable `name` starts with, 0 when none.
     std::uint8_t FirstInitialPlusOne(std::string_view name) const noexcept;
     std::size_t SyllableBytes() const noexcept { return utf8_ ? 3 : 2; }
 
-    std::string charset_;
     bool utf8_ = false;
     // 1 + the initial of the syllable that lead byte (0x80 to 0xFF) and
     // trail byte encode, at (lead - 0x80) * 256 + trail; 0 for no syllable.
