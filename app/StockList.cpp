@@ -12,8 +12,8 @@ LoadOptions ListLoad()
     // once: they cost nothing a line.
     LoadOptions options;
     options.limits.maxLines = static_cast<std::size_t>(TStrings::MaxCount);
-    options.limits.callerBytesPerLine =
-        sizeof(const STData*) + std::max(StockSearch::BytesPerLine, StockSearch::BuildBytesPerLine);
+    options.limits.callerBytesPerLine = sizeof(const STData*) +
+                                        std::max(StockSearch::BytesPerLine, StockSearch::BuildBytesPerLine);
     return options;
 }
 

@@ -10,6 +10,7 @@
 
 #include <climits>
 #include <fstream>
+#include <ostream>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,6 +30,38 @@ std::string Refusal(std::size_t lines, const LoadLimits& limits)
     }
     return "";
 }
+
+struct NeededCase {
+    const char* name;
+    std::size_t lines;
+    std::uint64_t heldBytes;
+    std::uint64_t callerBytesPerLine;
+    std::uint64_t needed;
+};
+
+void PrintTo(const NeededCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class BytesNeeded : public testing::TestWithParam<NeededCase> {};
+
+// 16 MiB for the process, then a line: the 70-byte record, the view's
+// 24-byte nodes (in the room its sort used) with the caller's bytes, 8 of
+// slack.
+TEST_P(BytesNeeded, AreTheFixedBytesTheHeldInputAndEachLinesPeak)
+{
+    EXPECT_EQ(LoadBytesNeeded(GetParam().lines, GetParam().heldBytes, GetParam().callerBytesPerLine),
+              GetParam().needed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Loads, BytesNeeded,
+    testing::Values(NeededCase{"no_lines", 0, 0, 0, 16777216},
+                    NeededCase{"records_and_view_alone", 1000000, 0, 0, 16777216 + 102000000},
+                    NeededCase{"the_input_held_meanwhile", 1000000, 63000000, 0, 16777216 + 63000000 + 102000000},
+                    NeededCase{"the_window_s_positions_and_index_build", 1000000, 0, 32, 16777216 + 134000000}),
+    [](const testing::TestParamInfo<NeededCase>& param) { return param.param.name; });
 
 TEST(AdmitLoad, RefusesMoreLinesThanTheListCanNumber)
 {
