@@ -1,14 +1,16 @@
 // What a user of the stock picker window waits for with a large "fmast.dat",
 // on Qt's offscreen platform: the first frame, the load beside it, opening
 // the list, End, Home and PageDown, each kind of find, copy, tooltip and a
-// reload; and the memory a line costs.
+// reload; and the memory a line costs, beside what the load was admitted with.
 // Usage: gui_bench [LINES | MASTER_FILE]   (default 1000000 generated lines)
 // Prints one "name: value" line per figure, for bench/run.sh to tabulate.
 
+#include "app/StockList.h"
 #include "app/Unit1.h"
 #include "framework/core/TextCodec.h"
 #include "framework/gui/Application.h"
 #include "genmaster/MasterGenerator.h"
+#include "stockdata/LoadAdmission.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -18,6 +20,7 @@
 #include <QHelpEvent>
 #include <QKeyEvent>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -164,6 +167,12 @@ int RunBench(int argc, char** argv)
     Print("bytes per line, with the indexes",
           static_cast<double>(StatusKb("VmRSS:") - startKb) * 1024 / std::max(rows, 1), "B");
     Print("bytes per line, at the peak", static_cast<double>(StatusKb("VmHWM:") - startKb) * 1024 / std::max(rows, 1),
+          "B");
+    // What the load was admitted with, beside the peak it is to hold: a
+    // regular file is not held in memory while it is read.
+    const std::uint64_t estimate = LoadBytesNeeded(static_cast<std::size_t>(rows), 0,
+                                                   ListLoad().limits.callerBytesPerLine);
+    Print("bytes per line, the admission's estimate of the peak", static_cast<double>(estimate) / std::max(rows, 1),
           "B");
 
     auto& box = *static_cast<QComboBox*>(Form1->ComboBox1->Widget());

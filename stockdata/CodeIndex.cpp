@@ -86,7 +86,7 @@ CodeIndex::CodeIndex(std::span<const STData* const> byPosition, const Parallelis
     const std::size_t n = byPosition.size();
     // Each record counts once for each step of the sort, and once as its position is kept.
     Begin(progress, LoadStage::IndexingCodes, n * (keysort::ProgressSteps + 1));
-    // Two arrays of 16 bytes a line while the index is built, freed once it
+    // Two arrays of 12 bytes a line while the index is built, freed once it
     // is. Left uninitialised: the threads that fill
     // them are the first to touch their pages, all at once.
     auto lower = std::make_unique_for_overwrite<SortEntry[]>(n);

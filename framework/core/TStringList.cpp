@@ -5,6 +5,28 @@
 
 #include <algorithm>
 #include <cassert>
+#include <utility>
+
+TStringList::TStringList(TStringList&& other) noexcept
+    : text_(std::move(other.text_)), repeats_(std::exchange(other.repeats_, 0)), first_(other.first_),
+      lines_(std::move(other.lines_))
+{
+    other.text_.clear();
+    other.lines_.clear();
+}
+
+TStringList& TStringList::operator=(TStringList&& other) noexcept
+{
+    if (this == &other)
+        return *this;
+    text_ = std::move(other.text_);
+    repeats_ = std::exchange(other.repeats_, 0);
+    first_ = other.first_;
+    lines_ = std::move(other.lines_);
+    other.text_.clear();
+    other.lines_.clear();
+    return *this;
+}
 
 void TStringList::LoadFromFile(const ByteString& fileName)
 {
@@ -20,14 +42,31 @@ void TStringList::LoadFromBytes(std::string text)
         lines.push_back({static_cast<std::size_t>(line.data() - text.data()), line.size()});
     });
     text_ = std::move(text);
+    repeats_ = 0;
     lines_ = std::move(lines);
 }
 
 void TStringList::Add(const ByteString& text)
 {
+    const bool repeatsFirst = repeats_ != 0 && text.View() == View(first_);
+    if (repeatsFirst && lines_.empty()) {
+        ++repeats_;
+        return;
+    }
+    if (Count() == 0) {
+        const std::size_t offset = text_.size();
+        text_.append(text.View());
+        first_ = {offset, text.View().size()};
+        repeats_ = 1;
+        return;
+    }
     // Room for the span first: once the text is appended nothing may throw.
     if (lines_.size() == lines_.capacity())
         lines_.reserve(std::max<std::size_t>(16, lines_.capacity() * 2));
+    if (repeatsFirst) {
+        lines_.push_back(first_);
+        return;
+    }
     const std::size_t offset = text_.size();
     text_.append(text.View());
     lines_.push_back({offset, text.View().size()});
@@ -42,12 +81,14 @@ void TStringList::Reserve(Index lines, std::size_t textBytes)
 std::string_view TStringList::Line(Index i) const noexcept
 {
     assert(i >= 0 && i < Count() && "TStringList::Line: index out of range");
-    const LineSpan& span = lines_[static_cast<std::size_t>(i)];
-    return std::string_view(text_).substr(span.offset, span.length);
+    if (i < repeats_)
+        return View(first_);
+    return View(lines_[static_cast<std::size_t>(i - repeats_)]);
 }
 
 void TStringList::Clear() noexcept
 {
     text_.clear();
+    repeats_ = 0;
     lines_.clear();
 }

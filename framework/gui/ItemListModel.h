@@ -11,7 +11,8 @@
 // the views in one batch when control returns to the event loop, or before
 // anything reads the model, so adding a million items costs no per-item
 // signals. The texts are a TStringList, so a million items cost no million
-// strings, and a list made elsewhere is taken over whole. What views and
+// strings, a million equal placeholders one text, and a list made elsewhere
+// is taken over whole. What views and
 // screen readers show of an item is the control's ItemText, not the item's
 // own text.
 class ItemListModel : public QAbstractListModel, public TStrings {

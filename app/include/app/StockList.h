@@ -25,7 +25,7 @@ struct StockList {
 };
 
 // The memory a list needs per line beyond the load's own, for its admission:
-// the positions, an item, and the search's indexes while they are built.
+// the positions and the search's indexes while they are built.
 LoadOptions ListLoad();
 
 // Reads `fileName` and makes its list, reporting to `progress`. Throws what

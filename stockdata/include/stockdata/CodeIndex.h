@@ -33,7 +33,7 @@ public:
     // What the index adds per record, for the memory a load is admitted with.
     static constexpr std::uint64_t BytesPerLine = sizeof(std::uint32_t);
     // What building it takes per record at most, all of it freed once built.
-    static constexpr std::uint64_t BuildBytesPerLine = 32;
+    static constexpr std::uint64_t BuildBytesPerLine = 24;
 
     CodeIndex() = default;
     // `byPosition` holds the view's records in view order, at most INT_MAX

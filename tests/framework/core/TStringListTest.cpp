@@ -73,6 +73,96 @@ TEST(TStringList, AddAppendsOneLineAfterTheLoadedOnesWithWhateverBytesItHolds)
     EXPECT_EQ(LinesOf(list), (std::vector<std::string>{"a", "b", "c\r\nd", ""}));
 }
 
+// What a list is put through, one step at a time.
+struct Step {
+    enum Kind { Add, Load, Clear, MoveConstructAway, MoveAssignAway } kind;
+    std::string text;  // the line to add, or the bytes to load
+};
+
+struct StepsCase {
+    const char* name;
+    std::vector<Step> steps;
+    std::vector<std::string> lines;
+};
+
+void PrintTo(const StepsCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class ListSteps : public testing::TestWithParam<StepsCase> {};
+
+// The lines of `list` moved into another list, by construction or by
+// assignment; `list` is left as the move leaves it, which the steps after
+// go on to use: an empty list is part of the contract.
+std::vector<std::string> MoveAway(TStringList& list, Step::Kind how)
+{
+    if (how == Step::MoveConstructAway) {
+        const TStringList taken(std::move(list));
+        return LinesOf(taken);
+    }
+    TStringList taken;
+    taken.Add("other");
+    taken = std::move(list);
+    return LinesOf(taken);
+}
+
+// Lines equal to the first are held as a count: whatever follows, every
+// line reads back as added, in its place.
+TEST_P(ListSteps, ReadBackEveryLineAsAdded)
+{
+    TStringList list;
+    for (const Step& step : GetParam().steps) {
+        switch (step.kind) {
+        case Step::Add:
+            list.Add(ByteString(step.text));
+            break;
+        case Step::Load:
+            list.LoadFromBytes(step.text);
+            break;
+        case Step::Clear:
+            list.Clear();
+            break;
+        case Step::MoveConstructAway:
+        case Step::MoveAssignAway:
+            ASSERT_EQ(MoveAway(list, step.kind), (std::vector<std::string>{"NULL", "NULL"})) << "what was moved";
+            break;
+        }
+    }
+    EXPECT_EQ(LinesOf(list), GetParam().lines);
+    EXPECT_EQ(list.Count(), static_cast<TStringList::Index>(GetParam().lines.size()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Adds, ListSteps,
+    testing::Values(
+        StepsCase{"a_run_of_equal_lines",
+                  {{Step::Add, "NULL"}, {Step::Add, "NULL"}, {Step::Add, "NULL"}},
+                  {"NULL", "NULL", "NULL"}},
+        StepsCase{"a_differing_line_ends_the_run",
+                  {{Step::Add, "NULL"}, {Step::Add, "NULL"}, {Step::Add, "NUL"}},
+                  {"NULL", "NULL", "NUL"}},
+        StepsCase{"the_first_text_after_a_differing_line_keeps_its_place",
+                  {{Step::Add, "NULL"}, {Step::Add, "x"}, {Step::Add, "NULL"}, {Step::Add, "NULL"}, {Step::Add, "y"}},
+                  {"NULL", "x", "NULL", "NULL", "y"}},
+        StepsCase{"empty_lines_repeat_too", {{Step::Add, ""}, {Step::Add, ""}, {Step::Add, "x"}}, {"", "", "x"}},
+        StepsCase{"a_load_replaces_a_run",
+                  {{Step::Add, "NULL"}, {Step::Add, "NULL"}, {Step::Load, "a\nb"}},
+                  {"a", "b"}},
+        StepsCase{"lines_equal_to_the_first_loaded_follow_the_load",
+                  {{Step::Load, "a\nb"}, {Step::Add, "a"}, {Step::Add, "a"}},
+                  {"a", "b", "a", "a"}},
+        StepsCase{"a_cleared_run_is_gone",
+                  {{Step::Add, "NULL"}, {Step::Add, "NULL"}, {Step::Clear, ""}, {Step::Add, "y"}},
+                  {"y"}},
+        StepsCase{"a_run_moved_away_by_construction_leaves_an_empty_list",
+                  {{Step::Add, "NULL"}, {Step::Add, "NULL"}, {Step::MoveConstructAway, ""}, {Step::Add, "z"}},
+                  {"z"}},
+        StepsCase{"a_run_moved_away_by_assignment_leaves_an_empty_list",
+                  {{Step::Add, "NULL"}, {Step::Add, "NULL"}, {Step::MoveAssignAway, ""}},
+                  {}}),
+    [](const testing::TestParamInfo<StepsCase>& param) { return param.param.name; });
+
 TEST(TStringList, ManyLoneCrLinesSplitInLinearTime)
 {
     // A quadratic search for LF would take minutes here.

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <new>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -128,15 +129,36 @@ TEST_F(Reporting, AnErrorBoxThatCannotBeMadeSaysItOnStderr)
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "stockpicker: " + Message + "\n");
 }
 
+struct AppendCase {
+    const char* name;
+    std::vector<std::string> texts;
+    long leastFailures;  // allocations that can fail on the way
+};
+
+void PrintTo(const AppendCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+std::vector<std::string> DistinctItems()
+{
+    std::vector<std::string> texts;
+    for (int i = 0; i < 200; ++i)
+        texts.push_back("item " + std::to_string(i));
+    return texts;
+}
+
+class ItemAppend : public testing::TestWithParam<AppendCase> {};
+
 // Every allocation of each append fails in turn: a failed append leaves the
 // items as they were, and the list and its views agree afterwards.
-TEST(ItemAppend, UnderAllocationFailureLeavesTheItemsConsistent)
+TEST_P(ItemAppend, UnderAllocationFailureLeavesTheItemsConsistent)
 {
     TComboBox combo(nullptr);
     std::vector<std::string> added;
     long failures = 0;
-    for (int i = 0; i < 200; ++i) {
-        const ByteString text("item " + std::to_string(i));
+    for (const std::string& item : GetParam().texts) {
+        const ByteString text(item);
         for (long failAfter = 1;; ++failAfter) {
             bool threw = false;
             {
@@ -149,14 +171,14 @@ TEST(ItemAppend, UnderAllocationFailureLeavesTheItemsConsistent)
                 }
             }
             if (!threw) {
-                added.push_back(std::string(text.View()));
+                added.push_back(item);
                 break;
             }
             ++failures;
-            ASSERT_EQ(combo.Items->Count(), static_cast<TStrings::Index>(added.size())) << "item " << i;
+            ASSERT_EQ(combo.Items->Count(), static_cast<TStrings::Index>(added.size())) << item;
         }
     }
-    EXPECT_GT(failures, 5) << "queueing the announcement and growing the buffers allocate";
+    EXPECT_GE(failures, GetParam().leastFailures) << "queueing the announcement and growing the buffers allocate";
     ASSERT_EQ(combo.Items->Count(), static_cast<TStrings::Index>(added.size()));
     for (std::size_t i = 0; i < added.size(); ++i)
         ASSERT_EQ(combo.Items->Strings(static_cast<TStrings::Index>(i)).View(), added[i]) << "item " << i;
@@ -164,5 +186,16 @@ TEST(ItemAppend, UnderAllocationFailureLeavesTheItemsConsistent)
     EXPECT_EQ(static_cast<QComboBox*>(combo.Widget())->count(), static_cast<int>(added.size()))
         << "the views were told of every item";
 }
+
+// Texts longer than a string keeps in itself, so storing each allocates.
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ItemAppend,
+    testing::Values(AppendCase{"distinct_items", DistinctItems(), 6},
+                    AppendCase{"a_repeated_item_then_a_differing_one_then_the_first_again",
+                               {"a placeholder longer than 16 bytes", "a placeholder longer than 16 bytes",
+                                "a differing item, longer than 16 bytes", "a placeholder longer than 16 bytes",
+                                "a last item, also longer than 16 bytes"},
+                               5}),
+    [](const testing::TestParamInfo<AppendCase>& param) { return param.param.name; });
 
 }  // namespace

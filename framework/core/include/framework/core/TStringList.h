@@ -8,7 +8,9 @@
 
 // An unsorted list of text lines, as read from a file. The text is kept in
 // one buffer with the position of every line, not as a string per line, so
-// a million-line file costs one allocation for its text.
+// a million-line file costs one allocation for its text. Lines added to an
+// empty list that all equal the first are held as one text and a count, so
+// a million copies of one placeholder cost a few bytes, not 16 a line.
 //
 // Line rule: LF, CR LF and a lone CR each end a line; a last line without a
 // line end still counts; the final line end adds no empty line; an empty
@@ -26,15 +28,25 @@ public:
     // Replaces the contents with the lines of `text`.
     void LoadFromBytes(std::string text);
 
+    TStringList() = default;
+    TStringList(const TStringList&) = default;
+    TStringList& operator=(const TStringList&) = default;
+    // The moved-from list is empty.
+    TStringList(TStringList&& other) noexcept;
+    TStringList& operator=(TStringList&& other) noexcept;
+    ~TStringList() = default;
+
     // Appends `text` as one line, whatever bytes it holds: a line end in it
-    // stays inside the line. Strongly exception-safe.
+    // stays inside the line. Strongly exception-safe. While every line of
+    // the list equals the first, it allocates nothing.
     void Add(const ByteString& text);
 
     // Makes room for `lines` more lines of `textBytes` bytes in all, so that
-    // adding them allocates nothing more.
+    // adding them allocates nothing more. Lines that repeat the first need
+    // no room: reserving for them only takes memory.
     void Reserve(Index lines, std::size_t textBytes);
 
-    Index Count() const noexcept { return static_cast<Index>(lines_.size()); }
+    Index Count() const noexcept { return repeats_ + static_cast<Index>(lines_.size()); }
 
     // Line i, counted from 0, without its line end. i must be in [0, Count()).
     ByteString Strings(Index i) const { return ByteString(Line(i)); }
@@ -50,6 +62,14 @@ private:
         std::size_t length;
     };
 
+    std::string_view View(const LineSpan& span) const noexcept
+    {
+        return std::string_view(text_).substr(span.offset, span.length);
+    }
+
     std::string text_;
+    // Lines [0, repeats_) are all first_; lines_ holds the lines after them.
+    Index repeats_ = 0;
+    LineSpan first_{};
     std::vector<LineSpan> lines_;
 };

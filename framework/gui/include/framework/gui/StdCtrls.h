@@ -6,7 +6,6 @@
 #include "framework/gui/Controls.h"
 #include "framework/gui/Graphics.h"
 
-#include <cstddef>
 #include <functional>
 #include <limits>
 #include <memory>
@@ -38,12 +37,9 @@ public:
 
     // Items are numbered with an int, so a list holds at most this many.
     static constexpr Index MaxCount = std::numeric_limits<int>::max();
-    // What an item costs in memory beyond its text, for callers that plan
-    // how much a large list will take: its 16-byte place in the text, up to
-    // twice over while a list grows by doubling.
-    static constexpr std::size_t BytesPerItem = 32;
 
-    // Appends one item; cheap even for a million items. Throws Exception
+    // Appends one item; cheap even for a million items, and free of memory
+    // while every item equals the first (placeholders). Throws Exception
     // when the list already holds MaxCount items.
     virtual void Add(const ByteString& text) = 0;
     // Appends every line of `items` as an item, in order; `items` is left
