@@ -66,7 +66,17 @@ protected:
         WaitForLoad(form);
     }
 
+    // Waits for a load and for the search's indexes built after it.
     static void WaitForLoad(const TForm1& form)
+    {
+        WaitForList(form);
+        while (form.Indexing())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        Settle();
+    }
+
+    // Waits for a load until its list shows.
+    static void WaitForList(const TForm1& form)
     {
         while (form.Loading())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);

@@ -367,6 +367,39 @@ TEST_F(Form1Picking, ScreenReadersReadThePaintedNames)
     EXPECT_EQ(list->tableInterface()->cellAt(Celltrion, 0)->text(QAccessible::Name), "셀트리온");
 }
 
+// Keys typed while the search's indexes are still being built are kept, in
+// order, and answered once the indexes are ready, with the pick the same
+// keys give afterwards; nothing waits meanwhile.
+TEST_F(Form1Picking, KeysTypedBeforeTheIndexesAreReadyGiveThePickTheyGiveAfter)
+{
+    std::string big;
+    for (int i = 0; i < 1'000'000; ++i)
+        big += MasterLine(std::to_string(100000 + i), "Fund " + std::to_string(i));
+    big += MasterLine("A005930", "삼성전자") + MasterLine("000660", "SK Hynix");
+    dir_.Write("fmast.dat", big);
+    QApplication::setKeyboardInputInterval(1000);  // the keys below are one search however slow the machine
+    auto form = NewForm<TForm1>(nullptr);
+    form->DoCreate();
+    form->Show();
+    WaitForList(*form);
+    const int samsung = form->ComboBox1->Items->Count() - 1;
+    ASSERT_TRUE(form->Indexing()) << "the list shows before its indexes are built";
+    QWidget* box = &Box(form->ComboBox1);
+    Type(box, "0059");
+    Type(box, "30");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), -1) << "no pick until the whole text can be answered";
+    EXPECT_EQ(ShownSearch().name, "Searching for \"005930\"") << "every key kept, in order";
+    while (form->Indexing())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    Settle();
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), samsung);
+    QApplication::setKeyboardInputInterval(KeyInterval);
+    Pause();
+    form->ComboBox1->SetItemIndex(-1);
+    Type(box, "005930");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), samsung) << "the same keys typed now";
+}
+
 TEST_F(Form1Picking, ClicksGivenWhileALoadRunsDoNothing)
 {
     std::string big;
