@@ -1,9 +1,7 @@
 #include "framework/gui/Application.h"
 
-#include "BusyCursor.h"
 #include "DisplayFailureHandlers.h"
 #include "ReportQueue.h"
-#include "StaleInputFilter.h"
 #include "StderrReport.h"
 #include "framework/core/Exception.h"
 #include "framework/core/TextCodec.h"
@@ -44,8 +42,6 @@ struct TApplication::QtState {
     ReportQueue pending;
     bool reporting = false;
 
-    StaleInputFilter staleInput;
-    BusyCursor busy{staleInput};
     // Qt's own strings (the error box's buttons), from Debian's
     // qt6-translations-l10n; ours come from gettext (Translate).
     QTranslator qtStrings;
@@ -76,7 +72,6 @@ void TApplication::Initialize()
                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qt_->qtStrings);
     QApplication::setQuitOnLastWindowClosed(false);
-    qt_->app->installEventFilter(&qt_->staleInput);
     qt_->pending.Open([this] { ReportPending(); });
     // Chosen now, so that a character set iconv does not know is said once,
     // at start, and not in the middle of painting.
@@ -110,16 +105,6 @@ void TApplication::Run()
     mainForm_->Show();
     QApplication::exec();
     Finalize();
-}
-
-void TApplication::BeginBusy() noexcept
-{
-    qt_->busy.Begin();
-}
-
-void TApplication::EndBusy() noexcept
-{
-    qt_->busy.End();
 }
 
 void TApplication::ShowException(const std::exception& E) noexcept

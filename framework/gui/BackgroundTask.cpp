@@ -102,15 +102,6 @@ void TBackgroundTask::Cancel() noexcept
     // A queued EndIfFinished finds no thread and does nothing.
 }
 
-void TBackgroundTask::Wait()
-{
-    // The work's end, or the next tick, wakes the loop.
-    while (impl_->thread.joinable() && !impl_->finished.load(std::memory_order_acquire))
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
-    if (impl_->thread.joinable())
-        impl_->End();
-}
-
 bool TBackgroundTask::Running() const noexcept
 {
     return impl_->thread.joinable();

@@ -61,10 +61,6 @@ public:
 
     TForm* MainForm() const noexcept { return mainForm_; }
 
-    // For TBusyCursor.
-    void BeginBusy() noexcept;
-    void EndBusy() noexcept;
-
 private:
     ~TApplication() override;
 
@@ -83,14 +79,3 @@ extern TApplication* Application;
 // The message a user is shown for `E`.
 std::string ExceptionMessage(const std::exception& E);
 
-// Shows the busy cursor while it lives, for work that keeps the event loop
-// waiting. Clicks and key presses the user gives meanwhile are dropped, not
-// acted on once the window answers again: a load the user waited through is
-// not run once more for every impatient click. Scopes may nest.
-class TBusyCursor {
-public:
-    TBusyCursor() noexcept { Application->BeginBusy(); }
-    ~TBusyCursor() { Application->EndBusy(); }
-    TBusyCursor(const TBusyCursor&) = delete;
-    TBusyCursor& operator=(const TBusyCursor&) = delete;
-};

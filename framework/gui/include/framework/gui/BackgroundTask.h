@@ -35,12 +35,6 @@ public:
     // never raised. Nothing when no work runs.
     void Cancel() noexcept;
 
-    // Waits until the work has ended and raises its onDone now, for a step
-    // that cannot go on without what the work makes. Meanwhile events other
-    // than the user's input are handled, so the window paints and can be
-    // closed; input waits its turn. Nothing when no work runs.
-    void Wait();
-
     // From Start until onDone is raised or Cancel returns.
     bool Running() const noexcept;
 
