@@ -55,8 +55,10 @@ void PrintDiagnostic(std::string_view program, std::string_view message, std::FI
 int ReportUsageError(std::string_view program, std::string_view problem, std::FILE* err)
 {
     PrintDiagnostic(program, problem, err);
+    std::string command = "'";
+    command.append(program).append(" --help'");
     // TRANSLATORS: the line after a usage error. {0}: the command to type, such as 'stockdump --help'.
-    const std::string hint = Tr("Try {0} for more information.", "'" + std::string(program) + " --help'");
+    const std::string hint = Tr("Try {0} for more information.", command);
     std::fprintf(err, "%s\n", hint.c_str());
     return UsageStatus;
 }
