@@ -20,6 +20,7 @@
 #include <QEvent>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QThread>
 
 #include <atomic>
 #include <chrono>
@@ -261,10 +262,12 @@ int RunBench(int argc, char** argv)
     Print("End in the closed box", KeyMs(box, Qt::Key_End), "ms");
     Print("Home in the closed box", KeyMs(box, Qt::Key_Home), "ms");
     Print("list open", Timed([] { Form1->ComboBox1->SetDroppedDown(true); }), "ms");
+    // The box keeps the keyboard focus while its list is open and hands the
+    // list its keys.
     QAbstractItemView& list = *box.view();
-    Print("End in the open list", KeyMs(list, Qt::Key_End), "ms");
-    Print("Home in the open list", KeyMs(list, Qt::Key_Home), "ms");
-    Print("PageDown in the open list", KeyMs(list, Qt::Key_PageDown), "ms");
+    Print("End in the open list", KeyMs(box, Qt::Key_End), "ms");
+    Print("Home in the open list", KeyMs(box, Qt::Key_Home), "ms");
+    Print("PageDown in the open list", KeyMs(box, Qt::Key_PageDown), "ms");
 
     // Typing the last name's first letters into the open list: the search,
     // the current row and scrolling to it, as a key press does.
@@ -275,10 +278,12 @@ int RunBench(int argc, char** argv)
     timer.start();
     for (int i = 0; i < finds; ++i) {
         list.scrollToTop();
-        QApplication::setKeyboardInputInterval(-1);  // every find a new search
+        // Every find a new search: the last key is older than the interval.
+        QApplication::setKeyboardInputInterval(0);
+        QThread::msleep(1);
         for (const QChar c : lastName.left(12)) {
             QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(&list, &press);
+            QApplication::sendEvent(&box, &press);
             QApplication::setKeyboardInputInterval(60000);
         }
     }
