@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QMouseEvent>
 
 #include <gtest/gtest.h>
 
@@ -139,5 +140,82 @@ TEST(ComboBoxItems, RowsAndTheClosedBoxCarryTheItemsDescription)
     combo.SetItemIndex(0);
     EXPECT_EQ(Box(combo).accessibleDescription(), "");
 }
+
+}  // namespace
+
+namespace {
+
+// What the open list does with a key the box hands it, or a click, and
+// whether the pick changes: rows 0-9, row 2 picked, row 5 highlighted.
+struct OpenListAction {
+    const char* name;
+    void (*act)(QComboBox& box);
+    bool staysOpen;
+    int picked;
+};
+
+void Press(QComboBox& box, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QApplication::sendEvent(&box, &press);
+}
+
+void Click(QWidget& widget, QPoint at)
+{
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, at, widget.mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&widget, &event);
+    }
+}
+
+void PrintTo(const OpenListAction& action, std::ostream* out)
+{
+    *out << action.name;
+}
+
+class OpenListActions : public testing::TestWithParam<OpenListAction> {};
+
+TEST_P(OpenListActions, CloseOrPickAsAListDoes)
+{
+    TComboBox combo(nullptr);
+    combo.SetStyle(TComboBoxStyle::csOwnerDrawFixed);
+    Fill(combo, 10);
+    QWidget window;
+    Box(combo).setParent(&window);
+    window.show();
+    combo.SetItemIndex(2);
+    combo.SetDroppedDown(true);
+    QAbstractItemView& view = *Box(combo).view();
+    view.setCurrentIndex(view.model()->index(5, 0));
+    GetParam().act(Box(combo));
+    QApplication::processEvents();
+    EXPECT_EQ(combo.DroppedDown(), GetParam().staysOpen);
+    EXPECT_EQ(combo.ItemIndex(), GetParam().picked);
+    Box(combo).setParent(nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, OpenListActions,
+    testing::Values(
+        OpenListAction{"return_picks_the_highlighted_row", [](QComboBox& box) { Press(box, Qt::Key_Return); }, false,
+                       5},
+        OpenListAction{"escape_closes_without_picking", [](QComboBox& box) { Press(box, Qt::Key_Escape); }, false, 2},
+        OpenListAction{"alt_up_closes_without_picking", [](QComboBox& box) { Press(box, Qt::Key_Up, Qt::AltModifier); },
+                       false, 2},
+        OpenListAction{"tab_does_nothing_while_the_list_is_open", [](QComboBox& box) { Press(box, Qt::Key_Tab); }, true,
+                       2},
+        OpenListAction{"a_click_on_a_row_picks_it",
+                       [](QComboBox& box) {
+                           QAbstractItemView& view = *box.view();
+                           Click(*view.viewport(), view.visualRect(view.model()->index(7, 0)).center());
+                       },
+                       false, 7},
+        OpenListAction{"a_click_on_the_box_only_closes_the_list",
+                       [](QComboBox& box) { Click(box, box.rect().center()); }, false, 2},
+        OpenListAction{"a_click_beside_the_box_closes_the_list",
+                       [](QComboBox& box) { Click(*box.window(), box.geometry().bottomRight() + QPoint(50, 50)); },
+                       false, 2}),
+    [](const testing::TestParamInfo<OpenListAction>& param) { return param.param.name; });
 
 }  // namespace
