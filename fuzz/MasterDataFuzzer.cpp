@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <numeric>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -69,32 +69,43 @@ std::string_view Columns(std::string_view line, std::size_t from, std::size_t co
     return from > line.size() ? std::string_view() : line.substr(from, count);
 }
 
-// Stepping through the code index from the first code that starts with a
-// prefix visits the view's positions whose codes start with it, by code,
-// equal codes in view order: checked for the codes of the first and last
-// entries, on several threads and on one.
+// A code's leading market letter and digits, as typed: "A005930" of
+// "A005930  ". Nothing when the code starts with neither.
+std::optional<TypedCode> TypedStartOf(const STData& record)
+{
+    const std::string_view text(record.code);
+    std::size_t end = text.empty() ? 0 : 1;
+    while (end < text.size() && text[end] >= '0' && text[end] <= '9')
+        ++end;
+    return TypedCode::From(text.substr(0, end));
+}
+
+// Stepping through the code index from the first code that a typed code
+// finds visits the positions the plain reference finds, in its order:
+// checked for the codes of the first and last entries as typed, with their
+// digits alone and with the letter in the other case, on several threads and
+// on one.
 void RequireCodeOrder(const std::vector<const STData*>& byPosition)
 {
-    std::vector<std::size_t> expected(byPosition.size());
-    std::iota(expected.begin(), expected.end(), std::size_t{0});
-    std::ranges::stable_sort(expected, [&](std::size_t a, std::size_t b) {
-        return std::memcmp(byPosition[a]->code, byPosition[b]->code, sizeof(STData::code)) < 0;
-    });
     const CodeIndex several(byPosition, Parallelism{3, 1});
     const CodeIndex one(byPosition, Parallelism{1, 1});
     for (const std::size_t from : {std::size_t{0}, byPosition.size() - 1}) {
-        if (byPosition.empty() || byPosition[from]->code[0] == '\0')
+        const std::optional<TypedCode> read = byPosition.empty() ? std::nullopt : TypedStartOf(*byPosition[from]);
+        if (!read)
             continue;
-        const std::string_view prefix(byPosition[from]->code);
-        std::vector<int> wanted;
-        for (const std::size_t position : expected)
-            if (std::string_view(byPosition[position]->code).starts_with(prefix))
-                wanted.push_back(static_cast<int>(position));
-        for (const CodeIndex* index : {&several, &one}) {
-            std::size_t step = 0;
-            for (int at = index->Find(prefix); at >= 0; at = index->Find(prefix, at), ++step)
-                Require(step < wanted.size() && at == wanted[step], "code order", step);
-            Require(step == wanted.size(), "every code with the prefix", step);
+        std::vector<TypedCode> typings = {*read};
+        if (read->letter != '\0') {
+            typings.push_back({.digits = read->digits});
+            typings.push_back({.letter = static_cast<char>(read->letter ^ ('a' - 'A')), .digits = read->digits});
+        }
+        for (const TypedCode& typed : typings) {
+            const std::vector<int> wanted = CodeOrderPlain(byPosition, typed);
+            for (const CodeIndex* index : {&several, &one}) {
+                std::size_t step = 0;
+                for (int at = index->Find(typed); at >= 0; at = index->Find(typed, at), ++step)
+                    Require(step < wanted.size() && at == wanted[step], "code order", step);
+                Require(step == wanted.size(), "every code the typed code finds", step);
+            }
         }
     }
 }

@@ -121,20 +121,6 @@ CodeIndex::Positions CodeIndex::Run(std::string_view prefix) const
                      [this](std::uint32_t position) { return byPosition_[position]->code; });
 }
 
-int CodeIndex::Find(std::string_view prefix, int after) const
-{
-    auto [first, end] = Run(prefix);
-    if (after >= 0 && static_cast<std::size_t>(after) < byPosition_.size()) {
-        const char* afterCode = byPosition_[static_cast<std::uint32_t>(after)]->code;
-        const auto afterKey = static_cast<std::uint32_t>(after);
-        first = std::partition_point(first, end, [&](std::uint32_t p) {
-            const int byCode = std::memcmp(byPosition_[p]->code, afterCode, CodeBytes);
-            return byCode != 0 ? byCode < 0 : p <= afterKey;
-        });
-    }
-    return first < end ? static_cast<int>(*first) : -1;
-}
-
 int CodeIndex::Find(const TypedCode& code, int after) const
 {
     if (!IsWellFormed(code))

@@ -1,15 +1,25 @@
 #include "stockdata/CodeIndex.h"
 
+#include "support/PlainReference.h"
+
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
-#include <numeric>
+#include <optional>
 #include <random>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
+
+// A typed code, the position stepped on from, and what it should find.
+struct FindRow {
+    const char* means;
+    TypedCode typed;
+    int after;
+    int found;
+};
 
 // A view of records given in view order, as the window holds it.
 class CodeIndexTest : public testing::Test {
@@ -26,97 +36,156 @@ protected:
         index_ = CodeIndex(byPosition_);
     }
 
+    void ExpectFinds(const std::vector<FindRow>& rows) const
+    {
+        for (const FindRow& row : rows)
+            EXPECT_EQ(index_.Find(row.typed, row.after), row.found) << row.means;
+    }
+
     vecST store_;
     std::vector<const STData*> byPosition_;
     CodeIndex index_;
 };
 
-TEST_F(CodeIndexTest, APrefixFindsTheSmallestCodeStartingWithIt)
+TEST_F(CodeIndexTest, TypedDigitsFindTheSmallestCodeStartingWithThem)
 {
-    Build({"373220", "005935", "000660", "005930", "051910"});
-    EXPECT_EQ(index_.Find("0"), 2);
-    EXPECT_EQ(index_.Find("005"), 3);
-    EXPECT_EQ(index_.Find("005935"), 1);
-    EXPECT_EQ(index_.Find("37"), 0);
-    EXPECT_EQ(index_.Find("05"), 4);
+    Build({"373220", "A005935", "000660", "005930", "A051910"});
+    ExpectFinds({
+        {"one digit", {.digits = "0"}, -1, 2},
+        {"digits that two codes start with", {.digits = "005"}, -1, 3},
+        {"a whole code with its letter", {.letter = 'A', .digits = "005935"}, -1, 1},
+        {"digits only one code starts with", {.digits = "37"}, -1, 0},
+        {"digits of a code stored with a letter", {.digits = "05"}, -1, 4},
+        {"a typed letter still finds codes stored without one", {.letter = 'A', .digits = "00"}, -1, 2},
+    });
 }
 
-TEST_F(CodeIndexTest, EqualCodesFindTheFirstInViewOrder)
+TEST_F(CodeIndexTest, ATypedLetterFindsItsStoredLetterInEitherCase)
 {
-    Build({"111111", "005930", "222222", "005930"});
-    EXPECT_EQ(index_.Find("00593"), 1);
+    Build({"B005930", "a000660", "A005380", "Q500001"});
+    ExpectFinds({
+        {"a capital letter finds a small one", {.letter = 'A', .digits = "000"}, -1, 1},
+        {"a small letter finds a capital one", {.letter = 'a', .digits = "005"}, -1, 2},
+        {"a small letter finds a small one", {.letter = 'a', .digits = "0006"}, -1, 1},
+        {"a capital letter finds a capital one", {.letter = 'Q', .digits = "5"}, -1, 3},
+        {"a small b finds B", {.letter = 'b', .digits = "005"}, -1, 0},
+        {"a letter no code is stored with finds nothing", {.letter = 'C', .digits = "005"}, -1, -1},
+    });
 }
 
-TEST_F(CodeIndexTest, APrefixNoCodeStartsWithFindsNothing)
+TEST_F(CodeIndexTest, EqualDigitsFindTheFirstInViewOrder)
 {
-    Build({"005930", "000660"});
-    EXPECT_EQ(index_.Find("1"), -1);
-    EXPECT_EQ(index_.Find("0059301"), -1) << "longer than any code";
-    EXPECT_EQ(index_.Find("0000000000"), -1) << "longer than the field";
-    EXPECT_EQ(index_.Find(""), -1);
-    EXPECT_EQ(index_.Find(std::string_view("0\0", 2)), -1);
+    Build({"111111", "005930", "222222", "A005930", "005930"});
+    ExpectFinds({
+        {"the first of three", {.digits = "00593"}, -1, 1},
+        {"the one with a letter next", {.digits = "00593"}, 1, 3},
+        {"the last of three", {.digits = "00593"}, 3, 4},
+        {"a typed letter keeps view order", {.letter = 'A', .digits = "005930"}, 1, 3},
+    });
 }
 
-TEST_F(CodeIndexTest, AfterAPositionTheNextCodeInCodeOrderIsFoundUntilTheRunEnds)
+TEST_F(CodeIndexTest, CodesPaddedWithSpacesHaveEqualDigitsWithOrWithoutALetter)
 {
-    Build({"005935", "005930", "100000", "005930", "005380"});
-    // Code order: 005380@4, 005930@1, 005930@3, 005935@0, 100000@2.
-    EXPECT_EQ(index_.Find("005"), 4);
-    EXPECT_EQ(index_.Find("005", 4), 1);
-    EXPECT_EQ(index_.Find("005", 1), 3);
-    EXPECT_EQ(index_.Find("005", 3), 0);
-    EXPECT_EQ(index_.Find("005", 0), -1) << "the last code starting 005";
-    EXPECT_EQ(index_.Find("0059", 4), 1) << "a record before the run goes to its start";
+    Build({"005930   ", "A005930  "});
+    ExpectFinds({
+        {"without a letter first in view", {.digits = "005930"}, -1, 0},
+        {"then the one with a letter", {.digits = "005930"}, 0, 1},
+    });
+    Build({"A005930  ", "005930   "});
+    ExpectFinds({
+        {"with a letter first in view", {.digits = "005930"}, -1, 0},
+        {"then the one without", {.digits = "005930"}, 0, 1},
+    });
+}
+
+TEST_F(CodeIndexTest, DigitsNoCodeStartsWithFindNothing)
+{
+    Build({"005930", "A000660"});
+    ExpectFinds({
+        {"digits no code starts with", {.digits = "1"}, -1, -1},
+        {"longer than any code", {.digits = "0059301"}, -1, -1},
+        {"longer than the field", {.digits = "0000000000"}, -1, -1},
+        {"longer than a code with a letter can hold", {.letter = 'A', .digits = "000660000"}, -1, -1},
+        {"empty digits", {.digits = ""}, -1, -1},
+        {"a 0 byte after a digit", {.digits = std::string_view("0\0", 2)}, -1, -1},
+        {"a letter no code is stored with", {.letter = 'B', .digits = "000"}, -1, -1},
+        {"a letter that is no ASCII letter", {.letter = '1', .digits = "005930"}, -1, -1},
+    });
+}
+
+TEST_F(CodeIndexTest, AfterAPositionTheNextCodeInDigitOrderIsFoundUntilTheRunEnds)
+{
+    Build({"005935", "A005930", "100000", "005930", "005380"});
+    // Digit order: 005380@4, 005930@1, 005930@3, 005935@0, 100000@2.
+    ExpectFinds({
+        {"the start of the run", {.digits = "005"}, -1, 4},
+        {"from the first to the second", {.digits = "005"}, 4, 1},
+        {"from the second to the third", {.digits = "005"}, 1, 3},
+        {"from the third to the fourth", {.digits = "005"}, 3, 0},
+        {"the last code starting 005", {.digits = "005"}, 0, -1},
+        {"a record before the run goes to its start", {.digits = "0059"}, 4, 1},
+        {"a record after the run finds nothing further", {.digits = "0059"}, 2, -1},
+        {"a typed letter steps on to codes without one", {.letter = 'A', .digits = "005"}, 1, 3},
+    });
 }
 
 TEST_F(CodeIndexTest, AnEmptyViewFindsNothing)
 {
     Build({});
-    EXPECT_EQ(index_.Find("0"), -1);
-    EXPECT_EQ(CodeIndex().Find("0"), -1);
+    EXPECT_EQ(index_.Find({.digits = "0"}), -1);
+    EXPECT_EQ(CodeIndex().Find({.letter = 'A', .digits = "0"}), -1);
 }
 
 TEST_F(CodeIndexTest, ManyRecordsAreAllFoundByTheirWholeCode)
 {
     std::vector<std::string> codes;
     for (int i = 0; i < 5000; ++i)
-        codes.push_back(std::to_string(100000 + (i * 7919) % 5000));
+        codes.push_back((i % 2 == 0 ? "A" : "") + std::to_string(100000 + (i * 7919) % 5000));
     Build(codes);
-    for (int i = 0; i < 5000; ++i)
-        ASSERT_EQ(index_.Find(codes[static_cast<std::size_t>(i)]), i);
+    for (int i = 0; i < 5000; ++i) {
+        const std::optional<TypedCode> typed = TypedCode::From(codes[static_cast<std::size_t>(i)]);
+        ASSERT_TRUE(typed.has_value()) << codes[static_cast<std::size_t>(i)];
+        ASSERT_EQ(index_.Find(*typed), i) << codes[static_cast<std::size_t>(i)];
+    }
 }
 
-TEST_F(CodeIndexTest, CodeOrderMatchesAStableSortOfTheCodeBytes)
+TEST_F(CodeIndexTest, SteppingOrderMatchesAStableSortOfTheDigits)
 {
-    // Few distinct bytes make long runs of equal codes and shared starts;
-    // codes of 9 bytes differ only in the last, and high bytes must sort
+    // Few distinct bytes make long runs of equal digits and shared starts,
+    // with and without letters of either case; spaces pad, codes that fill
+    // their field differ only in the last byte, and high bytes must sort
     // after ASCII ones.
     std::mt19937 random(5);
-    const std::string alphabet = "01\x80\xFF";
+    const std::vector<std::string> letters = {"", "A", "a", "Z"};
+    const std::string alphabet = "01 \x80\xFF";
     std::vector<std::string> codes;
     for (int i = 0; i < 20000; ++i) {
-        std::string code = "0";
-        for (std::size_t length = 1 + random() % 9; code.size() < length;)
+        std::string code = letters[random() % letters.size()] + "0";
+        for (std::size_t length = code.size() + random() % 9; code.size() < length && code.size() < 9;)
             code += alphabet[random() % alphabet.size()];
         codes.push_back(code);
     }
     Build(codes);
-    std::vector<int> expected(codes.size());
-    std::iota(expected.begin(), expected.end(), 0);
-    std::ranges::stable_sort(expected, [&](int a, int b) {
-        return std::memcmp(store_[a].code, store_[b].code, sizeof(STData::code)) < 0;
-    });
-    // Every code starts with "0": stepping from one record to the next such
-    // one visits all of them in the index's order. A wrong index may step in
-    // a circle, so the walk stops one step past the records and fails.
-    const auto visit = [&codes](const CodeIndex& index) {
+    // Stepping from one record to the next visits every one the typed code
+    // finds, in the index's order. A wrong index may step in a circle, so
+    // the walk stops one step past the records and fails.
+    const auto visit = [&codes](const CodeIndex& index, const TypedCode& typed) {
         std::vector<int> visited;
-        for (int at = index.Find("0"); at >= 0 && visited.size() <= codes.size(); at = index.Find("0", at))
+        for (int at = index.Find(typed); at >= 0 && visited.size() <= codes.size(); at = index.Find(typed, at))
             visited.push_back(at);
         return visited;
     };
-    EXPECT_EQ(visit(index_), expected);
-    EXPECT_EQ(visit(CodeIndex(byPosition_, Parallelism{4, 1})), expected) << "several threads";
+    const CodeIndex severalThreads(byPosition_, Parallelism{4, 1});
+    const std::vector<std::pair<const char*, TypedCode>> typings = {
+        {"digits alone find every code", {.digits = "0"}},
+        {"a small letter finds A, a and codes without a letter", {.letter = 'a', .digits = "0"}},
+        {"a letter and two digits", {.letter = 'Z', .digits = "01"}},
+    };
+    for (const auto& [means, typed] : typings) {
+        const std::vector<int> expected = CodeOrderPlain(byPosition_, typed);
+        EXPECT_EQ(visit(index_, typed), expected) << means;
+        EXPECT_EQ(visit(severalThreads, typed), expected) << means << ", on several threads";
+    }
 }
 
 }  // namespace

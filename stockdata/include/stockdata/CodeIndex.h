@@ -42,22 +42,18 @@ public:
     explicit CodeIndex(std::span<const STData* const> byPosition,
                        const Parallelism& parallelism = Parallelism::OfMachine(), LoadProgress* progress = nullptr);
 
-    // The position of the record with the smallest code that starts with
-    // `prefix` (equal codes: the first in view order), or -1 when none does.
-    // With `after` a position, the next such record in code order after the
-    // record at `after` instead, -1 when there is no further one. An empty
-    // prefix, or one no code field can hold, finds nothing.
-    int Find(std::string_view prefix, int after = -1) const;
-
-    // The same for a typed code, matched against each code's digits, the
-    // code with a leading ASCII letter skipped: the position of the record
-    // whose digits are the smallest that start with `code.digits`, equal
-    // digits the first in view order, or -1. A typed letter must be the
-    // stored one, in either case, but is ignored against a code stored
-    // without a letter; digits alone find codes with any letter or none.
-    // With `after`, the next such record in that order after the record at
-    // `after`. O(log n): one binary search in the run of each letter that
-    // starts a code, and in the run of codes stored without one.
+    // The position of the record whose digits, the code with a leading ASCII
+    // letter skipped, are the smallest that start with `code.digits`, equal
+    // digits the first in view order, or -1 when none does or `code` is no
+    // well-formed typed code. A code with a letter has a byte less, so its
+    // last byte counts again as the ninth of its digits: "A005930  " and
+    // "005930   " have equal digits. A typed letter must be the stored one, in
+    // either case, but is ignored against a code stored without a letter;
+    // digits alone find codes with any letter or none. With `after` a
+    // position, the next such record in that order after the record at
+    // `after` instead, -1 when there is no further one. O(log n): one binary
+    // search in the run of each letter that starts a code, and in the run of
+    // codes stored without one.
     int Find(const TypedCode& code, int after = -1) const;
 
 private:

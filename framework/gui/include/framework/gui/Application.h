@@ -78,4 +78,3 @@ extern TApplication* Application;
 
 // The message a user is shown for `E`.
 std::string ExceptionMessage(const std::exception& E);
-
