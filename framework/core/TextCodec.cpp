@@ -89,7 +89,7 @@ CharsetDecoder::CharsetDecoder(const std::string& charset) : charset_(CharsetFor
 {
     if (charset_ == "UTF-8")
         return;
-    const iconv_t cd = ::iconv_open("UTF-8", charset_.c_str());
+    iconv_t cd = ::iconv_open("UTF-8", charset_.c_str());
     if (cd == Invalid())
         // TRANSLATORS: iconv cannot convert from a character set. {0}: its name in quotes, such as "EUC-KR";
         // {1}: the system's reason.
@@ -186,7 +186,7 @@ std::optional<std::string> DisplayCodec::Encode(std::string_view text)
     if (Charset() == "UTF-8")
         return std::string(text);
     if (!encoder_) {
-        const iconv_t opened = ::iconv_open(Charset().c_str(), "UTF-8");
+        iconv_t opened = ::iconv_open(Charset().c_str(), "UTF-8");
         if (opened == Invalid())
             return std::nullopt;
         encoder_.reset(opened);

@@ -382,7 +382,7 @@ TEST_F(Form1Picking, KeysTypedBeforeTheIndexesAreReadyGiveThePickTheyGiveAfter)
     form->DoCreate();
     form->Show();
     WaitForList(*form);
-    const int samsung = form->ComboBox1->Items->Count() - 1;
+    const auto samsung = static_cast<int>(form->ComboBox1->Items->Count() - 1);
     ASSERT_TRUE(form->Indexing()) << "the list shows before its indexes are built";
     QWidget* box = &Box(form->ComboBox1);
     Type(box, "0059");
