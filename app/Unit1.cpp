@@ -181,7 +181,7 @@ int TForm1::ComboBox1FindItem(TComboBox*, const ByteString& Prefix, int StartInd
     const int found = FSearch.Find(Prefix.View(), StartIndex, ComboBox1->ItemIndex(),
                                    Step == TFindStep::StepOn ? StockSearch::Step::StepOn
                                                              : StockSearch::Step::NewSearch);
-    // Typed before the indexes are ready, at 30M lines up to 3.5 s after the
+    // Typed before the indexes are ready, at 30M lines up to 2.7 s after the
     // list shows (gui_bench): the search keeps its keys and is answered
     // when they are.
     return found == StockSearch::NeedsIndexes ? TComboBox::FindLater : found;

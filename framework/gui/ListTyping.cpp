@@ -74,8 +74,7 @@ void ListTyping::Begin(TypedInto where)
 
 void ListTyping::SearchAgain()
 {
-    // A find may wait for its index while events are handled: the search
-    // must not end in the middle of it.
+    // The pause that ends the search starts again below, from this key.
     searchEnds_.stop();
     noMatchShown_.stop();
     bool matched = true;
