@@ -74,13 +74,15 @@ bool DropDownList::ClosesOn(const QWidget& widget, bool& eat) const
 bool DropDownList::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == view_.viewport()) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
         if (event->type() == QEvent::MouseMove) {
             // The row under the pointer is highlighted, as in menus.
-            if (const QModelIndex row = view_.indexAt(mouse->position().toPoint()); row.isValid())
+            const auto& mouse = static_cast<const QMouseEvent&>(*event);
+            if (const QModelIndex row = view_.indexAt(mouse.position().toPoint()); row.isValid())
                 view_.setCurrentIndex(row);
-        } else if (event->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton) {
-            if (const QModelIndex row = view_.indexAt(mouse->position().toPoint()); row.isValid()) {
+        } else if (event->type() == QEvent::MouseButtonRelease &&
+                   static_cast<const QMouseEvent&>(*event).button() == Qt::LeftButton) {
+            const auto& mouse = static_cast<const QMouseEvent&>(*event);
+            if (const QModelIndex row = view_.indexAt(mouse.position().toPoint()); row.isValid()) {
                 if (onPicked)
                     onPicked(row.row());
                 Close();
