@@ -90,7 +90,7 @@ void TForm1::LoadDone(const std::exception_ptr& error)
     FStocks = std::move(loaded->stocks);
     FSorted = std::move(loaded->sorted);
     FByPosition = std::move(loaded->byPosition);
-    FSearch = StockSearch::NamesOnly(FByPosition, DisplayCharset());
+    FSearch = std::move(loaded->search);
     ComboBox1->Items->AddStrings(std::move(loaded->items));
     StartIndexing();
 }
@@ -102,16 +102,14 @@ void TForm1::StartIndexing()
     FIndexing.Start(
         std::move(stop),
         [this, &progress = *FIndexProgress] {
-            FIndexed = std::make_unique<StockSearch>(FByPosition, DisplayCharset(), Parallelism::OfMachine(),
-                                                     &progress);
+            FIndexed = std::make_unique<CodeIndex>(FByPosition, Parallelism::OfMachine(), &progress);
         },
         [this](const std::exception_ptr& error) {
-            const std::unique_ptr<StockSearch> indexed = std::move(FIndexed);
+            const std::unique_ptr<CodeIndex> indexed = std::move(FIndexed);
             FIndexProgress.reset();
             if (error)
-                std::rethrow_exception(error);  // reported; names are still found
-            FSearch = std::move(*indexed);
-            ComboBox1->FindAgain();
+                std::rethrow_exception(error);  // reported; codes are still found by a scan
+            FSearch.AddCodeIndex(std::move(*indexed));
         });
 }
 
@@ -178,11 +176,6 @@ ByteString TForm1::ComboBox1ItemDescription(TComboBox*, int Index)
 
 int TForm1::ComboBox1FindItem(TComboBox*, const ByteString& Prefix, int StartIndex, TFindStep Step)
 {
-    const int found = FSearch.Find(Prefix.View(), StartIndex, ComboBox1->ItemIndex(),
-                                   Step == TFindStep::StepOn ? StockSearch::Step::StepOn
-                                                             : StockSearch::Step::NewSearch);
-    // Typed before the indexes are ready, at 30M lines up to 2.7 s after the
-    // list shows (gui_bench): the search keeps its keys and is answered
-    // when they are.
-    return found == StockSearch::NeedsIndexes ? TComboBox::FindLater : found;
+    return FSearch.Find(Prefix.View(), StartIndex, ComboBox1->ItemIndex(),
+                        Step == TFindStep::StepOn ? StockSearch::Step::StepOn : StockSearch::Step::NewSearch);
 }

@@ -1,5 +1,6 @@
 #include "stockdata/CodeIndex.h"
 
+#include "CodeOrder.h"
 #include "KeySort.h"
 #include "PrefixRun.h"
 
@@ -18,53 +19,17 @@ namespace {
 
 static_assert(2 * sizeof(SortEntry) == CodeIndex::BuildBytesPerLine, "the entries and the room to sort them");
 
-// The code's text; the field's last byte is always 0.
-constexpr std::size_t CodeBytes = sizeof(STData::code) - 1;
+using codeorder::CodeBytes;
+using codeorder::CompareDigits;
+using codeorder::IsAsciiLetter;
+using codeorder::IsWellFormed;
+using codeorder::ToUpper;
 
 constexpr std::string_view AsciiLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-
-bool IsAsciiLetter(char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-char ToUpper(char c)
-{
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
 
 char ToLower(char c)
 {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool IsAsciiDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-bool IsWellFormed(const TypedCode& code)
-{
-    return (code.letter == '\0' || IsAsciiLetter(code.letter)) && !code.digits.empty() &&
-           std::ranges::all_of(code.digits, IsAsciiDigit);
-}
-
-// A code's digits: the code with a leading ASCII letter skipped.
-const char* DigitsOf(const STData& record)
-{
-    return record.code + (IsAsciiLetter(record.code[0]) ? 1 : 0);
-}
-
-// Orders records by their digits. A code stored with a letter holds a byte
-// less after it, so its last byte stands in for the ninth: "A005930  " and
-// "005930   " have equal digits, as have "A005930" and "005930" unpadded.
-// Within the index's run of one letter, or of codes without one, this is
-// the index's order, so a binary search by it holds there.
-int CompareDigits(const STData& a, const STData& b)
-{
-    if (const int head = std::memcmp(DigitsOf(a), DigitsOf(b), CodeBytes - 1); head != 0)
-        return head;
-    return static_cast<unsigned char>(a.code[CodeBytes - 1]) - static_cast<unsigned char>(b.code[CodeBytes - 1]);
 }
 
 }  // namespace

@@ -1,11 +1,14 @@
 #include "stockdata/InitialsIndex.h"
 
+#include "ViewOrderPass.h"
+
 #include "framework/core/MemoryPages.h"
 
 #include <algorithm>
 #include <array>
 #include <cassert>
 #include <climits>
+#include <utility>
 
 namespace {
 
@@ -16,8 +19,6 @@ namespace {
 constexpr std::size_t BitsPerInitial = 5;
 constexpr std::size_t InitialsPerKey = 64 / BitsPerInitial;
 static_assert(19 < (1U << BitsPerInitial), "1 + ㅎ, the last initial, fits");
-// Lines between two looks at the stop request and the progress figures.
-constexpr std::size_t LinesPerCheck = std::size_t{1} << 16;
 
 // Initials packed as the keys hold them, and the bits of a key they cover.
 struct KeyPattern {
@@ -43,35 +44,35 @@ InitialsIndex::InitialsIndex(std::span<const STData* const> byPosition, const st
     : byPosition_(byPosition), matcher_(std::in_place, charset)
 {
     assert(byPosition.size() <= INT_MAX && "positions are ints");
-    const std::size_t n = byPosition.size();
-    Begin(progress, LoadStage::IndexingInitials, n);
+    Begin(progress, LoadStage::Keying, byPosition.size());
+    keys_ = MakeKeys(byPosition.size());
+    ForEachInViewOrder(byPosition, parallelism, progress,
+                       [&](std::size_t i, const STData& record) { keys_[i] = KeyOf(*matcher_, record); });
+}
+
+InitialsIndex::InitialsIndex(std::span<const STData* const> byPosition, InitialsMatcher matcher,
+                             std::unique_ptr<std::uint64_t[]> keys) noexcept
+    : byPosition_(byPosition), matcher_(std::move(matcher)), keys_(std::move(keys))
+{
+    assert(byPosition.size() <= INT_MAX && "positions are ints");
+}
+
+std::unique_ptr<std::uint64_t[]> InitialsIndex::MakeKeys(std::size_t count)
+{
     // Left uninitialised: the threads that fill it are the first to touch
     // its pages, all at once.
-    keys_ = std::make_unique_for_overwrite<std::uint64_t[]>(n);
-    AdviseHugePages(keys_.get(), n * sizeof(std::uint64_t));
-    const std::size_t parts = parallelism.PartsFor(n);
-    RunParts(parts, [&](std::size_t part) {
-        const std::size_t first = n * part / parts;
-        const std::size_t last = n * (part + 1) / parts;
-        const InitialsMatcher& matcher = *matcher_;
-        std::array<std::uint8_t, InitialsPerKey> initials{};
-        for (std::size_t chunk = first; chunk < last; chunk += LinesPerCheck) {
-            ThrowIfStopped(progress);
-            const std::size_t chunkEnd = std::min(last, chunk + LinesPerCheck);
-            for (std::size_t i = chunk; i < chunkEnd; ++i) {
-                // The records lie in file order, not view order: fetching
-                // some ahead keeps the build from waiting on every one.
-                constexpr std::size_t ahead = 16;
-                if (i + ahead < last)
-                    __builtin_prefetch(byPosition[i + ahead]->name);
-                // The field's 0 fill is no syllable, so the whole field can be read.
-                const std::size_t count = matcher.LeadingInitials(
-                    std::string_view(byPosition[i]->name, sizeof(STData::name)), initials);
-                keys_[i] = PatternOf(std::span(initials).first(count)).bits;
-            }
-            Advance(progress, chunkEnd - chunk);
-        }
-    });
+    auto keys = std::make_unique_for_overwrite<std::uint64_t[]>(count);
+    AdviseHugePages(keys.get(), count * sizeof(std::uint64_t));
+    return keys;
+}
+
+std::uint64_t InitialsIndex::KeyOf(const InitialsMatcher& matcher, const STData& record) noexcept
+{
+    std::array<std::uint8_t, InitialsPerKey> initials{};
+    // The field's 0 fill is no syllable, so the whole field can be read.
+    const std::size_t count =
+        matcher.LeadingInitials(std::string_view(record.name, sizeof(STData::name)), initials);
+    return PatternOf(std::span(initials).first(count)).bits;
 }
 
 int InitialsIndex::Find(std::span<const std::uint8_t> initials, std::size_t from, std::size_t to) const

@@ -33,7 +33,8 @@ lstPST MakeSortedST(const vecST& store, int key)
     return MakeSortedST(store, key, Parallelism::OfMachine());
 }
 
-lstPST MakeSortedST(const vecST& store, int key, const Parallelism& parallelism, LoadProgress* progress)
+lstPST MakeSortedST(const vecST& store, int key, const Parallelism& parallelism, LoadProgress* progress,
+                    std::vector<const STData*>* byPosition)
 {
     if (key == SortKeyName) {
         STKeyOffset = static_cast<int>(offsetof(RecStocks, name));
@@ -50,11 +51,19 @@ lstPST MakeSortedST(const vecST& store, int key, const Parallelism& parallelism,
     const auto pool = std::make_shared<ViewNodePool>();
     pool->Reserve(n);
     lstPST view{ViewNodeAllocator<const STData*>(pool)};
+    if (byPosition != nullptr) {
+        byPosition->clear();
+        byPosition->reserve(n);
+    }
     // Makes the nodes of the records at positions[0, n) of the store.
     const auto makeNodes = [&](auto&& position) {
         keysort::InBlocks(0, n, progress, [&](std::size_t from, std::size_t to) {
-            for (std::size_t i = from; i < to; ++i)
-                view.push_back(&store[position(i)]);
+            for (std::size_t i = from; i < to; ++i) {
+                const STData* record = &store[position(i)];
+                view.push_back(record);
+                if (byPosition != nullptr)
+                    byPosition->push_back(record);
+            }
             Advance(progress, to - from);
         });
         ThrowIfStopped(progress);

@@ -1,10 +1,13 @@
 #include "stockdata/StockSearch.h"
 
 #include "PrefixRun.h"
+#include "ViewOrderPass.h"
 #include "Wrapping.h"
 #include "framework/core/HangulInitials.h"
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 #include <optional>
 #include <string>
 
@@ -12,8 +15,7 @@ namespace {
 
 // What `first` finds from `startIndex`, wrapping, else what `second` finds:
 // stepping past the last match of the first kind wraps to its first match,
-// never to the other kind. A kind that cannot tell yet (NeedsIndexes) cannot
-// say the other kind is meant.
+// never to the other kind.
 template <class First, class Second>
 int FirstKindFound(First first, Second second, int startIndex, int count)
 {
@@ -25,23 +27,33 @@ int FirstKindFound(First first, Second second, int startIndex, int count)
 
 StockSearch::StockSearch(std::span<const STData* const> byPosition, const std::string& charset,
                          const Parallelism& parallelism, LoadProgress* progress)
-    : byPosition_(byPosition), indexed_(true), typed_(std::in_place, charset),
-      byCode_(byPosition, parallelism, progress), byInitials_(byPosition, charset, parallelism, progress)
+    : byPosition_(byPosition), typed_(std::in_place, charset)
 {
-}
-
-StockSearch StockSearch::NamesOnly(std::span<const STData* const> byPosition, const std::string& charset)
-{
-    StockSearch search;
-    search.byPosition_ = byPosition;
-    search.typed_.emplace(charset);
-    return search;
+    const std::size_t n = byPosition.size();
+    Begin(progress, LoadStage::Keying, n);
+    InitialsMatcher matcher(charset);
+    std::unique_ptr<std::uint64_t[]> initials = InitialsIndex::MakeKeys(n);
+    auto codes = std::make_unique_for_overwrite<std::uint32_t[]>(n);
+    // One pass for both: reading each record, in file order as they lie,
+    // is most of the cost.
+    ForEachInViewOrder(byPosition, parallelism, progress, [&](std::size_t i, const STData& record) {
+        initials[i] = InitialsIndex::KeyOf(matcher, record);
+        codes[i] = CodeKeys::KeyOf(record);
+    });
+    byInitials_ = InitialsIndex(byPosition, std::move(matcher), std::move(initials));
+    codeKeys_ = CodeKeys(byPosition, std::move(codes));
 }
 
 StockSearch::StockSearch() = default;
 StockSearch::StockSearch(StockSearch&&) noexcept = default;
 StockSearch& StockSearch::operator=(StockSearch&&) noexcept = default;
 StockSearch::~StockSearch() = default;
+
+void StockSearch::AddCodeIndex(CodeIndex index) noexcept
+{
+    byCode_ = std::move(index);
+    codeKeys_ = CodeKeys();
+}
 
 int StockSearch::Find(std::string_view typed, int startIndex, int picked, Step step)
 {
@@ -67,15 +79,12 @@ int StockSearch::Find(std::string_view typed, int startIndex, int picked, Step s
 
 int StockSearch::FindByCode(const TypedCode& code, int startIndex) const
 {
-    if (!indexed_)
-        return NeedsIndexes;
-    return byCode_.Find(code, startIndex > 0 ? startIndex - 1 : -1);
+    const int after = startIndex > 0 ? startIndex - 1 : -1;
+    return byCode_ ? byCode_->Find(code, after) : codeKeys_.Find(code, after);
 }
 
 int StockSearch::FindByInitials(const std::vector<std::uint8_t>& initials, int startIndex, int picked) const
 {
-    if (!indexed_)
-        return NeedsIndexes;
     // Initials are no prefix of a sorted key, so a new search goes on from
     // the stock picked now, wrapping, as Korean search boxes do.
     const int start = startIndex > 0 ? startIndex : std::max(picked, 0);

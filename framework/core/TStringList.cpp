@@ -72,6 +72,20 @@ void TStringList::Add(const ByteString& text)
     lines_.push_back({offset, text.View().size()});
 }
 
+void TStringList::Add(const ByteString& text, Index copies)
+{
+    if (copies <= 0)
+        return;
+    Add(text);
+    // With no line after the run, the line just added joined it.
+    if (lines_.empty()) {
+        repeats_ += copies - 1;
+        return;
+    }
+    for (Index i = 1; i < copies; ++i)
+        Add(text);
+}
+
 void TStringList::Reserve(Index lines, std::size_t textBytes)
 {
     lines_.reserve(lines_.size() + static_cast<std::size_t>(lines));

@@ -35,7 +35,6 @@ public:
     // A bar `fraction` full, with `text` on it, in place of the current item.
     void ShowProgress(int percent, const QString& text);
     void HideProgress();
-    void FindAgain() { typing_.FindAgain(); }
 
     // For ListTyping: the row that typing into `where` moves, -1 for none;
     // moving it (-1 picks nothing); where its search shows; finding a row.

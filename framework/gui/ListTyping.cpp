@@ -78,16 +78,10 @@ void ListTyping::SearchAgain()
     searchEnds_.stop();
     noMatchShown_.stop();
     bool matched = true;
-    waiting_ = false;
     box_.Dispatch([&] {
         const int found = search_.Find([this](const QString& prefix, int start, TFindStep step) {
             return box_.FindItem(prefix, start, step);
         });
-        // The keys typed meanwhile go on with the text; FindAgain moves the
-        // pick to where the whole of it leads.
-        waiting_ = found == TComboBox::FindLater;
-        if (waiting_)
-            return;
         matched = found >= 0 || search_.Text().isEmpty();
         box_.MoveTypingRow(searchIn_, found >= 0 ? found : pickedBefore_);
     });
@@ -95,20 +89,12 @@ void ListTyping::SearchAgain()
     shown_.Show(search_.Committed(), search_.Composing(),
                 matched ? TypeAheadLabel::Found::Yes : TypeAheadLabel::Found::No, box_.TypingShownBeside(searchIn_));
     // The pause that ends a search counts from the last key, preedit changes
-    // included; a search that waits for its answer stays shown until it has one.
-    if (!waiting_)
-        searchEnds_.start(QApplication::keyboardInputInterval());
-}
-
-void ListTyping::FindAgain()
-{
-    if (waiting_ && search_.IsActive())
-        SearchAgain();
+    // included.
+    searchEnds_.start(QApplication::keyboardInputInterval());
 }
 
 void ListTyping::End()
 {
-    waiting_ = false;
     searchEnds_.stop();
     noMatchShown_.stop();
     matched_ = true;

@@ -32,9 +32,6 @@ public:
     // Escape), which shortcuts must then leave alone.
     bool EditsSearch(const QKeyEvent& key, TypedInto where) const;
 
-    // Searches again for a text the list could not tell yet.
-    void FindAgain();
-
     // Ends the search, wherever it was typed, or only one typed into `where`.
     void End();
     void EndIn(TypedInto where);
@@ -57,8 +54,6 @@ private:
     TypeAheadLabel shown_;
     // Whether the last text searched matched, or was empty.
     bool matched_ = true;
-    // Whether the list could not tell yet where the text leads.
-    bool waiting_ = false;
     QElapsedTimer lastTyped_;
     QTimer searchEnds_;
     QTimer compositionEnds_;

@@ -23,11 +23,6 @@ void TComboBox::Clear()
     WidgetOf<ComboBoxWidget>(*this).setCurrentIndex(-1);
 }
 
-void TComboBox::FindAgain()
-{
-    WidgetOf<ComboBoxWidget>(*this).FindAgain();
-}
-
 int TComboBox::ItemIndex() const
 {
     ComboBoxWidget& box = WidgetOf<ComboBoxWidget>(*this);

@@ -91,13 +91,10 @@ int TypeAheadSearch::Find(const Finder& find)
         // the first above it, which the finder wrapped to.
         int best = -1;
         const auto before = [this](int a, int b) { return std::pair(a < start_, a) < std::pair(b < start_, b); };
-        for (const QString& candidate : Candidates()) {
-            const int found = find(candidate, start_, TFindStep::NewSearch);
-            if (found < -1)
-                return found;  // the finder cannot tell yet
-            if (found >= 0 && (best < 0 || before(found, best)))
+        for (const QString& candidate : Candidates())
+            if (const int found = find(candidate, start_, TFindStep::NewSearch);
+                found >= 0 && (best < 0 || before(found, best)))
                 best = found;
-        }
         return best;
     }
     const QString one = text.left(1);
@@ -107,10 +104,7 @@ int TypeAheadSearch::Find(const Finder& find)
     }
     while (steps_.size() < static_cast<std::size_t>(text.size())) {
         const int last = steps_.back();
-        steps_.push_back(last < 0 ? last : find(one, last + 1, TFindStep::StepOn));
+        steps_.push_back(last < 0 ? -1 : find(one, last + 1, TFindStep::StepOn));
     }
-    const int found = steps_[text.size() - 1];
-    if (found < -1)
-        steps_.clear();  // the finder could not tell: asked again from the first step
-    return found;
+    return steps_[text.size() - 1];
 }

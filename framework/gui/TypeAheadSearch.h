@@ -16,8 +16,7 @@ class TypeAheadSearch {
 public:
     // The first row at or after startIndex (0 or more) whose text starts
     // with `prefix` (never empty), else the first such row from the top, or
-    // -1 for none, or another negative value when it cannot tell yet, which
-    // Find answers as it is.
+    // -1 for none.
     using Finder = std::function<int(const QString& prefix, int startIndex, TFindStep step)>;
 
     // Whether a search is under way: begun and not yet ended, even if

@@ -71,12 +71,12 @@ TEST_F(Form1Load, AWindowDestroyedDuringItsLoadEndsTheLoad)
 
 // A list's load stopped as each of its stages begins ends there, with what
 // it made freed (the sanitizer build checks); so does the build of the
-// search's indexes after it.
+// code index after it.
 TEST_F(Form1Load, AListLoadStopsInEachOfItsStages)
 {
     dir_.Write("omast.dat", BigMaster());
-    for (const LoadStage stage : {LoadStage::Counting, LoadStage::Reading, LoadStage::Sorting, LoadStage::Filling,
-                                  LoadStage::IndexingCodes, LoadStage::IndexingInitials}) {
+    for (const LoadStage stage : {LoadStage::Counting, LoadStage::Reading, LoadStage::Sorting, LoadStage::Keying,
+                                  LoadStage::IndexingCodes}) {
         SCOPED_TRACE(static_cast<int>(stage));
         std::stop_source stop;
         LoadProgress progress(stop.get_token());
@@ -87,7 +87,7 @@ TEST_F(Form1Load, AListLoadStopsInEachOfItsStages)
         EXPECT_THROW(
             {
                 const StockList list = ReadStockList("omast.dat", progress);
-                const StockSearch search(list.byPosition, "UTF-8", Parallelism::OfMachine(), &progress);
+                const CodeIndex index(list.byPosition, Parallelism::OfMachine(), &progress);
             },
             LoadCancelled);
         EXPECT_EQ(progress.Stage(), stage);

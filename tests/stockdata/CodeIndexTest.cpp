@@ -1,9 +1,11 @@
 #include "stockdata/CodeIndex.h"
+#include "stockdata/CodeKeys.h"
 
 #include "support/PlainReference.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <optional>
 #include <random>
 #include <string>
@@ -34,17 +36,30 @@ protected:
         for (const STData& record : store_)
             byPosition_.push_back(&record);
         index_ = CodeIndex(byPosition_);
+        keys_ = KeysOf(byPosition_);
     }
 
+    static CodeKeys KeysOf(std::span<const STData* const> byPosition)
+    {
+        auto keys = std::make_unique<std::uint32_t[]>(byPosition.size());
+        for (std::size_t i = 0; i < byPosition.size(); ++i)
+            keys[i] = CodeKeys::KeyOf(*byPosition[i]);
+        return CodeKeys(byPosition, std::move(keys));
+    }
+
+    // The index, and the scan of the keys that stands in for it while it is built, alike.
     void ExpectFinds(const std::vector<FindRow>& rows) const
     {
-        for (const FindRow& row : rows)
+        for (const FindRow& row : rows) {
             EXPECT_EQ(index_.Find(row.typed, row.after), row.found) << row.means;
+            EXPECT_EQ(keys_.Find(row.typed, row.after), row.found) << row.means << ", by the keys";
+        }
     }
 
     vecST store_;
     std::vector<const STData*> byPosition_;
     CodeIndex index_;
+    CodeKeys keys_;
 };
 
 TEST_F(CodeIndexTest, TypedDigitsFindTheSmallestCodeStartingWithThem)
@@ -134,6 +149,8 @@ TEST_F(CodeIndexTest, AnEmptyViewFindsNothing)
     Build({});
     EXPECT_EQ(index_.Find({.digits = "0"}), -1);
     EXPECT_EQ(CodeIndex().Find({.letter = 'A', .digits = "0"}), -1);
+    EXPECT_EQ(keys_.Find({.digits = "0"}), -1);
+    EXPECT_EQ(CodeKeys().Find({.letter = 'A', .digits = "0"}), -1);
 }
 
 TEST_F(CodeIndexTest, ManyRecordsAreAllFoundByTheirWholeCode)
@@ -146,46 +163,68 @@ TEST_F(CodeIndexTest, ManyRecordsAreAllFoundByTheirWholeCode)
         const std::optional<TypedCode> typed = TypedCode::From(codes[static_cast<std::size_t>(i)]);
         ASSERT_TRUE(typed.has_value()) << codes[static_cast<std::size_t>(i)];
         ASSERT_EQ(index_.Find(*typed), i) << codes[static_cast<std::size_t>(i)];
+        ASSERT_EQ(keys_.Find(*typed), i) << codes[static_cast<std::size_t>(i)] << ", by the keys";
     }
 }
 
-TEST_F(CodeIndexTest, SteppingOrderMatchesAStableSortOfTheDigits)
+// Few distinct bytes make long runs of equal digits and shared starts, with
+// and without letters of either case; spaces pad, codes that fill their
+// field differ only in the last byte, and other bytes must sort in their
+// place: below a space, between it and the digits, after ASCII.
+std::vector<std::string> RandomCodes(std::size_t count)
 {
-    // Few distinct bytes make long runs of equal digits and shared starts,
-    // with and without letters of either case; spaces pad, codes that fill
-    // their field differ only in the last byte, and high bytes must sort
-    // after ASCII ones.
     std::mt19937 random(5);
-    const std::vector<std::string> letters = {"", "A", "a", "Z"};
-    const std::string alphabet = "01 \x80\xFF";
+    const std::vector<std::string> letters = {"", "A", "a", "Z", "O"};
+    const std::string alphabet = "01 \x80\xFF!\x01";
     std::vector<std::string> codes;
-    for (int i = 0; i < 20000; ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         std::string code = letters[random() % letters.size()] + "0";
         for (std::size_t length = code.size() + random() % 9; code.size() < length && code.size() < 9;)
             code += alphabet[random() % alphabet.size()];
         codes.push_back(code);
     }
+    return codes;
+}
+
+// Stepping from one record to the next visits every one the typed code
+// finds, in the index's order. A wrong index may step in a circle, so the
+// walk stops one step past the records and fails.
+template <class Finder>
+std::vector<int> Visit(const Finder& finder, const TypedCode& typed, std::size_t records)
+{
+    std::vector<int> visited;
+    for (int at = finder.Find(typed); at >= 0 && visited.size() <= records; at = finder.Find(typed, at))
+        visited.push_back(at);
+    return visited;
+}
+
+const std::vector<std::pair<const char*, TypedCode>> SteppingTypings = {
+    {"digits alone find every code", {.digits = "0"}},
+    {"a small letter finds A, a and codes without a letter", {.letter = 'a', .digits = "0"}},
+    {"a letter and two digits", {.letter = 'Z', .digits = "01"}},
+    {"a letter in the group of another", {.letter = 'o', .digits = "0"}},
+    {"more digits than a key holds", {.digits = "01010101"}},
+};
+
+TEST_F(CodeIndexTest, SteppingOrderMatchesAStableSortOfTheDigits)
+{
+    const std::vector<std::string> codes = RandomCodes(20000);
     Build(codes);
-    // Stepping from one record to the next visits every one the typed code
-    // finds, in the index's order. A wrong index may step in a circle, so
-    // the walk stops one step past the records and fails.
-    const auto visit = [&codes](const CodeIndex& index, const TypedCode& typed) {
-        std::vector<int> visited;
-        for (int at = index.Find(typed); at >= 0 && visited.size() <= codes.size(); at = index.Find(typed, at))
-            visited.push_back(at);
-        return visited;
-    };
     const CodeIndex severalThreads(byPosition_, Parallelism{4, 1});
-    const std::vector<std::pair<const char*, TypedCode>> typings = {
-        {"digits alone find every code", {.digits = "0"}},
-        {"a small letter finds A, a and codes without a letter", {.letter = 'a', .digits = "0"}},
-        {"a letter and two digits", {.letter = 'Z', .digits = "01"}},
-    };
-    for (const auto& [means, typed] : typings) {
+    for (const auto& [means, typed] : SteppingTypings) {
         const std::vector<int> expected = CodeOrderPlain(byPosition_, typed);
-        EXPECT_EQ(visit(index_, typed), expected) << means;
-        EXPECT_EQ(visit(severalThreads, typed), expected) << means << ", on several threads";
+        EXPECT_EQ(Visit(index_, typed, codes.size()), expected) << means;
+        EXPECT_EQ(Visit(severalThreads, typed, codes.size()), expected) << means << ", on several threads";
     }
+}
+
+// A scan per step: fewer records, the same kinds of code.
+TEST_F(CodeIndexTest, SteppingByTheKeysMatchesAStableSortOfTheDigits)
+{
+    const std::vector<std::string> codes = RandomCodes(2000);
+    Build(codes);
+    for (const auto& [means, typed] : SteppingTypings)
+        EXPECT_EQ(Visit(keys_, typed, codes.size()), CodeOrderPlain(byPosition_, typed)) << means;
 }
 
 }  // namespace

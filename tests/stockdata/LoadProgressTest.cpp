@@ -69,12 +69,12 @@ INSTANTIATE_TEST_SUITE_P(
         FractionCase{"reading_just_begun_follows_the_whole_of_counting", LoadStage::Reading, 200, 0, 0.057},
         FractionCase{"reading_a_quarter_done_adds_a_quarter_of_its_share", LoadStage::Reading, 200, 50, 0.1045},
         FractionCase{"sorting_half_done_is_past_the_middle_of_the_load", LoadStage::Sorting, 100, 50, 0.589},
-        FractionCase{"filling_half_done_is_near_the_end", LoadStage::Filling, 10, 5, 0.9655},
-        FractionCase{"filling_done_is_the_whole_load", LoadStage::Filling, 10, 10, 1.0},
+        FractionCase{"keying_half_done_is_near_the_end", LoadStage::Keying, 10, 5, 0.9655},
+        FractionCase{"keying_done_is_the_whole_load", LoadStage::Keying, 10, 10, 1.0},
         FractionCase{"a_stage_with_no_work_counts_none_of_its_share", LoadStage::Sorting, 0, 0, 0.247},
         FractionCase{"more_done_than_the_stage_holds_counts_the_stage_once", LoadStage::Reading, 100, 300, 0.247},
         FractionCase{"the_code_index_built_after_the_list_keeps_it_full", LoadStage::IndexingCodes, 100, 50, 1.0},
-        FractionCase{"the_initials_index_built_last_keeps_it_full", LoadStage::IndexingInitials, 100, 0, 1.0}),
+        FractionCase{"the_code_index_just_begun_keeps_it_full", LoadStage::IndexingCodes, 100, 0, 1.0}),
     [](const testing::TestParamInfo<FractionCase>& row) { return std::string(row.param.name); });
 
 class LoadProgressTest : public testing::Test {

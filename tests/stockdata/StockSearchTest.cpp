@@ -1,5 +1,6 @@
 #include "framework/core/HangulInitials.h"
 #include "framework/core/TextCodec.h"
+#include "stockdata/CodeIndex.h"
 #include "stockdata/InitialsIndex.h"
 #include "stockdata/MasterFile.h"
 #include "stockdata/SortedView.h"
@@ -30,10 +31,16 @@ class StockSearchFind : public testing::Test {
 protected:
     explicit StockSearchFind(const std::string& master = PickingMaster) : store_(RecordsFromBytes(master)) {}
 
+    // Each row, as the search answers when the list shows, codes found by a
+    // scan, and once its code index is added.
     void Expect(const std::vector<Typed>& rows)
     {
-        for (const Typed& row : rows)
+        StockSearch indexed(byPosition_, "UTF-8");
+        indexed.AddCodeIndex(CodeIndex(byPosition_));
+        for (const Typed& row : rows) {
             EXPECT_EQ(search_.Find(row.typed, row.startIndex, row.picked), row.found) << row.means;
+            EXPECT_EQ(indexed.Find(row.typed, row.startIndex, row.picked), row.found) << row.means << ", indexed";
+        }
     }
 
     vecST store_;
@@ -130,21 +137,6 @@ TEST_F(StockSearchCodes, DigitsFindCodesWithOrWithoutALetterAndALetterAndDigitsA
         << "a new search from a row, as in the open list, finds the smallest digits";
 }
 
-// Made before its indexes, a search finds names and says which typing needs
-// them, never taking digits that a code may start for a name.
-TEST_F(StockSearchCodes, ANamesOnlySearchFindsNamesAndSaysWhenItNeedsItsIndexes)
-{
-    search_ = StockSearch::NamesOnly(byPosition_, "UTF-8");
-    Expect({
-        {"digits need the code index", "500001", 0, -1, StockSearch::NeedsIndexes},
-        {"digits that start no code still need it to know", "7", 0, -1, StockSearch::NeedsIndexes},
-        {"a letter and digits that a name starts with", "E1", 0, -1, E1},
-        {"a letter and digits that no name starts with need it", "A500001", 0, -1, StockSearch::NeedsIndexes},
-        {"Hangul initials need the initials index", "ㅅ", 0, -1, StockSearch::NeedsIndexes},
-        {"a name", "Mirae", 0, -1, Mirae},
-    });
-}
-
 TEST_F(StockSearchFind, HangulInitialsFromTheStartIndexOrThePickedStockWrapping)
 {
     Expect({
@@ -199,7 +191,7 @@ TEST(InitialsIndexBuild, ReportsTheIndexingStageAndStopsWhenAsked)
     std::stop_source stop;
     LoadProgress progress(stop.get_token());
     EXPECT_EQ(InitialsIndex(byPosition, "UTF-8", {}, &progress).Find(TypedInitials("ㅅ"), 0, 1), 0);
-    EXPECT_EQ(progress.Stage(), LoadStage::IndexingInitials);
+    EXPECT_EQ(progress.Stage(), LoadStage::Keying);
     stop.request_stop();
     EXPECT_THROW(InitialsIndex(byPosition, "UTF-8", {}, &progress), LoadCancelled);
 }

@@ -12,24 +12,27 @@
 
 // Everything the window shows of one master file, made in one go away from
 // the GUI thread and then taken over whole: the store, the name-ordered view
-// over it, its records by position and the list's placeholder items, one
-// "NULL" per record. The view and the positions point into the store:
-// moving the vectors keeps their buffers, so they stay valid when taken over.
+// over it, its records by position, the search over them and the list's
+// placeholder items, one "NULL" per record. The view, the positions and the
+// search point into the store and the positions: moving the vectors keeps
+// their buffers, so they stay valid when taken over.
 struct StockList {
     vecST stocks;
     std::unique_ptr<lstPST> sorted;
     // The view's records by position, for what needs any entry at once:
     // painting, a search, a screen reader asking for any row.
     std::vector<const STData*> byPosition;
+    StockSearch search;
     TStringList items;
 };
 
 // The memory a list needs per line beyond the load's own, for its admission:
-// the positions and the search's indexes while they are built.
+// the positions and the search, at most while its code index is built.
 LoadOptions ListLoad();
 
 // Reads `fileName` and makes its list, reporting to `progress`. Throws what
 // the reader throws, and LoadCancelled once `progress` is asked to stop.
-// Only one runs at a time: the view's key window is shared. The search's
-// indexes are built after it (StockSearch), so that the list shows first.
+// Only one runs at a time: the view's key window is shared. The search
+// finds codes by a scan until its code index, built after the list shows,
+// is added.
 StockList ReadStockList(const ByteString& fileName, LoadProgress& progress);

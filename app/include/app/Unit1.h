@@ -53,8 +53,9 @@ private:
     // FSorted's records by position, made once a load, for what needs any
     // entry at once: painting, a search, a screen reader asking for any row.
     std::vector<const STData*> FByPosition;
-    // Type-to-find over FByPosition: by name alone once the list shows, by
-    // code and initials too once its indexes are built beside the event loop.
+    // Type-to-find over FByPosition, by name, code and initials from the
+    // moment the list shows; codes by binary search once the code index is
+    // built beside the event loop.
     StockSearch FSearch;
 
     const STData* Stock(int index) const;
@@ -68,7 +69,7 @@ private:
     void LoadDone(const std::exception_ptr& error);
     void ShowLoadProgress();
     void EndLoad() noexcept;
-    // Builds FSearch's indexes beside the event loop; ends a build that runs.
+    // Builds FSearch's code index beside the event loop; ends a build that runs.
     void StartIndexing();
     void CancelIndexing() noexcept;
 
@@ -77,9 +78,9 @@ private:
     // write until the load has ended.
     std::unique_ptr<LoadProgress> FProgress;
     std::unique_ptr<StockList> FLoaded;
-    // The same for the indexes' build, which reads FByPosition.
+    // The same for the code index's build, which reads FByPosition.
     std::unique_ptr<LoadProgress> FIndexProgress;
-    std::unique_ptr<StockSearch> FIndexed;
+    std::unique_ptr<CodeIndex> FIndexed;
     // Last, so that they go first: work still running is cancelled before
     // what it reads and writes is destroyed.
     TBackgroundTask FLoad{this};
@@ -88,8 +89,8 @@ private:
 public:
     explicit TForm1(TComponent* owner) : TForm(owner) {}
 
-    // Whether a load, or the build of the search's indexes after it, is
-    // running, for tests and benchmarks that wait for them.
+    // Whether a load, or the build of the code index after it, is running,
+    // for tests and benchmarks that wait for them.
     bool Loading() const noexcept { return FLoad.Running(); }
     bool Indexing() const noexcept { return FIndexing.Running(); }
 };

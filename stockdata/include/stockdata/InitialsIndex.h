@@ -33,11 +33,20 @@ public:
     // Exception when iconv does not know `charset`.
     InitialsIndex(std::span<const STData* const> byPosition, const std::string& charset,
                   const Parallelism& parallelism = Parallelism::OfMachine(), LoadProgress* progress = nullptr);
+    // From keys made already: `keys[i]` is KeyOf(matcher, *byPosition[i]).
+    InitialsIndex(std::span<const STData* const> byPosition, InitialsMatcher matcher,
+                  std::unique_ptr<std::uint64_t[]> keys) noexcept;
+
+    // The key of one record's name, as `matcher` reads it.
+    static std::uint64_t KeyOf(const InitialsMatcher& matcher, const STData& record) noexcept;
 
     // The first position in [from, to) whose name's leading syllables have
     // `initials` in turn; -1 when none has, or `initials` is empty. `to` past
     // the end counts as the end.
     int Find(std::span<const std::uint8_t> initials, std::size_t from, std::size_t to) const;
+
+    // Room for `count` keys, to be made on a load's threads.
+    static std::unique_ptr<std::uint64_t[]> MakeKeys(std::size_t count);
 
 private:
     std::span<const STData* const> byPosition_;

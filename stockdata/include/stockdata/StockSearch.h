@@ -1,6 +1,7 @@
 #pragma once
 
 #include "stockdata/CodeIndex.h"
+#include "stockdata/CodeKeys.h"
 #include "stockdata/InitialsIndex.h"
 #include "stockdata/StockRecord.h"
 
@@ -21,33 +22,31 @@
 // called on one thread at a time.
 class StockSearch {
 public:
-    // What the indexes add per record, for the memory a load is admitted with.
-    static constexpr std::uint64_t BytesPerLine = CodeIndex::BytesPerLine + InitialsIndex::BytesPerLine;
-    // What building them takes per record at most: the code index's sorting
-    // room is freed before the initials are indexed.
-    static constexpr std::uint64_t BuildBytesPerLine = std::max(CodeIndex::BuildBytesPerLine, BytesPerLine);
-
-    // What Find answers when `typed` needs an index that a search made by
-    // NamesOnly lacks.
-    static constexpr int NeedsIndexes = -2;
+    // What the search adds per record, for the memory a load is admitted
+    // with: the initials and the codes' keys, whose place the code index
+    // takes once it is added.
+    static constexpr std::uint64_t BytesPerLine = InitialsIndex::BytesPerLine + CodeKeys::BytesPerLine;
+    // At most, while the code index is built beside it.
+    static constexpr std::uint64_t BuildBytesPerLine = BytesPerLine + CodeIndex::BuildBytesPerLine;
 
     StockSearch();
-    // A search that finds names alone, made at once, for the time the
-    // indexes take to build: `typed` that needs them finds NeedsIndexes.
-    // Names, and what is typed, are bytes in `charset`.
-    static StockSearch NamesOnly(std::span<const STData* const> byPosition, const std::string& charset);
     // `byPosition` holds the list's records in name order, at most INT_MAX
     // of them, their names, and what is typed, bytes in `charset` as iconv
-    // names it. Builds the code index and the initials index. Throws
+    // names it. Makes each record's initials and code keys in one pass over
+    // the records, spread over threads as `parallelism` allows; codes are
+    // found by a scan of their keys until AddCodeIndex. Throws
     // std::bad_alloc on lack of memory, the framework's Exception when iconv
-    // does not know `charset`. Spread over threads as `parallelism` allows;
-    // with `progress`, reports the indexing stage and throws LoadCancelled
-    // once asked to stop.
+    // does not know `charset`. With `progress`, reports the keying stage and
+    // throws LoadCancelled once asked to stop.
     StockSearch(std::span<const STData* const> byPosition, const std::string& charset,
                 const Parallelism& parallelism = Parallelism::OfMachine(), LoadProgress* progress = nullptr);
     StockSearch(StockSearch&&) noexcept;
     StockSearch& operator=(StockSearch&&) noexcept;
     ~StockSearch();
+
+    // Codes are found in `index`, built over the same records, from now on:
+    // the same answers in O(log n). The keys it replaces are freed.
+    void AddCodeIndex(CodeIndex index) noexcept;
 
     // Where `typed` leads, -1 when nowhere. Every kind of search goes on
     // from where it starts to the end of the list and then wraps to the top.
@@ -78,10 +77,10 @@ private:
     int Count() const noexcept;
 
     std::span<const STData* const> byPosition_;
-    bool indexed_ = false;
     // Reads what is typed, to tell Hangul initials; none: no initials.
     std::optional<CharsetDecoder> typed_;
-    CodeIndex byCode_;
-    // Built after the code index, so that their peaks do not add up.
     InitialsIndex byInitials_;
+    // Until the code index is added.
+    CodeKeys codeKeys_;
+    std::optional<CodeIndex> byCode_;
 };

@@ -77,6 +77,7 @@ TEST(TStringList, AddAppendsOneLineAfterTheLoadedOnesWithWhateverBytesItHolds)
 struct Step {
     enum Kind { Add, Load, Clear, MoveConstructAway, MoveAssignAway } kind;
     std::string text;  // the line to add, or the bytes to load
+    TStringList::Index copies = 1;  // of the line to add, in one call
 };
 
 struct StepsCase {
@@ -115,7 +116,10 @@ TEST_P(ListSteps, ReadBackEveryLineAsAdded)
     for (const Step& step : GetParam().steps) {
         switch (step.kind) {
         case Step::Add:
-            list.Add(ByteString(step.text));
+            if (step.copies == 1)
+                list.Add(ByteString(step.text));
+            else
+                list.Add(ByteString(step.text), step.copies);
             break;
         case Step::Load:
             list.LoadFromBytes(step.text);
@@ -146,6 +150,13 @@ INSTANTIATE_TEST_SUITE_P(
                   {{Step::Add, "NULL"}, {Step::Add, "x"}, {Step::Add, "NULL"}, {Step::Add, "NULL"}, {Step::Add, "y"}},
                   {"NULL", "x", "NULL", "NULL", "y"}},
         StepsCase{"empty_lines_repeat_too", {{Step::Add, ""}, {Step::Add, ""}, {Step::Add, "x"}}, {"", "", "x"}},
+        StepsCase{"copies_in_one_call_read_back_as_added_one_by_one",
+                  {{Step::Add, "NULL", 3}, {Step::Add, "x", 0}, {Step::Add, "NULL", 2}, {Step::Add, "x", 2},
+                   {Step::Add, "NULL", 2}},
+                  {"NULL", "NULL", "NULL", "NULL", "NULL", "x", "x", "NULL", "NULL"}},
+        StepsCase{"copies_after_loaded_lines_follow_them",
+                  {{Step::Load, "a\nb"}, {Step::Add, "a", 2}},
+                  {"a", "b", "a", "a"}},
         StepsCase{"a_load_replaces_a_run",
                   {{Step::Add, "NULL"}, {Step::Add, "NULL"}, {Step::Load, "a\nb"}},
                   {"a", "b"}},

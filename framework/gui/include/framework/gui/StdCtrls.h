@@ -26,8 +26,7 @@ using TItemTextEvent = std::function<ByteString(TComboBox* Sender, int Index)>;
 enum class TFindStep { NewSearch, StepOn };
 // The first item at or after StartIndex in [0, Items->Count()] whose text
 // starts with the bytes Prefix (never empty), else the first such item from
-// the top (the search wraps), or -1 for none; TComboBox::FindLater when the
-// list cannot tell yet, until it calls FindAgain.
+// the top (the search wraps), or -1 for none.
 using TFindItemEvent = std::function<int(TComboBox* Sender, const ByteString& Prefix, int StartIndex, TFindStep Step)>;
 
 // The item texts of a list control, in the order they were added. The
@@ -81,15 +80,8 @@ public:
     // Where OnDrawItem paints.
     TCanvas* const Canvas = &canvas_;
 
-    // What OnFindItem answers while it cannot tell yet (an index is still
-    // being built): the search keeps its text and waits for FindAgain.
-    static constexpr int FindLater = -2;
-
     // Removes every item; no item is selected afterwards.
     void Clear();
-    // Searches again for what was typed while OnFindItem answered FindLater,
-    // now that it can tell.
-    void FindAgain();
 
     // The selected item, -1 for none.
     int ItemIndex() const;

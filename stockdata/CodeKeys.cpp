@@ -1,0 +1,119 @@
+#include "stockdata/CodeKeys.h"
+
+#include "CodeOrder.h"
+
+#include <algorithm>
+#include <cassert>
+#include <climits>
+#include <utility>
+
+namespace {
+
+using codeorder::CompareDigits;
+using codeorder::DigitsOf;
+using codeorder::IsWellFormed;
+using codeorder::ToUpper;
+
+// A key's digit bytes: a nibble each, the first highest, above the tag.
+constexpr std::size_t KeyDigits = 7;
+constexpr std::uint32_t TagBits = 4;
+constexpr std::uint32_t TagMask = (1U << TagBits) - 1;
+// The tag: no letter, a letter's group, or a key that cannot tell.
+constexpr std::uint32_t NoLetter = 0;
+constexpr std::uint32_t LetterGroups = 14;
+constexpr std::uint32_t Unsure = 15;
+// A digit byte's nibble that stands for any byte but 0, space and digits.
+constexpr std::uint32_t OtherByte = 15;
+
+// 0 and space sort before the digits, as their bytes do.
+std::uint32_t NibbleOf(char byte)
+{
+    if (byte == '\0')
+        return 0;
+    if (byte == ' ')
+        return 1;
+    if (codeorder::IsAsciiDigit(byte))
+        return 2 + static_cast<std::uint32_t>(byte - '0');
+    return OtherByte;
+}
+
+// Letters in one group may differ; the record tells them apart.
+std::uint32_t LetterGroup(char letter)
+{
+    return 1 + static_cast<std::uint32_t>(ToUpper(letter) - 'A') % LetterGroups;
+}
+
+}  // namespace
+
+std::uint32_t CodeKeys::KeyOf(const STData& record) noexcept
+{
+    const char* digits = DigitsOf(record);
+    std::uint32_t key = 0;
+    bool unsure = false;
+    for (std::size_t i = 0; i < KeyDigits; ++i) {
+        const std::uint32_t nibble = NibbleOf(digits[i]);
+        unsure = unsure || nibble == OtherByte;
+        key = key << 4 | nibble;
+    }
+    const std::uint32_t tag = unsure ? Unsure : digits == record.code ? NoLetter : LetterGroup(record.code[0]);
+    return key << TagBits | tag;
+}
+
+CodeKeys::CodeKeys(std::span<const STData* const> byPosition, std::unique_ptr<std::uint32_t[]> keys) noexcept
+    : byPosition_(byPosition), keys_(std::move(keys))
+{
+    assert(byPosition.size() <= INT_MAX && "positions are ints");
+}
+
+bool CodeKeys::Before(std::size_t a, std::size_t b) const
+{
+    const int byDigits = CompareDigits(*byPosition_[a], *byPosition_[b]);
+    return byDigits != 0 ? byDigits < 0 : a < b;
+}
+
+int CodeKeys::Find(const TypedCode& code, int after) const
+{
+    if (!IsWellFormed(code))
+        return -1;
+    const std::size_t n = byPosition_.size();
+    // What the typed digits' keys must hold, as far as a key holds digits.
+    std::uint32_t bits = 0;
+    std::uint32_t mask = 0;
+    for (std::size_t i = 0; i < std::min(code.digits.size(), KeyDigits); ++i) {
+        const std::uint32_t shift = TagBits + 4 * static_cast<std::uint32_t>(KeyDigits - 1 - i);
+        bits |= NibbleOf(code.digits[i]) << shift;
+        mask |= 0xFU << shift;
+    }
+    const std::uint32_t typedGroup = code.letter != '\0' ? LetterGroup(code.letter) : NoLetter;
+    // Keys that can tell decide most records alone: a record whose digits
+    // come before those stepped from, or after those of the best so far.
+    const bool stepping = after >= 0 && static_cast<std::size_t>(after) < n;
+    const std::uint32_t afterKey = stepping ? keys_[static_cast<std::size_t>(after)] : 0;
+    const bool afterSure = stepping && (afterKey & TagMask) != Unsure;
+    int best = -1;
+    std::uint32_t bestKey = 0;
+    bool bestSure = false;
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint32_t key = keys_[i];
+        if ((key & mask) != bits)
+            continue;
+        const std::uint32_t tag = key & TagMask;
+        if (tag == Unsure) {
+            // The record alone can tell; rare, so checked in full below.
+        } else if (typedGroup != NoLetter && tag != NoLetter && tag != typedGroup) {
+            continue;
+        } else if ((afterSure && key >> TagBits < afterKey >> TagBits) ||
+                   (bestSure && key >> TagBits > bestKey >> TagBits)) {
+            continue;
+        }
+        const auto position = static_cast<int>(i);
+        if (!codeorder::Finds(code, *byPosition_[i]) ||
+            (stepping && !Before(static_cast<std::size_t>(after), i)) ||
+            (best >= 0 && !Before(i, static_cast<std::size_t>(best))))
+            continue;
+        best = position;
+        bestKey = key;
+        bestSure = tag != Unsure;
+    }
+    return best;
+}

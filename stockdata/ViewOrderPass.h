@@ -1,0 +1,39 @@
+#pragma once
+
+#include "stockdata/LoadProgress.h"
+#include "stockdata/Parallel.h"
+#include "stockdata/StockRecord.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <span>
+
+// Calls visit(position, record) for every record of a view, in parts spread
+// over threads as `parallelism` allows. With `progress`, counts each record
+// and throws LoadCancelled once asked to stop.
+template <class Visit>
+void ForEachInViewOrder(std::span<const STData* const> byPosition, const Parallelism& parallelism,
+                        LoadProgress* progress, Visit visit)
+{
+    // Records between two looks at the stop request and the progress figures.
+    constexpr std::size_t recordsPerCheck = std::size_t{1} << 16;
+    const std::size_t n = byPosition.size();
+    const std::size_t parts = parallelism.PartsFor(n);
+    RunParts(parts, [&](std::size_t part) {
+        const std::size_t first = n * part / parts;
+        const std::size_t last = n * (part + 1) / parts;
+        for (std::size_t chunk = first; chunk < last; chunk += recordsPerCheck) {
+            ThrowIfStopped(progress);
+            const std::size_t chunkEnd = std::min(last, chunk + recordsPerCheck);
+            for (std::size_t i = chunk; i < chunkEnd; ++i) {
+                // The records lie in file order, not view order: fetching
+                // some ahead keeps the pass from waiting on every one.
+                constexpr std::size_t ahead = 16;
+                if (i + ahead < last)
+                    __builtin_prefetch(byPosition[i + ahead]);
+                visit(i, *byPosition[i]);
+            }
+            Advance(progress, chunkEnd - chunk);
+        }
+    });
+}
