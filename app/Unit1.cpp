@@ -99,6 +99,7 @@ void TForm1::StartIndexing()
 {
     std::stop_source stop;
     FIndexProgress = std::make_unique<LoadProgress>(stop.get_token());
+    FIndexing.LowPriority = true;
     FIndexing.Start(
         std::move(stop),
         [this, &progress = *FIndexProgress] {

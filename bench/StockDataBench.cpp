@@ -155,10 +155,15 @@ void BM_BuildCodeIndex(benchmark::State& state)
 // holds a tenth of the codes; a whole code; a market letter, which codes
 // stored without one match; a digit again from the middle of the list,
 // stepping on; and digits no code starts with, which go on to the names.
-void BM_FindCode(benchmark::State& state, const char* typed, bool fromMiddle)
+// In the code index, or by a scan of the keys that stand in for it while it
+// is built.
+enum class Codes { ByIndex, ByScan };
+void BM_FindCode(benchmark::State& state, const char* typed, bool fromMiddle, Codes codes)
 {
     const List& list = ListOf(state.range(0));
     StockSearch search(list.byPosition, DisplayCharset());
+    if (codes == Codes::ByIndex)
+        search.AddCodeIndex(CodeIndex(list.byPosition));
     const int startIndex = fromMiddle ? static_cast<int>(state.range(0) / 2) : 0;
     int found = -1;
     for (auto _ : state) {
@@ -185,11 +190,18 @@ BENCHMARK(BM_WholeLoad)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::k
     BENCHMARK_CAPTURE(BM_FindInitials, no_hit, "ㅃ")->Arg(lines)->Unit(benchmark::kMillisecond)
 #define CODE_BENCHMARKS(lines)                                                                                         \
     BENCHMARK(BM_BuildCodeIndex)->Arg(lines)->Unit(benchmark::kMillisecond);                                           \
-    BENCHMARK_CAPTURE(BM_FindCode, one_digit, "0", false)->Arg(lines)->Unit(benchmark::kMicrosecond);                  \
-    BENCHMARK_CAPTURE(BM_FindCode, whole_code, "005930", false)->Arg(lines)->Unit(benchmark::kMicrosecond);            \
-    BENCHMARK_CAPTURE(BM_FindCode, market_letter, "A005930", false)->Arg(lines)->Unit(benchmark::kMicrosecond);        \
-    BENCHMARK_CAPTURE(BM_FindCode, step_on, "0", true)->Arg(lines)->Unit(benchmark::kMicrosecond);                     \
-    BENCHMARK_CAPTURE(BM_FindCode, no_code, "0000001", false)->Arg(lines)->Unit(benchmark::kMicrosecond)
+    FIND_CODE_BENCHMARKS(lines, index, Codes::ByIndex);                                                                \
+    FIND_CODE_BENCHMARKS(lines, scan, Codes::ByScan)
+#define FIND_CODE_BENCHMARKS(lines, how, codes)                                                                        \
+    BENCHMARK_CAPTURE(BM_FindCode, one_digit_##how, "0", false, codes)->Arg(lines)->Unit(benchmark::kMicrosecond);     \
+    BENCHMARK_CAPTURE(BM_FindCode, whole_code_##how, "005930", false, codes)                                           \
+        ->Arg(lines)                                                                                                   \
+        ->Unit(benchmark::kMicrosecond);                                                                               \
+    BENCHMARK_CAPTURE(BM_FindCode, market_letter_##how, "A005930", false, codes)                                       \
+        ->Arg(lines)                                                                                                   \
+        ->Unit(benchmark::kMicrosecond);                                                                               \
+    BENCHMARK_CAPTURE(BM_FindCode, step_on_##how, "0", true, codes)->Arg(lines)->Unit(benchmark::kMicrosecond);        \
+    BENCHMARK_CAPTURE(BM_FindCode, no_code_##how, "0000001", false, codes)->Arg(lines)->Unit(benchmark::kMicrosecond)
 INITIALS_BENCHMARKS(1000000);
 INITIALS_BENCHMARKS(10000000);
 CODE_BENCHMARKS(10000000);

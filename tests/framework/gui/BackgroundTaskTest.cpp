@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -19,6 +22,7 @@
 #include <stdexcept>
 #include <stop_token>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -200,6 +204,36 @@ TEST(BackgroundTaskEndHandler, ThatThrowsIsReportedOnceAndTheTaskTakesTheNextWor
     Application->OnException = nullptr;
     EXPECT_EQ(next.count, 1);
     EXPECT_EQ(reports, std::vector<std::string>{"the end failed"});
+}
+
+}  // namespace
+
+namespace {
+
+// Work at a low priority yields the processor to the GUI thread, and so do
+// the threads it starts; other work, and the GUI thread, keep theirs.
+TEST(BackgroundTaskPriority, LowPriorityWorkAndItsThreadsYieldTheGuiThreadKeepsItsOwn)
+{
+    const auto niceValue = [] { return ::getpriority(PRIO_PROCESS, static_cast<id_t>(::gettid())); };
+    const int own = niceValue();
+    for (const bool low : {true, false}) {
+        TBackgroundTask task(nullptr);
+        task.LowPriority = low;
+        int work = -100;
+        int started = -100;
+        Ends ends;
+        task.Start(
+            std::stop_source(),
+            [&] {
+                work = niceValue();
+                std::thread([&] { started = niceValue(); }).join();
+            },
+            Recorder(ends));
+        RunUntilEnded(task);
+        EXPECT_EQ(work, low ? std::min(own + 10, 19) : own) << "low: " << low;
+        EXPECT_EQ(started, work) << "low: " << low;
+    }
+    EXPECT_EQ(niceValue(), own) << "the GUI thread's";
 }
 
 }  // namespace

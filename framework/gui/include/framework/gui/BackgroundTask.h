@@ -39,6 +39,9 @@ public:
     bool Running() const noexcept;
 
     std::function<void()> OnProgress;
+    // Whether the work yields the processor to the GUI thread, and the
+    // threads it starts too: for work that no one waits for.
+    bool LowPriority = false;
 
 private:
     struct Impl;
