@@ -66,7 +66,7 @@ start_program || { echo "FAIL: no window titled Form1"; exit 1; }
 wait_idle 120 || fail "the first load ends"
 click_omast
 # Well inside the reload, which takes about a second even on a fast machine;
-# the search's indexes built after it keep the processor busy too.
+# the code index built after it keeps the processor busy too.
 sleep 0.2
 check "the reload runs" busy
 xdotool key Escape
