@@ -24,8 +24,8 @@ StockList ReadStockList(const ByteString& fileName, LoadProgress& progress)
     options.progress = &progress;
     StockList list;
     list.stocks = ReadMasterFile(fileName, options);
-    list.sorted = std::make_unique<lstPST>(
-        MakeSortedST(list.stocks, SortKeyName, options.parallelism, &progress, &list.byPosition));
+    list.sorted = std::make_unique<lstPST>(MakeSortedST(list.stocks, SortKeyName, options.parallelism, &progress,
+                                                        &list.byPosition));
     list.search = StockSearch(list.byPosition, DisplayCharset(), options.parallelism, &progress);
     list.items.Add("NULL", static_cast<TStrings::Index>(list.byPosition.size()));
     return list;

@@ -107,8 +107,7 @@ int CodeKeys::Find(const TypedCode& code, int after) const
             continue;
         }
         const auto position = static_cast<int>(i);
-        if (!codeorder::Finds(code, *byPosition_[i]) ||
-            (stepping && !Before(static_cast<std::size_t>(after), i)) ||
+        if (!codeorder::Finds(code, *byPosition_[i]) || (stepping && !Before(static_cast<std::size_t>(after), i)) ||
             (best >= 0 && !Before(i, static_cast<std::size_t>(best))))
             continue;
         best = position;

@@ -70,8 +70,7 @@ std::uint64_t InitialsIndex::KeyOf(const InitialsMatcher& matcher, const STData&
 {
     std::array<std::uint8_t, InitialsPerKey> initials{};
     // The field's 0 fill is no syllable, so the whole field can be read.
-    const std::size_t count =
-        matcher.LeadingInitials(std::string_view(record.name, sizeof(STData::name)), initials);
+    const std::size_t count = matcher.LeadingInitials(std::string_view(record.name, sizeof(STData::name)), initials);
     return PatternOf(std::span(initials).first(count)).bits;
 }
 

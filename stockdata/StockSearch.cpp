@@ -7,9 +7,9 @@
 
 #include <algorithm>
 #include <memory>
-#include <utility>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace {
 

@@ -75,8 +75,8 @@ TEST_F(Form1Load, AWindowDestroyedDuringItsLoadEndsTheLoad)
 TEST_F(Form1Load, AListLoadStopsInEachOfItsStages)
 {
     dir_.Write("omast.dat", BigMaster());
-    for (const LoadStage stage : {LoadStage::Counting, LoadStage::Reading, LoadStage::Sorting, LoadStage::Keying,
-                                  LoadStage::IndexingCodes}) {
+    for (const LoadStage stage :
+         {LoadStage::Counting, LoadStage::Reading, LoadStage::Sorting, LoadStage::Keying, LoadStage::IndexingCodes}) {
         SCOPED_TRACE(static_cast<int>(stage));
         std::stop_source stop;
         LoadProgress progress(stop.get_token());

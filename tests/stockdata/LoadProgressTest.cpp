@@ -124,9 +124,8 @@ TEST_F(LoadProgressTest, ALoadRunToItsEndCompletesEachStage)
         before.push_back(progress.Fraction());
     };
     Load(file, progress);
-    EXPECT_EQ(begun,
-              (std::vector{LoadStage::Counting, LoadStage::Reading, LoadStage::Sorting, LoadStage::Keying,
-                           LoadStage::IndexingCodes}));
+    EXPECT_EQ(begun, (std::vector{LoadStage::Counting, LoadStage::Reading, LoadStage::Sorting, LoadStage::Keying,
+                                  LoadStage::IndexingCodes}));
     ASSERT_EQ(before.size(), 5U);
     // Counting's own start reads the unused figures: nothing done.
     EXPECT_NEAR(before[0], 0, 1e-9);

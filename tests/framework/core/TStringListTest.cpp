@@ -76,7 +76,7 @@ TEST(TStringList, AddAppendsOneLineAfterTheLoadedOnesWithWhateverBytesItHolds)
 // What a list is put through, one step at a time.
 struct Step {
     enum Kind { Add, Load, Clear, MoveConstructAway, MoveAssignAway } kind;
-    std::string text;  // the line to add, or the bytes to load
+    std::string text;               // the line to add, or the bytes to load
     TStringList::Index copies = 1;  // of the line to add, in one call
 };
 
@@ -151,7 +151,10 @@ INSTANTIATE_TEST_SUITE_P(
                   {"NULL", "x", "NULL", "NULL", "y"}},
         StepsCase{"empty_lines_repeat_too", {{Step::Add, ""}, {Step::Add, ""}, {Step::Add, "x"}}, {"", "", "x"}},
         StepsCase{"copies_in_one_call_read_back_as_added_one_by_one",
-                  {{Step::Add, "NULL", 3}, {Step::Add, "x", 0}, {Step::Add, "NULL", 2}, {Step::Add, "x", 2},
+                  {{Step::Add, "NULL", 3},
+                   {Step::Add, "x", 0},
+                   {Step::Add, "NULL", 2},
+                   {Step::Add, "x", 2},
                    {Step::Add, "NULL", 2}},
                   {"NULL", "NULL", "NULL", "NULL", "NULL", "x", "x", "NULL", "NULL"}},
         StepsCase{"copies_after_loaded_lines_follow_them",
