@@ -200,6 +200,8 @@ void ForEachPiece(std::size_t threads, std::size_t pieces, const LoadProgress* p
 vecST ReadRecords(const TextSource& source, const Parallelism& parallelism, const std::string& name,
                   const LoadLimits* limits, std::uint64_t heldBytes, LoadProgress* progress)
 {
+    // 1M lines, mixed, ReadMasterFile in process: 1 -> 8 pieces 23.9 -> 22.8 ms;
+    // 4 -> 8 39.2 -> 38.9 ms, 16 -> 8 38.6 -> 38.6 ms, RSS same.
     constexpr std::size_t PiecesPerThread = 8;
     const std::size_t threads = parallelism.PartsFor(source.size);
     Begin(progress, LoadStage::Counting, source.size);
