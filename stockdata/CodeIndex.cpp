@@ -4,8 +4,6 @@
 #include "KeySort.h"
 #include "PrefixRun.h"
 
-#include "framework/core/MemoryPages.h"
-
 #include <algorithm>
 #include <cassert>
 #include <climits>
