@@ -24,7 +24,10 @@ type_unmapped_until() {
     local attempt
     for attempt in 1 2 3; do
         sleep 1  # past the keyboard interval: a new search
-        xdotool type --delay 30 "$1"
+        # Each unmapped character remaps a key, which a slow build may
+        # read by the mapping before: at 30 ms an ASan build once missed
+        # ㅅㅅㅈㅈ three times running.
+        xdotool type --delay 100 "$1"
         wait_for 10 '[[ "$(atspi combo)" == "$2" ]]' && return 0
     done
     return 1
