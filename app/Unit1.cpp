@@ -175,8 +175,9 @@ ByteString TForm1::ComboBox1ItemDescription(TComboBox*, int Index)
     return record != nullptr ? ByteString(Trimmed(record->code)) : ByteString();
 }
 
-int TForm1::ComboBox1FindItem(TComboBox*, const ByteString& Prefix, int StartIndex, TFindStep Step)
+FoundItem TForm1::ComboBox1FindItem(TComboBox*, const TypedText& Typed, int StartIndex, TFindStep Step)
 {
-    return FSearch.Find(Prefix.View(), StartIndex, ComboBox1->ItemIndex(),
-                        Step == TFindStep::StepOn ? StockSearch::Step::StepOn : StockSearch::Step::NewSearch);
+    return FSearch.Find(Typed, StartIndex, ComboBox1->ItemIndex(),
+                        Step == TFindStep::SameSearch ? StockSearch::Typing::SameSearch
+                                                      : StockSearch::Typing::NewSearch);
 }

@@ -184,15 +184,15 @@ double SlowestKeyMs(QWidget& box, const QString& text)
 // each longer start of it, each a new search; and what the whole text finds.
 std::pair<double, int> FindMsPerKey(TComboBox& combo, const QString& text, int times)
 {
-    std::vector<ByteString> prefixes;
+    std::vector<TypedText> prefixes;
     for (qsizetype length = 1; length <= text.size(); ++length)
-        prefixes.emplace_back(EncodeForDisplay(text.left(length).toStdString()).value_or(""));
+        prefixes.push_back({text.left(length).toStdString(), {}});
     int found = -1;
     QElapsedTimer timer;
     timer.start();
     for (int i = 0; i < times; ++i)
-        for (const ByteString& prefix : prefixes)
-            found = combo.FindItem(prefix, 0);
+        for (const TypedText& prefix : prefixes)
+            found = combo.FindItem(prefix, 0).index;
     return {Milliseconds(timer) / (times * static_cast<double>(prefixes.size())), found};
 }
 

@@ -5,8 +5,9 @@ set -euo pipefail
 
 # fonts-freefont-ttf draws the Control Pictures that stand for control bytes in names;
 # libxcb1-dev lets a window ask the X11 window manager for its frame; gettext's
-# msgfmt compiles the message catalogs (its xgettext and msgconv check them).
-build=(cmake g++ make pkg-config qt6-base-dev libxcb1-dev fonts-nanum fonts-freefont-ttf gettext)
+# msgfmt compiles the message catalogs (its xgettext and msgconv check them);
+# libhangul-dev reads Latin keys as the Korean 2-set keyboard types them.
+build=(cmake g++ make pkg-config qt6-base-dev libxcb1-dev libhangul-dev fonts-nanum fonts-freefont-ttf gettext)
 # ibus and ibus-hangul, fcitx5 with fcitx5-hangul and its Qt 6 front end: the
 # end-to-end tests of typing Hangul through an input method.
 # qt6-wayland shows the window in a Wayland session that has no Xwayland.

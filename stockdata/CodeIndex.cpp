@@ -30,14 +30,35 @@ char ToLower(char c)
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// Calls `each` with every spelling of `body` in which its letters are in
+// either case: codes are stored in capitals, typed either way. A body holds
+// a letter or two, and at most 8, for 256 spellings.
+template <class Each>
+void ForEachCaseOf(std::string_view body, Each each)
+{
+    std::string spelling(body);
+    std::vector<std::size_t> letters;
+    for (std::size_t i = 0; i < body.size(); ++i)
+        if (IsAsciiLetter(body[i]))
+            letters.push_back(i);
+    for (std::size_t mask = 0; mask < std::size_t{1} << letters.size(); ++mask) {
+        for (std::size_t bit = 0; bit < letters.size(); ++bit) {
+            const char c = body[letters[bit]];
+            spelling[letters[bit]] = (mask >> bit & 1) != 0 ? ToLower(c) : ToUpper(c);
+        }
+        each(spelling);
+    }
+}
+
 }  // namespace
 
 std::optional<TypedCode> TypedCode::From(std::string_view typed)
 {
-    TypedCode code{.digits = typed};
-    if (!typed.empty() && IsAsciiLetter(typed.front())) {
+    TypedCode code{.body = typed};
+    // Only a letter before the body's first digit is a market letter.
+    if (typed.size() > 1 && IsAsciiLetter(typed.front()) && codeorder::IsAsciiDigit(typed[1])) {
         code.letter = typed.front();
-        code.digits.remove_prefix(1);
+        code.body.remove_prefix(1);
     }
     return IsWellFormed(code) ? std::optional(code) : std::nullopt;
 }
@@ -104,14 +125,16 @@ int CodeIndex::Find(const TypedCode& code, int after) const
         if (first < end && (!best || before(*first, *best)))
             best = *first;
     };
-    searchRun(code.digits);
     // Typed with Caps Lock off or on, a market letter is the same letter.
     const std::string typedLetter = {ToUpper(code.letter), ToLower(code.letter)};
     const std::string_view letters = code.letter != '\0' ? std::string_view(typedLetter) : letters_;
     std::string prefix;
-    for (const char letter : letters) {
-        prefix.assign(1, letter).append(code.digits);
-        searchRun(prefix);
-    }
+    ForEachCaseOf(code.body, [&](const std::string& body) {
+        searchRun(body);
+        for (const char letter : letters) {
+            prefix.assign(1, letter).append(body);
+            searchRun(prefix);
+        }
+    });
     return best ? static_cast<int>(*best) : -1;
 }

@@ -79,9 +79,9 @@ int CodeKeys::Find(const TypedCode& code, int after) const
     // What the typed digits' keys must hold, as far as a key holds digits.
     std::uint32_t bits = 0;
     std::uint32_t mask = 0;
-    for (std::size_t i = 0; i < std::min(code.digits.size(), KeyDigits); ++i) {
+    for (std::size_t i = 0; i < std::min(code.body.size(), KeyDigits); ++i) {
         const std::uint32_t shift = TagBits + 4 * static_cast<std::uint32_t>(KeyDigits - 1 - i);
-        bits |= NibbleOf(code.digits[i]) << shift;
+        bits |= NibbleOf(code.body[i]) << shift;
         mask |= 0xFU << shift;
     }
     const std::uint32_t typedGroup = code.letter != '\0' ? LetterGroup(code.letter) : NoLetter;

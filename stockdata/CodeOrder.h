@@ -29,13 +29,16 @@ inline bool IsAsciiDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+// KRX's codes: a digit first, then digits and letters (00088K, 0004V0).
 inline bool IsWellFormed(const TypedCode& code)
 {
-    return (code.letter == '\0' || IsAsciiLetter(code.letter)) && !code.digits.empty() &&
-           std::ranges::all_of(code.digits, IsAsciiDigit);
+    return (code.letter == '\0' || IsAsciiLetter(code.letter)) && !code.body.empty() &&
+           IsAsciiDigit(code.body.front()) &&
+           std::ranges::all_of(code.body, [](char c) { return IsAsciiDigit(c) || IsAsciiLetter(c); });
 }
 
-// A code's digits: the code with a leading ASCII letter skipped.
+// A code's digits: the code with a leading ASCII letter, its market letter,
+// skipped; they may hold letters of their own (00088K).
 inline const char* DigitsOf(const STData& record)
 {
     return record.code + (IsAsciiLetter(record.code[0]) ? 1 : 0);
@@ -51,13 +54,15 @@ inline int CompareDigits(const STData& a, const STData& b)
     return static_cast<unsigned char>(a.code[CodeBytes - 1]) - static_cast<unsigned char>(b.code[CodeBytes - 1]);
 }
 
-// Whether well-formed `code` finds `record`: its digits start the record's,
-// and a typed letter is the stored one in either case, or none is stored.
+// Whether well-formed `code` finds `record`: its body starts the record's
+// digits, letters in either case, and a typed market letter is the stored one
+// in either case, or none is stored.
 inline bool Finds(const TypedCode& code, const STData& record)
 {
     const char* digits = DigitsOf(record);
     const std::size_t room = sizeof(STData::code) - 1 - static_cast<std::size_t>(digits - record.code);
-    if (code.digits.size() > room || std::memcmp(digits, code.digits.data(), code.digits.size()) != 0)
+    if (code.body.size() > room ||
+        !std::equal(code.body.begin(), code.body.end(), digits, [](char a, char b) { return ToUpper(a) == ToUpper(b); }))
         return false;
     return code.letter == '\0' || digits == record.code || ToUpper(record.code[0]) == ToUpper(code.letter);
 }

@@ -1,11 +1,14 @@
 #include "stockdata/StockSearch.h"
 
-#include "PrefixRun.h"
+#include "NamePattern.h"
+#include "NameSearch.h"
 #include "ViewOrderPass.h"
 #include "Wrapping.h"
-#include "framework/core/HangulInitials.h"
+#include "framework/core/Hangul.h"
+#include "framework/core/Utf8.h"
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,21 +16,32 @@
 
 namespace {
 
-// What `first` finds from `startIndex`, wrapping, else what `second` finds:
-// stepping past the last match of the first kind wraps to its first match,
-// never to the other kind.
-template <class First, class Second>
-int FirstKindFound(First first, Second second, int startIndex, int count)
+bool IsAsciiLetters(std::string_view text)
 {
-    const int found = FindWrapping(first, startIndex, count);
-    return found != -1 ? found : FindWrapping(second, startIndex, count);
+    return !text.empty() &&
+           std::ranges::all_of(text, [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); });
+}
+
+// How many characters UTF-8 `text` holds when they are one character
+// repeated more than once, which it then sets `one` to; else 0.
+std::size_t RepeatsOneCharacter(std::string_view text, std::string& one)
+{
+    const std::size_t length = NextUtf8Sequence(text).length;
+    if (text.size() <= length || text.size() % length != 0)
+        return 0;
+    const std::string_view first = text.substr(0, length);
+    for (std::size_t at = length; at < text.size(); at += length)
+        if (text.substr(at, length) != first)
+            return 0;
+    one = first;
+    return text.size() / length;
 }
 
 }  // namespace
 
 StockSearch::StockSearch(std::span<const STData* const> byPosition, const std::string& charset,
                          const Parallelism& parallelism, LoadProgress* progress)
-    : byPosition_(byPosition), typed_(std::in_place, charset)
+    : byPosition_(byPosition), names_(std::make_unique<NameMatcher>(charset))
 {
     const std::size_t n = byPosition.size();
     Begin(progress, LoadStage::Keying, n);
@@ -55,52 +69,102 @@ void StockSearch::AddCodeIndex(CodeIndex index) noexcept
     codeKeys_ = CodeKeys();
 }
 
-int StockSearch::Find(std::string_view typed, int startIndex, int picked, Step step)
+FoundItem StockSearch::Find(const TypedText& typed, int startIndex, int picked, Typing typing)
 {
-    if (const std::optional<TypedCode> code = TypedCode::From(typed)) {
-        // Codes are in no list order: only a step goes on from where it
-        // stands, and the top of their order is the smallest code.
-        const auto byCode = [&](int from, int) { return FindByCode(*code, step == Step::StepOn ? from : 0); };
-        const auto byName = [&](int from, int to) { return FindByName(typed, from, to); };
-        // Investors type a code's digits more often than a name that starts
-        // with digits, but names such as "E1" and "K2 Korea" look like codes
-        // with a market letter.
-        return code->letter == '\0' ? FirstKindFound(byCode, byName, startIndex, Count())
-                                    : FirstKindFound(byName, byCode, startIndex, Count());
+    if (typing == Typing::NewSearch)
+        steps_ = {};
+    const std::string whole = typed.Whole();
+    if (whole.empty() || !names_)
+        return {};
+    std::string one;
+    const std::size_t repeats = RepeatsOneCharacter(whole, one);
+    if (repeats == 0 || FindWhole(typed, startIndex, picked, false, true) != -1)
+        return FindAsTyped(typed, startIndex, picked, false);
+    const TypedText oneTyped{one, {}};
+    if (steps_.found.empty() || steps_.stepped != one || steps_.start != startIndex)
+        steps_ = {startIndex, one, {FindAsTyped(oneTyped, startIndex, picked, false)}};
+    while (steps_.found.size() < repeats) {
+        const int last = steps_.found.back().index;
+        steps_.found.push_back(last < 0 ? FoundItem{} : FindAsTyped(oneTyped, last + 1, picked, true));
     }
-    // Digits and ASCII letters are the same bytes in every display character
-    // set read here, so only other text needs decoding to tell jamo apart.
-    if (!typed.empty() && static_cast<unsigned char>(typed.front()) >= 0x80 && typed_) {
-        if (const std::vector<std::uint8_t> initials = TypedInitials(typed_->Decode(typed)); !initials.empty())
-            return FindByInitials(initials, startIndex, picked);
+    return steps_.found[repeats - 1];
+}
+
+FoundItem StockSearch::FindAsTyped(const TypedText& typed, int start, int picked, bool stepping)
+{
+    if (const int found = FindWhole(typed, start, picked, stepping, false); found != -1)
+        return {found, {}};
+    if (!typed.composing.empty() || !IsAsciiLetters(typed.committed))
+        return {};
+    const std::optional<hangul::KeyReading> reading = hangul::ReadTwoSetKeys(typed.committed);
+    if (!reading)
+        return {};
+    const TypedText read{reading->committed, reading->composing};
+    const int found = FindWhole(read, start, picked, stepping, false);
+    return found != -1 ? FoundItem{found, read.Whole()} : FoundItem{};
+}
+
+int StockSearch::FindWhole(const TypedText& typed, int start, int picked, bool stepping, bool startsOnly)
+{
+    const int count = Count();
+    // The first kind that matches anywhere decides: stepping past its last
+    // match wraps to its first, never to another kind.
+    int found = -1;
+    const auto tryKind = [&](const std::function<int(int, int)>& findIn, int from) {
+        if (found == -1)
+            found = FindWrapping(findIn, from, count);
+    };
+    const std::optional<TypedCode> code =
+        typed.composing.empty() ? TypedCode::From(typed.committed) : std::optional<TypedCode>();
+    // Codes are in no list order: only a step goes on from where it stands,
+    // and the top of their order is the smallest code.
+    const auto byCode = [&](int from, int) { return FindByCode(*code, stepping ? from : 0); };
+    // Investors type a code's digits more often than a name that starts
+    // with digits, but names such as "E1" and "K2 Korea" look like codes
+    // with a market letter.
+    if (code && code->letter == '\0')
+        tryKind(byCode, start);
+    const std::string whole = typed.Whole();
+    if (const std::vector<std::uint8_t> initials = hangul::TypedInitials(whole); !initials.empty()) {
+        // Initials are no prefix of a sorted key, so a new search goes on
+        // from the stock picked now, wrapping, as Korean search boxes do.
+        tryKind([&](int from, int to) { return byInitials_.Find(initials, static_cast<std::size_t>(from),
+                                                                 static_cast<std::size_t>(to)); },
+                start > 0 ? start : std::max(picked, 0));
+    } else {
+        const std::vector<NamePattern> patterns = names_->Patterns(typed);
+        // A composing syllable's shapes are one kind: the first row any leads to.
+        const auto firstOf = [&](const auto& findOne) {
+            return [&](int from, int to) {
+                int first = -1;
+                for (const NamePattern& pattern : patterns)
+                    if (const int row = findOne(pattern, from, first == -1 ? to : first); row != -1)
+                        first = row;
+                return first;
+            };
+        };
+        for (const LetterCase letterCase : {LetterCase::Exact, LetterCase::Either})
+            tryKind(firstOf([&](const NamePattern& pattern, int from, int to) {
+                        return FindStarting(byPosition_, pattern, letterCase, from, to);
+                    }),
+                    start);
+        if (!startsOnly) {
+            for (const LetterCase letterCase : {LetterCase::Exact, LetterCase::Either})
+                tryKind(firstOf([&](const NamePattern& pattern, int from, int to) {
+                            return FindContaining(byPosition_, *names_, pattern, letterCase, from, to);
+                        }),
+                        start);
+        }
     }
-    return FindWrapping([&](int from, int to) { return FindByName(typed, from, to); }, startIndex, Count());
+    if (code && code->letter != '\0')
+        tryKind(byCode, start);
+    return found;
 }
 
 int StockSearch::FindByCode(const TypedCode& code, int startIndex) const
 {
     const int after = startIndex > 0 ? startIndex - 1 : -1;
     return byCode_ ? byCode_->Find(code, after) : codeKeys_.Find(code, after);
-}
-
-int StockSearch::FindByInitials(const std::vector<std::uint8_t>& initials, int startIndex, int picked) const
-{
-    // Initials are no prefix of a sorted key, so a new search goes on from
-    // the stock picked now, wrapping, as Korean search boxes do.
-    const int start = startIndex > 0 ? startIndex : std::max(picked, 0);
-    return FindWrapping(
-        [&](int from, int to) {
-            return byInitials_.Find(initials, static_cast<std::size_t>(from), static_cast<std::size_t>(to));
-        },
-        start, Count());
-}
-
-int StockSearch::FindByName(std::string_view prefix, int from, int to) const
-{
-    const auto [first, end] = PrefixRun(byPosition_.begin(), byPosition_.end(), prefix, sizeof(STData::name),
-                                        [](const STData* record) { return record->name; });
-    const auto found = std::max(first, byPosition_.begin() + from);
-    return found < std::min(end, byPosition_.begin() + to) ? static_cast<int>(found - byPosition_.begin()) : -1;
 }
 
 int StockSearch::Count() const noexcept

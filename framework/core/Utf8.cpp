@@ -53,3 +53,23 @@ bool IsWellFormedUtf8(std::string_view bytes) noexcept
     }
     return true;
 }
+
+void AppendUtf8(std::string& text, char32_t c)
+{
+    const auto byte = [&](char32_t bits) { text.push_back(static_cast<char>(bits)); };
+    if (c < 0x80) {
+        byte(c);
+    } else if (c < 0x800) {
+        byte(0xC0 | c >> 6);
+        byte(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        byte(0xE0 | c >> 12);
+        byte(0x80 | (c >> 6 & 0x3F));
+        byte(0x80 | (c & 0x3F));
+    } else {
+        byte(0xF0 | c >> 18);
+        byte(0x80 | (c >> 12 & 0x3F));
+        byte(0x80 | (c >> 6 & 0x3F));
+        byte(0x80 | (c & 0x3F));
+    }
+}

@@ -71,12 +71,9 @@ void ComboBoxWidget::SetTakesInputMethodText(bool takes)
     setAttribute(Qt::WA_InputMethodEnabled, takes);
 }
 
-int ComboBoxWidget::FindItem(const QString& prefix, int startIndex, TFindStep step)
+FoundItem ComboBoxWidget::FindItem(const TypedText& typed, int startIndex, TFindStep step)
 {
-    const std::optional<std::string> bytes = EncodeForDisplay(prefix.toStdString());
-    if (!bytes || bytes->empty())
-        return -1;  // nothing in the display character set can start with it
-    return combo_.FindItem(ByteString(*bytes), startIndex, step);
+    return combo_.FindItem(typed, startIndex, step);
 }
 
 bool ComboBoxWidget::PopupShown() const

@@ -41,7 +41,7 @@ public:
     int TypingRow(TypedInto where) const;
     void MoveTypingRow(TypedInto where, int row);
     const QWidget& TypingShownBeside(TypedInto where) const;
-    int FindItem(const QString& prefix, int startIndex, TFindStep step);
+    FoundItem FindItem(const TypedText& typed, int startIndex, TFindStep step);
     // Runs `handler` as the control's event: what it throws is reported.
     template <class Handler>
     void Dispatch(Handler&& handler)

@@ -77,17 +77,22 @@ void ListTyping::SearchAgain()
     // The pause that ends the search starts again below, from this key.
     searchEnds_.stop();
     noMatchShown_.stop();
-    bool matched = true;
+    FoundItem found;
     box_.Dispatch([&] {
-        const int found = search_.Find([this](const QString& prefix, int start, TFindStep step) {
-            return box_.FindItem(prefix, start, step);
+        found = search_.Find([this](const TypedText& typed, int start, TFindStep step) {
+            return box_.FindItem(typed, start, step);
         });
-        matched = found >= 0 || search_.Text().isEmpty();
-        box_.MoveTypingRow(searchIn_, found >= 0 ? found : pickedBefore_);
+        box_.MoveTypingRow(searchIn_, found.index >= 0 ? found.index : pickedBefore_);
     });
-    matched_ = matched;
-    shown_.Show(search_.Committed(), search_.Composing(),
-                matched ? TypeAheadLabel::Found::Yes : TypeAheadLabel::Found::No, box_.TypingShownBeside(searchIn_));
+    matched_ = found.index >= 0 || search_.Text().isEmpty();
+    readAs_ = QString::fromStdString(found.readAs);
+    ShowSearch();
+}
+
+void ListTyping::ShowSearch()
+{
+    shown_.Show(search_.Committed(), search_.Composing(), readAs_,
+                matched_ ? TypeAheadLabel::Found::Yes : TypeAheadLabel::Found::No, box_.TypingShownBeside(searchIn_));
     // The pause that ends a search counts from the last key, preedit changes
     // included.
     searchEnds_.start(QApplication::keyboardInputInterval());
@@ -128,6 +133,12 @@ bool ListTyping::TakeInputMethod(const QInputMethodEvent& event, TypedInto where
         End();
         return false;  // the end of a composition that no search holds
     }
+    // Input methods commit the syllable they compose when a key ends the
+    // composition, ibus-hangul and fcitx5-hangul before an Escape reaches
+    // the box: the text stays the same, only no longer composing, so the
+    // pick found with that syllable stays.
+    const bool onlyFinishes = !begins && event.preeditString().isEmpty() && !event.commitString().isEmpty() &&
+                              event.commitString() == search_.Composing();
     Begin(where);
     search_.Compose(event.commitString(), event.preeditString());
     if (event.preeditString().isEmpty())
@@ -138,7 +149,10 @@ bool ListTyping::TakeInputMethod(const QInputMethodEvent& event, TypedInto where
         End();  // only the syllable left over from the last search, committed late
         return true;
     }
-    SearchAgain();
+    if (onlyFinishes)
+        ShowSearch();
+    else
+        SearchAgain();
     return true;
 }
 

@@ -43,8 +43,10 @@ private:
     bool Continues(TypedInto where) const;
     void Begin(TypedInto where);
     // Moves the pick to where the search's text leads, or back to where it
-    // was before the search, shows the text and waits for the next key.
+    // was before the search, and shows the search.
     void SearchAgain();
+    // Shows the search's text and what it found, and waits for the next key.
+    void ShowSearch();
 
     ComboBoxWidget& box_;
     TypeAheadSearch search_;
@@ -52,8 +54,10 @@ private:
     // The row picked when the search began, -1 for none.
     int pickedBefore_ = -1;
     TypeAheadLabel shown_;
-    // Whether the last text searched matched, or was empty.
+    // Whether the last text searched matched, or was empty, and what it was
+    // searched as.
     bool matched_ = true;
+    QString readAs_;
     QElapsedTimer lastTyped_;
     QTimer searchEnds_;
     QTimer compositionEnds_;

@@ -100,16 +100,19 @@ ByteString TComboBox::ItemDescription(int index)
     return OnItemDescription ? OnItemDescription(this, index) : ByteString();
 }
 
-int TComboBox::FindItem(const ByteString& prefix, int startIndex, TFindStep step)
+FoundItem TComboBox::FindItem(const TypedText& typed, int startIndex, TFindStep step)
 {
     if (OnFindItem)
-        return OnFindItem(this, prefix, startIndex, step);
+        return OnFindItem(this, typed, startIndex, step);
+    const std::optional<std::string> prefix = EncodeForDisplay(typed.Whole());
+    if (!prefix || prefix->empty())
+        return {};  // nothing in the display character set can start with it
     const auto count = static_cast<int>(Items->Count());
     const int start = std::clamp(startIndex, 0, count);
     for (int k = 0; k < count; ++k)
-        if (const int i = (start + k) % count; ItemText(i).View().starts_with(prefix.View()))
-            return i;
-    return -1;
+        if (const int i = (start + k) % count; ItemText(i).View().starts_with(*prefix))
+            return {i, {}};
+    return {};
 }
 
 void TComboBox::DrawItem(int index, const TRect& rect, TOwnerDrawState state)

@@ -17,11 +17,14 @@ TypeAheadLabel::TypeAheadLabel() : QLabel(nullptr, Qt::ToolTip)
     setForegroundRole(QPalette::Text);
 }
 
-void TypeAheadLabel::Show(const QString& committed, const QString& composing, Found found, const QWidget& beside)
+void TypeAheadLabel::Show(const QString& committed, const QString& composing, const QString& readAs, Found found,
+                          const QWidget& beside)
 {
     QString text = committed.toHtmlEscaped();
     if (!composing.isEmpty())
         text += QStringLiteral("<u>%1</u>").arg(composing.toHtmlEscaped());
+    if (!readAs.isEmpty())
+        text += QStringLiteral(" → %1").arg(readAs.toHtmlEscaped());
     const std::string typed = (committed + composing).toStdString();
     if (found == Found::No) {
         // TRANSLATORS: shown after the text typed to find a stock when no stock matches it; one short word.
@@ -34,8 +37,12 @@ void TypeAheadLabel::Show(const QString& committed, const QString& composing, Fo
     const char* searching = Translate("Searching for \"{0}\"");
     // TRANSLATORS: what screen readers read when the text typed to find a stock matches none; {0} is the typed text.
     const char* noMatch = Translate("No stock matches \"{0}\"");
-    const char* pattern = found == Found::Yes ? searching : noMatch;
-    setAccessibleName(QString::fromStdString(FormatMessage(DecodeForDisplay(pattern), {typed})));
+    // TRANSLATORS: what screen readers read while the user types to find a stock, when the typed text was searched as
+    // another: Latin keys read as the Korean keyboard types them. {0} is the typed text, {1} what it was read as.
+    const char* searchingAs = Translate("Searching for \"{0}\" as \"{1}\"");
+    const char* pattern = found == Found::No ? noMatch : readAs.isEmpty() ? searching : searchingAs;
+    setAccessibleName(
+        QString::fromStdString(FormatMessage(DecodeForDisplay(pattern), {typed, readAs.toStdString()})));
     adjustSize();
     const QRect area = beside.rect().translated(beside.mapToGlobal(QPoint(0, 0)));
     QPoint at(area.right() + 1 - width(), area.bottom() + 1);

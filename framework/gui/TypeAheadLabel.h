@@ -5,14 +5,16 @@
 // The text of a type-to-find search, shown in a small box beside the list
 // while the search lasts, as GTK's tree views show theirs: the syllable an
 // input method is still composing is underlined, as input methods mark it.
-// A text that matches nothing is followed by a word that says so. Screen
+// Text searched as another is followed by what it was read as
+// ("tkatjd → 삼성"); a text that matches nothing, by a word that says so. Screen
 // readers read it as its name. It takes no input and never the focus.
 class TypeAheadLabel : public QLabel {
 public:
     enum class Found { Yes, No };
 
     TypeAheadLabel();
-    // Shows `committed` then `composing` just below `beside`'s right end, or
-    // above it where the screen ends.
-    void Show(const QString& committed, const QString& composing, Found found, const QWidget& beside);
+    // Shows `committed` then `composing`, and `readAs` unless it is empty,
+    // just below `beside`'s right end, or above it where the screen ends.
+    void Show(const QString& committed, const QString& composing, const QString& readAs, Found found,
+              const QWidget& beside);
 };

@@ -1,16 +1,8 @@
 #include "TypeAheadSearch.h"
 
-#include "ComposingSyllable.h"
-#include "framework/core/HangulInitials.h"
-
 #include <algorithm>
 
 namespace {
-
-bool RepeatsOneCharacter(const QString& text)
-{
-    return text.size() > 1 && text.count(text.front()) == text.size();
-}
 
 // Takes the last character, both halves of a surrogate pair, off `text`.
 void ChopCharacter(QString& text)
@@ -26,8 +18,8 @@ void TypeAheadSearch::Begin(int start)
     if (active_)
         return;
     active_ = true;
+    found_ = false;
     start_ = std::max(start, 0);
-    steps_.clear();
 }
 
 void TypeAheadSearch::Type(const QString& typed)
@@ -70,41 +62,11 @@ void TypeAheadSearch::End()
     active_ = false;
 }
 
-QStringList TypeAheadSearch::Candidates() const
+FoundItem TypeAheadSearch::Find(const Finder& find)
 {
-    // Jamo alone are initials, which stand for any syllable already.
-    if (composing_.isEmpty() || !TypedInitials(Text().toStdString()).empty())
-        return {Text()};
-    QStringList texts = ComposingCompletions(composing_);
-    for (QString& text : texts)
-        text.prepend(committed_);
-    return texts;
-}
-
-int TypeAheadSearch::Find(const Finder& find)
-{
-    const QString text = Text();
-    if (text.isEmpty())
-        return -1;
-    if (!RepeatsOneCharacter(text)) {
-        // The first row from the start that any of the texts leads to, else
-        // the first above it, which the finder wrapped to.
-        int best = -1;
-        const auto before = [this](int a, int b) { return std::pair(a < start_, a) < std::pair(b < start_, b); };
-        for (const QString& candidate : Candidates())
-            if (const int found = find(candidate, start_, TFindStep::NewSearch);
-                found >= 0 && (best < 0 || before(found, best)))
-                best = found;
-        return best;
-    }
-    const QString one = text.left(1);
-    if (one != stepped_ || steps_.empty()) {
-        stepped_ = one;
-        steps_.assign(1, find(one, start_, TFindStep::NewSearch));
-    }
-    while (steps_.size() < static_cast<std::size_t>(text.size())) {
-        const int last = steps_.back();
-        steps_.push_back(last < 0 ? -1 : find(one, last + 1, TFindStep::StepOn));
-    }
-    return steps_[text.size() - 1];
+    if (committed_.isEmpty() && composing_.isEmpty())
+        return {};
+    const TFindStep step = found_ ? TFindStep::SameSearch : TFindStep::NewSearch;
+    found_ = true;
+    return find({committed_.toStdString(), composing_.toStdString()}, start_, step);
 }

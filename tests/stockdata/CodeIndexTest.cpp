@@ -66,12 +66,12 @@ TEST_F(CodeIndexTest, TypedDigitsFindTheSmallestCodeStartingWithThem)
 {
     Build({"373220", "A005935", "000660", "005930", "A051910"});
     ExpectFinds({
-        {"one digit", {.digits = "0"}, -1, 2},
-        {"digits that two codes start with", {.digits = "005"}, -1, 3},
-        {"a whole code with its letter", {.letter = 'A', .digits = "005935"}, -1, 1},
-        {"digits only one code starts with", {.digits = "37"}, -1, 0},
-        {"digits of a code stored with a letter", {.digits = "05"}, -1, 4},
-        {"a typed letter still finds codes stored without one", {.letter = 'A', .digits = "00"}, -1, 2},
+        {"one digit", {.body = "0"}, -1, 2},
+        {"digits that two codes start with", {.body = "005"}, -1, 3},
+        {"a whole code with its letter", {.letter = 'A', .body = "005935"}, -1, 1},
+        {"digits only one code starts with", {.body = "37"}, -1, 0},
+        {"digits of a code stored with a letter", {.body = "05"}, -1, 4},
+        {"a typed letter still finds codes stored without one", {.letter = 'A', .body = "00"}, -1, 2},
     });
 }
 
@@ -79,12 +79,12 @@ TEST_F(CodeIndexTest, ATypedLetterFindsItsStoredLetterInEitherCase)
 {
     Build({"B005930", "a000660", "A005380", "Q500001"});
     ExpectFinds({
-        {"a capital letter finds a small one", {.letter = 'A', .digits = "000"}, -1, 1},
-        {"a small letter finds a capital one", {.letter = 'a', .digits = "005"}, -1, 2},
-        {"a small letter finds a small one", {.letter = 'a', .digits = "0006"}, -1, 1},
-        {"a capital letter finds a capital one", {.letter = 'Q', .digits = "5"}, -1, 3},
-        {"a small b finds B", {.letter = 'b', .digits = "005"}, -1, 0},
-        {"a letter no code is stored with finds nothing", {.letter = 'C', .digits = "005"}, -1, -1},
+        {"a capital letter finds a small one", {.letter = 'A', .body = "000"}, -1, 1},
+        {"a small letter finds a capital one", {.letter = 'a', .body = "005"}, -1, 2},
+        {"a small letter finds a small one", {.letter = 'a', .body = "0006"}, -1, 1},
+        {"a capital letter finds a capital one", {.letter = 'Q', .body = "5"}, -1, 3},
+        {"a small b finds B", {.letter = 'b', .body = "005"}, -1, 0},
+        {"a letter no code is stored with finds nothing", {.letter = 'C', .body = "005"}, -1, -1},
     });
 }
 
@@ -92,10 +92,10 @@ TEST_F(CodeIndexTest, EqualDigitsFindTheFirstInViewOrder)
 {
     Build({"111111", "005930", "222222", "A005930", "005930"});
     ExpectFinds({
-        {"the first of three", {.digits = "00593"}, -1, 1},
-        {"the one with a letter next", {.digits = "00593"}, 1, 3},
-        {"the last of three", {.digits = "00593"}, 3, 4},
-        {"a typed letter keeps view order", {.letter = 'A', .digits = "005930"}, 1, 3},
+        {"the first of three", {.body = "00593"}, -1, 1},
+        {"the one with a letter next", {.body = "00593"}, 1, 3},
+        {"the last of three", {.body = "00593"}, 3, 4},
+        {"a typed letter keeps view order", {.letter = 'A', .body = "005930"}, 1, 3},
     });
 }
 
@@ -103,13 +103,13 @@ TEST_F(CodeIndexTest, CodesPaddedWithSpacesHaveEqualDigitsWithOrWithoutALetter)
 {
     Build({"005930   ", "A005930  "});
     ExpectFinds({
-        {"without a letter first in view", {.digits = "005930"}, -1, 0},
-        {"then the one with a letter", {.digits = "005930"}, 0, 1},
+        {"without a letter first in view", {.body = "005930"}, -1, 0},
+        {"then the one with a letter", {.body = "005930"}, 0, 1},
     });
     Build({"A005930  ", "005930   "});
     ExpectFinds({
-        {"with a letter first in view", {.digits = "005930"}, -1, 0},
-        {"then the one without", {.digits = "005930"}, 0, 1},
+        {"with a letter first in view", {.body = "005930"}, -1, 0},
+        {"then the one without", {.body = "005930"}, 0, 1},
     });
 }
 
@@ -117,14 +117,14 @@ TEST_F(CodeIndexTest, DigitsNoCodeStartsWithFindNothing)
 {
     Build({"005930", "A000660"});
     ExpectFinds({
-        {"digits no code starts with", {.digits = "1"}, -1, -1},
-        {"longer than any code", {.digits = "0059301"}, -1, -1},
-        {"longer than the field", {.digits = "0000000000"}, -1, -1},
-        {"longer than a code with a letter can hold", {.letter = 'A', .digits = "000660000"}, -1, -1},
-        {"empty digits", {.digits = ""}, -1, -1},
-        {"a 0 byte after a digit", {.digits = std::string_view("0\0", 2)}, -1, -1},
-        {"a letter no code is stored with", {.letter = 'B', .digits = "000"}, -1, -1},
-        {"a letter that is no ASCII letter", {.letter = '1', .digits = "005930"}, -1, -1},
+        {"digits no code starts with", {.body = "1"}, -1, -1},
+        {"longer than any code", {.body = "0059301"}, -1, -1},
+        {"longer than the field", {.body = "0000000000"}, -1, -1},
+        {"longer than a code with a letter can hold", {.letter = 'A', .body = "000660000"}, -1, -1},
+        {"empty digits", {.body = ""}, -1, -1},
+        {"a 0 byte after a digit", {.body = std::string_view("0\0", 2)}, -1, -1},
+        {"a letter no code is stored with", {.letter = 'B', .body = "000"}, -1, -1},
+        {"a letter that is no ASCII letter", {.letter = '1', .body = "005930"}, -1, -1},
     });
 }
 
@@ -133,24 +133,24 @@ TEST_F(CodeIndexTest, AfterAPositionTheNextCodeInDigitOrderIsFoundUntilTheRunEnd
     Build({"005935", "A005930", "100000", "005930", "005380"});
     // Digit order: 005380@4, 005930@1, 005930@3, 005935@0, 100000@2.
     ExpectFinds({
-        {"the start of the run", {.digits = "005"}, -1, 4},
-        {"from the first to the second", {.digits = "005"}, 4, 1},
-        {"from the second to the third", {.digits = "005"}, 1, 3},
-        {"from the third to the fourth", {.digits = "005"}, 3, 0},
-        {"the last code starting 005", {.digits = "005"}, 0, -1},
-        {"a record before the run goes to its start", {.digits = "0059"}, 4, 1},
-        {"a record after the run finds nothing further", {.digits = "0059"}, 2, -1},
-        {"a typed letter steps on to codes without one", {.letter = 'A', .digits = "005"}, 1, 3},
+        {"the start of the run", {.body = "005"}, -1, 4},
+        {"from the first to the second", {.body = "005"}, 4, 1},
+        {"from the second to the third", {.body = "005"}, 1, 3},
+        {"from the third to the fourth", {.body = "005"}, 3, 0},
+        {"the last code starting 005", {.body = "005"}, 0, -1},
+        {"a record before the run goes to its start", {.body = "0059"}, 4, 1},
+        {"a record after the run finds nothing further", {.body = "0059"}, 2, -1},
+        {"a typed letter steps on to codes without one", {.letter = 'A', .body = "005"}, 1, 3},
     });
 }
 
 TEST_F(CodeIndexTest, AnEmptyViewFindsNothing)
 {
     Build({});
-    EXPECT_EQ(index_.Find({.digits = "0"}), -1);
-    EXPECT_EQ(CodeIndex().Find({.letter = 'A', .digits = "0"}), -1);
-    EXPECT_EQ(keys_.Find({.digits = "0"}), -1);
-    EXPECT_EQ(CodeKeys().Find({.letter = 'A', .digits = "0"}), -1);
+    EXPECT_EQ(index_.Find({.body = "0"}), -1);
+    EXPECT_EQ(CodeIndex().Find({.letter = 'A', .body = "0"}), -1);
+    EXPECT_EQ(keys_.Find({.body = "0"}), -1);
+    EXPECT_EQ(CodeKeys().Find({.letter = 'A', .body = "0"}), -1);
 }
 
 TEST_F(CodeIndexTest, ManyRecordsAreAllFoundByTheirWholeCode)
@@ -199,11 +199,11 @@ std::vector<int> Visit(const Finder& finder, const TypedCode& typed, std::size_t
 }
 
 const std::vector<std::pair<const char*, TypedCode>> SteppingTypings = {
-    {"digits alone find every code", {.digits = "0"}},
-    {"a small letter finds A, a and codes without a letter", {.letter = 'a', .digits = "0"}},
-    {"a letter and two digits", {.letter = 'Z', .digits = "01"}},
-    {"a letter in the group of another", {.letter = 'o', .digits = "0"}},
-    {"more digits than a key holds", {.digits = "01010101"}},
+    {"digits alone find every code", {.body = "0"}},
+    {"a small letter finds A, a and codes without a letter", {.letter = 'a', .body = "0"}},
+    {"a letter and two digits", {.letter = 'Z', .body = "01"}},
+    {"a letter in the group of another", {.letter = 'o', .body = "0"}},
+    {"more digits than a key holds", {.body = "01010101"}},
 };
 
 TEST_F(CodeIndexTest, SteppingOrderMatchesAStableSortOfTheDigits)

@@ -74,7 +74,7 @@ inline bool TypedCodeFindsPlain(const TypedCode& typed, const STData& record)
 {
     const std::string_view text(record.code);
     const bool lettered = !text.empty() && IsAsciiLetterPlain(text.front());
-    if (!(lettered ? text.substr(1) : text).starts_with(typed.digits))
+    if (!(lettered ? text.substr(1) : text).starts_with(typed.body))
         return false;
     const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
     return typed.letter == '\0' || !lettered || upper(text.front()) == upper(typed.letter);

@@ -41,8 +41,8 @@ public:  // Controls and handlers bound by the layout in Unit1Layout.cpp
     // The stock's code, trimmed, which screen readers read beside the name.
     ByteString ComboBox1ItemDescription(TComboBox* Sender, int Index);
     // Typing finds a stock by StockSearch's rules: by code, by Hangul
-    // initials or by the start of its name.
-    int ComboBox1FindItem(TComboBox* Sender, const ByteString& Prefix, int StartIndex, TFindStep Step);
+    // initials or by its name, anywhere in it.
+    FoundItem ComboBox1FindItem(TComboBox* Sender, const TypedText& Typed, int StartIndex, TFindStep Step);
 
 private:
     // The view points into the store: both are replaced together, and the

@@ -12,12 +12,14 @@
 #include <utility>
 #include <vector>
 
-// A code as Korean investors type it: digits, after a market letter or not
-// ("A005930", "005930"). Korean screens show the letter; master files store
-// codes with it or without.
+// A code as Korean investors type it: its body, after a market letter or
+// not ("A005930", "005930"). Korean screens show the letter; master files
+// store codes with it or without. KRX's bodies start with a digit and may
+// hold letters: preferred shares' 00088K, the short codes issued since 2024
+// such as 0004V0. Letters compare in either case.
 struct TypedCode {
-    char letter = '\0';       // an ASCII letter, 0 for none
-    std::string_view digits;  // one or more ASCII digits
+    char letter = '\0';     // an ASCII letter, 0 for none
+    std::string_view body;  // an ASCII digit, then ASCII digits and letters
 
     // `typed` read as such a code; nothing when it is none. Not std::isalpha,
     // which the locale can extend to bytes of other letters.
@@ -43,7 +45,8 @@ public:
                        const Parallelism& parallelism = Parallelism::OfMachine(), LoadProgress* progress = nullptr);
 
     // The position of the record whose digits, the code with a leading ASCII
-    // letter skipped, are the smallest that start with `code.digits`, equal
+    // letter skipped, are the smallest that start with `code.body` (its
+    // letters in either case), equal
     // digits the first in view order, or -1 when none does or `code` is no
     // well-formed typed code. A code with a letter has a byte less, so its
     // last byte counts again as the ninth of its digits: "A005930  " and

@@ -5,17 +5,18 @@
 #include "stockdata/InitialsIndex.h"
 #include "stockdata/StockRecord.h"
 
-#include "framework/core/TextCodec.h"
+#include "framework/core/TypedText.h"
 
-#include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
-// What typing finds in a list of stocks in name order: the rules of
+class NameMatcher;
+
+// What typing finds in a list of stocks in name order: every rule of
 // type-to-find, apart from any window. It is no view of its own: it reads
 // the records through the list it was made from, which must outlive it
 // unchanged. It may be made on any thread, as a load's workers do; Find is
@@ -48,39 +49,63 @@ public:
     // the same answers in O(log n). The keys it replaces are freed.
     void AddCodeIndex(CodeIndex index) noexcept;
 
-    // Where `typed` leads, -1 when nowhere. Every kind of search goes on
-    // from where it starts to the end of the list and then wraps to the top.
-    // Typing finds a stock three ways.
-    // Digits find the code whose digits (the code with a leading market
-    // letter skipped) are the smallest that start with them, equal digits
-    // the first in list order, wherever a new search starts; stepping on
-    // from `startIndex` > 0, the next code in that order after the entry
-    // before it, so that repeating a digit steps through the codes. Digits
-    // that start no code are taken for a name.
-    // A letter and digits are a name first ("E1", byte for byte) and, when
-    // no name starts with them, a code as CodeIndex matches one (A005930 and
-    // a005930 alike: the letter, in either case, must be the stored one, if
-    // one is stored). Hangul initial consonants (ㅅㅅㅈㅈ) find the first
-    // entry from `startIndex` (or, when that is 0, from `picked`) whose
-    // name's leading syllables have them: a scan of the initials index.
-    // Anything else finds the first name from `startIndex` starting with it,
-    // byte for byte: a binary search.
-    enum class Step { NewSearch, StepOn };
-    int Find(std::string_view typed, int startIndex, int picked, Step step = Step::StepOn);
+    // Where the whole of `typed` leads, the first key of a search or a later
+    // one: a row that matches all of it, or none (index -1), never one that
+    // matches only a part. The same keys give the same row wherever the
+    // indexes are in their build. Every search goes on from `startIndex` to
+    // the end of the list and then wraps to the top; of the kinds below, the
+    // first that matches anywhere decides, and within it the first match so
+    // reached.
+    //
+    // What a text is:
+    // - A code: digits, after a market letter or not, which may hold letters
+    //   of their own (005930, A005930, 00088K; TypedCode). Codes come in
+    //   code order, not list order: the smallest that starts with the text,
+    //   of equal codes the first in list order, wherever a search starts.
+    //   Starting with a digit, a text is a code first and else a name;
+    //   starting with a letter ("E1", "K2 Korea"), a name first.
+    // - Hangul initials alone (ㅅㅅㅈㅈ), which find the names whose leading
+    //   syllables have them, from `startIndex` or, when that is 0, from
+    //   `picked`, as Korean search boxes go on from the stock picked now.
+    // - Otherwise a name, in this order:
+    //   1. starting with the text, byte for byte;
+    //   2. starting with it, Latin letters (A-Z, a-z) in either case;
+    //   3. containing it, byte for byte, at the start of a character;
+    //   4. containing it, Latin letters in either case.
+    // A syllable still composing counts as every syllable it can become
+    // (hangul::Completions): 삼성ㅎ finds 삼성화재.
+    // A text of Latin letters that finds nothing so is read as keys of the
+    // 2-set keyboard and searched again by all of the above ("tkatjd" as
+    // 삼성, "ttww" as ㅅㅅㅈㅈ); `readAs` then says so.
+    // One character repeated ("sss", "000") steps: to the third match of
+    // that character, each step on from the last, codes in code order;
+    // unless a code, initials or a name start with the whole text, which
+    // then wins.
+    enum class Typing { NewSearch, SameSearch };
+    FoundItem Find(const TypedText& typed, int startIndex, int picked, Typing typing = Typing::NewSearch);
 
 private:
-    // Each finds the first match in rows [from, to); codes, in no row order,
-    // the next after row from - 1 in code order.
-    int FindByName(std::string_view prefix, int from, int to) const;
+    // The first match of the whole of `typed` from `start`, by the kinds
+    // above; `stepping` goes on from `start` in code order too.
+    int FindWhole(const TypedText& typed, int start, int picked, bool stepping, bool startsOnly);
+    FoundItem FindAsTyped(const TypedText& typed, int start, int picked, bool stepping);
     int FindByCode(const TypedCode& code, int startIndex) const;
-    int FindByInitials(const std::vector<std::uint8_t>& initials, int startIndex, int picked) const;
     int Count() const noexcept;
 
     std::span<const STData* const> byPosition_;
-    // Reads what is typed, to tell Hangul initials; none: no initials.
-    std::optional<CharsetDecoder> typed_;
+    // Reads what is typed and the names, to match them; none: a search made
+    // over nothing.
+    std::unique_ptr<NameMatcher> names_;
     InitialsIndex byInitials_;
     // Until the code index is added.
     CodeKeys codeKeys_;
     std::optional<CodeIndex> byCode_;
+    // Where "s", "ss", "sss"... lead in the search under way, for the one
+    // character repeated.
+    struct Steps {
+        int start = 0;
+        std::string stepped;
+        std::vector<FoundItem> found;
+    };
+    Steps steps_;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 // The one reading of UTF-8 for the whole program: the names shown on screen,
@@ -26,3 +27,7 @@ Utf8Sequence NextUtf8Sequence(std::string_view bytes) noexcept;
 
 // Whether all of `bytes` is well-formed UTF-8.
 bool IsWellFormedUtf8(std::string_view bytes) noexcept;
+
+// Appends `c`, a code point that is no surrogate and at most U+10FFFF, to
+// `text` in UTF-8.
+void AppendUtf8(std::string& text, char32_t c);

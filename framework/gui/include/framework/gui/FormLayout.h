@@ -27,7 +27,7 @@ using TKeyHandler = void (F::*)(TObject* Sender, WORD& Key);
 template <class F>
 using TItemTextHandler = ByteString (F::*)(TComboBox* Sender, int Index);
 template <class F>
-using TFindItemHandler = int (F::*)(TComboBox* Sender, const ByteString& Prefix, int StartIndex, TFindStep Step);
+using TFindItemHandler = FoundItem (F::*)(TComboBox* Sender, const TypedText& Typed, int StartIndex, TFindStep Step);
 
 template <class F>
 struct TComboBoxLayout {
@@ -115,9 +115,9 @@ void Build(F& form, const TComboBoxLayout<F>& layout)
     bindText(combo.OnItemCopyText, layout.OnItemCopyText);
     bindText(combo.OnItemDescription, layout.OnItemDescription);
     if (layout.OnFindItem != nullptr) {
-        combo.OnFindItem = [&form, handler = layout.OnFindItem](TComboBox* Sender, const ByteString& Prefix,
+        combo.OnFindItem = [&form, handler = layout.OnFindItem](TComboBox* Sender, const TypedText& Typed,
                                                                 int StartIndex, TFindStep Step) {
-            return (form.*handler)(Sender, Prefix, StartIndex, Step);
+            return (form.*handler)(Sender, Typed, StartIndex, Step);
         };
     }
 }

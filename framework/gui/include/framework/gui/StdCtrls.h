@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/core/ByteString.h"
+#include "framework/core/TypedText.h"
 #include "framework/core/TStringList.h"
 #include "framework/gui/Classes.h"
 #include "framework/gui/Controls.h"
@@ -19,15 +20,14 @@ class TComboBox;
 // A text of item Index in [0, Items->Count()), as bytes in the display
 // character set.
 using TItemTextEvent = std::function<ByteString(TComboBox* Sender, int Index)>;
-// Whether a find begins a search at StartIndex (the open list's highlighted
-// row, or 0), or steps on past the item found before, StartIndex - 1, as
-// typing one letter again does. A list whose order is not its items' order
-// (codes) tells them apart.
-enum class TFindStep { NewSearch, StepOn };
-// The first item at or after StartIndex in [0, Items->Count()] whose text
-// starts with the bytes Prefix (never empty), else the first such item from
-// the top (the search wraps), or -1 for none.
-using TFindItemEvent = std::function<int(TComboBox* Sender, const ByteString& Prefix, int StartIndex, TFindStep Step)>;
+// Whether a find is the first of a search typed into the list, or a later
+// key of the same search, which goes on from the same StartIndex.
+enum class TFindStep { NewSearch, SameSearch };
+// Where what the user has typed leads, from StartIndex (the open list's
+// highlighted row, or 0) on: the item found, -1 for none. The list decides
+// what matches; the control only shows it.
+using TFindItemEvent =
+    std::function<FoundItem(TComboBox* Sender, const TypedText& Typed, int StartIndex, TFindStep Step)>;
 
 // The item texts of a list control, in the order they were added. The
 // control keeps them; it is never destroyed through this interface.
@@ -127,8 +127,8 @@ public:
     // What screen readers read as the item's description, for its row and
     // for the closed box while it is the picked one; unset or empty, none.
     TItemTextEvent OnItemDescription;
-    // Finds the item typing asks for; unset, every item's ItemText is read
-    // in turn. A list that knows its order finds it faster.
+    // Finds the item typing asks for; unset, the first item from StartIndex
+    // on, wrapping, whose ItemText starts with the whole typed text.
     TFindItemEvent OnFindItem;
 
     // The texts above with their defaults; for the framework's Qt side.
@@ -136,9 +136,10 @@ public:
     ByteString ItemHint(int index);
     ByteString ItemCopyText(int index);
     ByteString ItemDescription(int index);
-    // The first item at or after `startIndex` whose ItemText starts with
-    // `prefix`, else the first from the top, or -1.
-    int FindItem(const ByteString& prefix, int startIndex, TFindStep step = TFindStep::NewSearch);
+    // What OnFindItem finds, or without it the first item at or after
+    // `startIndex` whose ItemText starts with the whole typed text, else the
+    // first from the top.
+    FoundItem FindItem(const TypedText& typed, int startIndex, TFindStep step = TFindStep::NewSearch);
 
 private:
     TCanvas canvas_;
