@@ -95,8 +95,8 @@ void RequireCodeOrder(const std::vector<const STData*>& byPosition)
             continue;
         std::vector<TypedCode> typings = {*read};
         if (read->letter != '\0') {
-            typings.push_back({.body = read->digits});
-            typings.push_back({.letter = static_cast<char>(read->letter ^ ('a' - 'A')), .body = read->digits});
+            typings.push_back({.body = read->body});
+            typings.push_back({.letter = static_cast<char>(read->letter ^ ('a' - 'A')), .body = read->body});
         }
         for (const TypedCode& typed : typings) {
             const std::vector<int> wanted = CodeOrderPlain(byPosition, typed);
