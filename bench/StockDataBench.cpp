@@ -134,7 +134,7 @@ void BM_FindInitials(benchmark::State& state, const char* typed)
     StockSearch search(list.byPosition, DisplayCharset());
     int found = -1;
     for (auto _ : state) {
-        found = search.Find(typed, 0, -1);
+        found = search.Find({typed, {}}, 0, -1).index;
         benchmark::DoNotOptimize(found);
     }
     state.counters["found_at"] = found;
@@ -167,7 +167,7 @@ void BM_FindCode(benchmark::State& state, const char* typed, bool fromMiddle, Co
     const int startIndex = fromMiddle ? static_cast<int>(state.range(0) / 2) : 0;
     int found = -1;
     for (auto _ : state) {
-        found = search.Find(typed, startIndex, -1);
+        found = search.Find({typed, {}}, startIndex, -1).index;
         benchmark::DoNotOptimize(found);
     }
     state.counters["found_at"] = found;

@@ -68,6 +68,7 @@ struct Search {
     QString typed;
     int row;  // where the pick is after it
     Said said = Said::Found;
+    QString readAs = {};  // what the search says it searched instead
 };
 
 struct Typing {
@@ -92,10 +93,14 @@ const Typing Typings[] = {
     {"initials no name has pick again what was picked before", Kia, {{"ㅋㅋ", Kia, Said::NoMatch}}},
     {"the same letter again steps on past equal names and wraps", -1, {{QString(6, 'S'), Samsung005930}}},
     {"sss is a step to the third name starting with s, not a narrowing", -1, {{"SSS", Samsung005935}}},
-    {"000 steps to the third code starting with 0", -1, {{"000", Samsung005930}}},
+    {"000 is the smallest code starting with 000, no step", -1, {{"000", Kia}}},
     {"the same digit again steps on in code order and wraps", -1, {{QString(10, '0'), SkHynix}}},
     {"a name whose only match is above the start is found by wrapping to row 0", Samsung005935, {{"Kia", Kia}}},
-    {"the same initial again steps on", -1, {{"ㅅㅅ", Celltrion}}},
+    {"the same initial again that a name's syllables start with is those initials", -1, {{"ㅅㅅ", SamsungHangul}}},
+    {"the same initial again that no name's syllables start with steps on", -1, {{"ㅅㅅㅅㅅ", Celltrion}}},
+    {"a name is found inside, in either case, and Latin keys as the Korean keyboard types them",
+     Kia,
+     {{"전자", SamsungHangul}, {"samsung", Samsung005930}, {"hynix", SkHynix}, {"tkatjd", SamsungHangul, Said::Found, "삼성"}}},
     {"new initials go on from the picked stock", Celltrion, {{"ㅅ", Celltrion}}},
 };
 
@@ -133,10 +138,13 @@ Shown ShownSearch()
     return {};
 }
 
-QString SaidFor(const QString& typed, Said said)
+QString SaidFor(const Search& search)
 {
-    return (said == Said::Found ? QStringLiteral("Searching for \"%1\"") : QStringLiteral("No stock matches \"%1\""))
-        .arg(typed);
+    if (search.said == Said::NoMatch)
+        return QStringLiteral("No stock matches \"%1\"").arg(search.typed);
+    if (!search.readAs.isEmpty())
+        return QStringLiteral("Searching for \"%1\" as \"%2\"").arg(search.typed, search.readAs);
+    return QStringLiteral("Searching for \"%1\"").arg(search.typed);
 }
 
 TEST_P(Form1PickingByTyping, EachSearchLeadsToTheRowItFindsOrBackToThePick)
@@ -152,7 +160,9 @@ TEST_P(Form1PickingByTyping, EachSearchLeadsToTheRowItFindsOrBackToThePick)
             const Search& search = typing.searches[i];
             Type(target, search.typed);
             EXPECT_EQ(Current(*form), search.row) << search.typed.toStdString();
-            EXPECT_EQ(ShownSearch().name, SaidFor(search.typed, search.said)) << search.typed.toStdString();
+            EXPECT_EQ(ShownSearch().name, SaidFor(search)) << search.typed.toStdString();
+            EXPECT_EQ(ShownSearch().text.contains(" → " + search.readAs), !search.readAs.isEmpty())
+                << "what it searched instead is shown: " << ShownSearch().text.toStdString();
             EXPECT_EQ(ShownSearch().text.contains("no match"), search.said == Said::NoMatch)
                 << "a word says so, not colour alone: " << ShownSearch().text.toStdString();
         }
@@ -220,6 +230,11 @@ const Composing Compositions[] = {
     {"a final still composing counts as the start of the next syllable too: 한 as 하나",
      3,
      {{Composed::Event, "", "하", 5, "<u>하</u>"}, {Composed::Event, "", "한", 6, "<u>한</u>"}}},
+    {"the input method's commit of the syllable it composed, as Escape ends the composition, keeps the pick",
+     3,
+     {{Composed::Event, "삼", "서", 1, "삼<u>서</u>"},
+      {Composed::Event, "서", "", 1, "삼서"},
+      {Composed::Escape, "", "", 1, ""}}},
     {"a typo matches nothing and the pick goes back; taking it back brings the match back",
      3,
      {{Composed::Event, "삼성", "젼", 3, "삼성<u>젼</u>", Said::NoMatch},
@@ -265,6 +280,26 @@ INSTANTIATE_TEST_SUITE_P(Into, Form1PickingByTyping, testing::Values(Target::Clo
                          [](const testing::TestParamInfo<Target>& target) {
                              return target.param == Target::ClosedBox ? "TheClosedBox" : "TheOpenList";
                          });
+
+TEST_F(Form1Picking, ANoMatchNoticeStaysAWhileAfterItsSearchEndsThenGoes)
+{
+    const auto form = OpenForm();
+    form->ComboBox1->SetItemIndex(Kia);
+    Type(&Box(form->ComboBox1), "Zeta");
+    QElapsedTimer since;
+    since.start();
+    const auto waitUntil = [&](qint64 ms) {
+        while (since.elapsed() < ms) {
+            QCoreApplication::processEvents();
+            QThread::msleep(10);
+        }
+    };
+    waitUntil(KeyInterval + 200);
+    EXPECT_TRUE(ShownSearch().text.contains("no match")) << "still shown after its search ended";
+    waitUntil(KeyInterval + 2500 + 500);
+    EXPECT_TRUE(ShownSearch().text.isEmpty()) << "gone after its while: " << ShownSearch().text.toStdString();
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), Kia);
+}
 
 TEST_F(Form1Picking, TypingInTheOpenListMovesItsCurrentRowIntoView)
 {

@@ -200,6 +200,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         OpenListAction{"return_picks_the_highlighted_row", [](QComboBox& box) { Press(box, Qt::Key_Return); }, false,
                        5},
+        OpenListAction{"keypad_enter_picks_the_highlighted_row",
+                       [](QComboBox& box) { Press(box, Qt::Key_Enter, Qt::KeypadModifier); }, false, 5},
         OpenListAction{"escape_closes_without_picking", [](QComboBox& box) { Press(box, Qt::Key_Escape); }, false, 2},
         OpenListAction{"alt_up_closes_without_picking", [](QComboBox& box) { Press(box, Qt::Key_Up, Qt::AltModifier); },
                        false, 2},
