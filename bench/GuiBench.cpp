@@ -224,6 +224,29 @@ void Print(const char* name, double value, const char* unit)
     std::printf("%s: %.3f %s\n", name, value, unit);
 }
 
+// A line run.sh adds to the master too: its name sorts last, and it alone
+// holds the text typed to time a search that reads every name.
+constexpr const char* RareLine = "999999   힣힣 Qvxjk Holdings\r\n";
+constexpr const char* RareText = "Qvxjk";
+
+// The slowest key of `text`, as SlowestKeyMs times it, printed with whether
+// the pick it led to is what `found` expects of the picked row's name.
+template <class Found>
+void PrintSlowestKey(QComboBox& box, const char* what, const QString& text, Found found)
+{
+    const double ms = SlowestKeyMs(box, text);
+    const int row = Form1->ComboBox1->ItemIndex();
+    const bool ok = row >= 0 && found(box.model()->index(row, 0).data(Qt::DisplayRole).toString());
+    Print((std::string("slowest key, ") + what + (ok ? "" : " (NOT FOUND)")).c_str(), ms, "ms");
+}
+
+QString SwappedCase(QString text)
+{
+    for (QChar& c : text)
+        c = c.isUpper() ? c.toLower() : c.toUpper();
+    return text;
+}
+
 int RunBench(int argc, char** argv)
 {
     const std::string argument = argc > 1 ? argv[1] : "1000000";
@@ -237,6 +260,7 @@ int RunBench(int argc, char** argv)
         std::string text;
         for (std::uint64_t i = 0; i < lines; ++i)
             generator.AppendLine(text);
+        text += RareLine;
         std::ofstream(dir / "fmast.dat", std::ios::binary) << text;
     }
     std::filesystem::current_path(dir);
@@ -284,6 +308,23 @@ int RunBench(int argc, char** argv)
     while (Form1->Indexing())
         QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     Print("code index ready", Milliseconds(sinceStart), "ms");
+    // Each kind of search, typed into the closed box once every index is
+    // built. The last Latin name's start and what it is read as.
+    QString lastLatin;
+    for (int row = lastRow; row >= 0 && lastLatin.isEmpty(); --row)
+        if (const QString name = box.model()->index(row, 0).data(Qt::DisplayRole).toString();
+            !name.isEmpty() && name.front().unicode() < 0x80 && name.front().isLetter())
+            lastLatin = name.left(12);
+    PrintSlowestKey(box, "a name's start", lastLatin, [&](const QString& name) { return name.startsWith(lastLatin); });
+    PrintSlowestKey(box, "a name's start in the other case", SwappedCase(lastLatin), [&](const QString& name) {
+        return name.startsWith(lastLatin, Qt::CaseInsensitive);
+    });
+    PrintSlowestKey(box, "inside many names (전자)", QStringLiteral("전자"),
+                    [](const QString& name) { return name.contains(QStringLiteral("전자")); });
+    PrintSlowestKey(box, "inside the last name only", QString::fromLatin1(RareText),
+                    [](const QString& name) { return name.contains(QString::fromLatin1(RareText)); });
+    PrintSlowestKey(box, "Latin keys read as Hangul (tkatjd)", QStringLiteral("tkatjd"),
+                    [](const QString& name) { return name.contains(QStringLiteral("삼성")); });
     Print("bytes per line, with the code index",
           static_cast<double>(StatusKb("VmRSS:") - startKb) * 1024 / std::max(rows, 1), "B");
     Print("bytes per line, at the peak", static_cast<double>(StatusKb("VmHWM:") - startKb) * 1024 / std::max(rows, 1),

@@ -89,6 +89,9 @@ echo "== the window, offscreen, what a user waits for ($(nproc) cores)"
 for n in $window_sizes; do
     file=$work/window-$n.dat
     "$genmaster" "$n" >"$file"
+    # The one name that holds the text gui_bench types to time a search of
+    # every name (its RareLine).
+    printf '%-9s%s\r\n' 999999 "힣힣 Qvxjk Holdings" >>"$file"
     hyperfine -N --warmup 1 --runs 5 --output null --export-json "$work/dump-$n.json" "$stockdump $file" \
         >/dev/null 2>"$work/dump.err" || { cat "$work/dump.err" >&2; exit 1; }
     QT_QPA_PLATFORM=offscreen build/release/bench/gui_bench "$file" 2>/dev/null >"$work/window-$n.txt"
