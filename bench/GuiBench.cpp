@@ -316,9 +316,8 @@ int RunBench(int argc, char** argv)
             !name.isEmpty() && name.front().unicode() < 0x80 && name.front().isLetter())
             lastLatin = name.left(12);
     PrintSlowestKey(box, "a name's start", lastLatin, [&](const QString& name) { return name.startsWith(lastLatin); });
-    PrintSlowestKey(box, "a name's start in the other case", SwappedCase(lastLatin), [&](const QString& name) {
-        return name.startsWith(lastLatin, Qt::CaseInsensitive);
-    });
+    PrintSlowestKey(box, "a name's start in the other case", SwappedCase(lastLatin),
+                    [&](const QString& name) { return name.startsWith(lastLatin, Qt::CaseInsensitive); });
     PrintSlowestKey(box, "inside many names (전자)", QStringLiteral("전자"),
                     [](const QString& name) { return name.contains(QStringLiteral("전자")); });
     PrintSlowestKey(box, "inside the last name only", QString::fromLatin1(RareText),

@@ -61,8 +61,8 @@ inline bool Finds(const TypedCode& code, const STData& record)
 {
     const char* digits = DigitsOf(record);
     const std::size_t room = sizeof(STData::code) - 1 - static_cast<std::size_t>(digits - record.code);
-    if (code.body.size() > room ||
-        !std::equal(code.body.begin(), code.body.end(), digits, [](char a, char b) { return ToUpper(a) == ToUpper(b); }))
+    if (code.body.size() > room || !std::equal(code.body.begin(), code.body.end(), digits,
+                                               [](char a, char b) { return ToUpper(a) == ToUpper(b); }))
         return false;
     return code.letter == '\0' || digits == record.code || ToUpper(record.code[0]) == ToUpper(code.letter);
 }

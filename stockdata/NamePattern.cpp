@@ -75,8 +75,8 @@ std::vector<NamePattern> NameMatcher::Patterns(const TypedText& typed)
         if (pattern.next.empty() || !pattern.nextCodes.empty())
             patterns.push_back(std::move(pattern));
     };
-    const Utf8Sequence composing =
-        typed.composing.empty() ? Utf8Sequence{0, false, 0} : NextUtf8Sequence(typed.composing);
+    const Utf8Sequence composing = typed.composing.empty() ? Utf8Sequence{0, false, 0}
+                                                           : NextUtf8Sequence(typed.composing);
     if (!composing.wellFormed || composing.length != typed.composing.size()) {
         // No syllable, or more than one character: only itself.
         add(typed.Whole(), {});
@@ -107,9 +107,8 @@ bool NameMatcher::MatchesAt(std::string_view name, std::size_t at, const NamePat
     if (after == name.size())
         return false;
     const char32_t c = reader_.At(name.substr(after)).codePoint;
-    return std::ranges::any_of(pattern.next, [c](const hangul::CodePoints& range) {
-        return range.first <= c && c <= range.last;
-    });
+    return std::ranges::any_of(pattern.next,
+                               [c](const hangul::CodePoints& range) { return range.first <= c && c <= range.last; });
 }
 
 bool NameMatcher::IsCharacterStart(std::string_view name, std::size_t at) const

@@ -34,8 +34,8 @@ Run Narrow(const Run& run, std::size_t at, const unsigned char* first, const uns
 
 }  // namespace
 
-int FindStarting(std::span<const STData* const> byPosition, const NamePattern& pattern, LetterCase letterCase,
-                 int from, int to)
+int FindStarting(std::span<const STData* const> byPosition, const NamePattern& pattern, LetterCase letterCase, int from,
+                 int to)
 {
     // A name's field holds 38 bytes of text, then a 0.
     constexpr std::size_t Text = sizeof(STData::name) - 1;

@@ -10,8 +10,8 @@
 
 // Names that start with it: binary searches in the name order, one run of
 // rows for each spelling of the pattern's letters that names have.
-int FindStarting(std::span<const STData* const> byPosition, const NamePattern& pattern, LetterCase letterCase,
-                 int from, int to);
+int FindStarting(std::span<const STData* const> byPosition, const NamePattern& pattern, LetterCase letterCase, int from,
+                 int to);
 
 // Names that hold it at the start of any of their characters: a scan.
 int FindContaining(std::span<const STData* const> byPosition, const NameMatcher& matcher, const NamePattern& pattern,

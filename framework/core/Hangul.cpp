@@ -179,7 +179,8 @@ std::vector<Completion> Completions(char32_t composing)
 
 std::optional<KeyReading> ReadTwoSetKeys(std::string_view keys)
 {
-    if (keys.empty() || !std::ranges::all_of(keys, [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }))
+    if (keys.empty() ||
+        !std::ranges::all_of(keys, [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }))
         return std::nullopt;
     // "2" is libhangul's name for the standard 2-set (두벌식) keyboard.
     const std::unique_ptr<HangulInputContext, DeleteInputContext> context(hangul_ic_new("2"));

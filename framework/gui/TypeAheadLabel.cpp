@@ -41,8 +41,7 @@ void TypeAheadLabel::Show(const QString& committed, const QString& composing, co
     // another: Latin keys read as the Korean keyboard types them. {0} is the typed text, {1} what it was read as.
     const char* searchingAs = Translate("Searching for \"{0}\" as \"{1}\"");
     const char* pattern = found == Found::No ? noMatch : readAs.isEmpty() ? searching : searchingAs;
-    setAccessibleName(
-        QString::fromStdString(FormatMessage(DecodeForDisplay(pattern), {typed, readAs.toStdString()})));
+    setAccessibleName(QString::fromStdString(FormatMessage(DecodeForDisplay(pattern), {typed, readAs.toStdString()})));
     adjustSize();
     const QRect area = beside.rect().translated(beside.mapToGlobal(QPoint(0, 0)));
     QPoint at(area.right() + 1 - width(), area.bottom() + 1);

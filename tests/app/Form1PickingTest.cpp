@@ -100,7 +100,10 @@ const Typing Typings[] = {
     {"the same initial again that no name's syllables start with steps on", -1, {{"ㅅㅅㅅㅅ", Celltrion}}},
     {"a name is found inside, in either case, and Latin keys as the Korean keyboard types them",
      Kia,
-     {{"전자", SamsungHangul}, {"samsung", Samsung005930}, {"hynix", SkHynix}, {"tkatjd", SamsungHangul, Said::Found, "삼성"}}},
+     {{"전자", SamsungHangul},
+      {"samsung", Samsung005930},
+      {"hynix", SkHynix},
+      {"tkatjd", SamsungHangul, Said::Found, "삼성"}}},
     {"new initials go on from the picked stock", Celltrion, {{"ㅅ", Celltrion}}},
 };
 

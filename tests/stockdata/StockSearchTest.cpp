@@ -173,24 +173,39 @@ TEST_P(StockSearchFind, HangulInitialsFromTheStartIndexOrThePickedStockWrapping)
 class StockSearchAnywhere : public StockSearchFind {
 protected:
     StockSearchAnywhere()
-        : StockSearchFind("A000100  AAA Holdings\n"
-                          "A000200  Able Co\n"
-                          "021240   Coway\n"
-                          "066570   LG전자\n"
-                          "005300   Nordkapp\n"
-                          "000660   SK hynix\n"
-                          "A005935  Samsung Electronics\n"
-                          "017670   sk telecom\n"
-                          "005930   삼성전자\n"
-                          "090430   아모레퍼시픽\n"
-                          "086790   하나금융지주\n"
-                          "000880   한화\n"
-                          "00088K   한화3우B\n"
-                          "A0004V0  한화신규\n")
+        : StockSearchFind(
+              "A000100  AAA Holdings\n"
+              "A000200  Able Co\n"
+              "021240   Coway\n"
+              "066570   LG전자\n"
+              "005300   Nordkapp\n"
+              "000660   SK hynix\n"
+              "A005935  Samsung Electronics\n"
+              "017670   sk telecom\n"
+              "005930   삼성전자\n"
+              "090430   아모레퍼시픽\n"
+              "086790   하나금융지주\n"
+              "000880   한화\n"
+              "00088K   한화3우B\n"
+              "A0004V0  한화신규\n")
     {
     }
-    enum { Aaa, Able, Coway, LgElectronics, Nordkapp, SkHynix, Samsung, SkTelecom, SamsungHangul, Amore, Hana,
-           Hanwha, HanwhaPreferred, HanwhaNew };
+    enum {
+        Aaa,
+        Able,
+        Coway,
+        LgElectronics,
+        Nordkapp,
+        SkHynix,
+        Samsung,
+        SkTelecom,
+        SamsungHangul,
+        Amore,
+        Hana,
+        Hanwha,
+        HanwhaPreferred,
+        HanwhaNew
+    };
 };
 
 TEST_P(StockSearchAnywhere, NamesStartingWithTheTextThenInEitherCaseThenHoldingIt)
@@ -218,8 +233,7 @@ TEST_P(StockSearchAnywhere, LatinKeysTypedWithTheInputMethodOffAreReadAsThe2SetK
     Expect({
         {"삼성 typed as Latin keys finds 삼성전자, and says what it searched", "tkatjd", 0, -1, SamsungHangul, "",
          "삼성"},
-        {"the last syllable counts as every syllable it can still become", "tkatj", 0, -1, SamsungHangul, "",
-         "삼서"},
+        {"the last syllable counts as every syllable it can still become", "tkatj", 0, -1, SamsungHangul, "", "삼서"},
         {"initials typed as Latin keys", "ttww", 0, -1, SamsungHangul, "", "ㅅㅅㅈㅈ"},
         {"a final moves on to the next syllable as the keyboard moves it", "gksk", 0, -1, Hana, "", "하나"},
         {"a Latin name that holds the text comes first", "dk", 0, -1, Nordkapp},
@@ -251,12 +265,13 @@ TEST_P(StockSearchAnywhere, CodesWithLettersAndOneCharacterRepeated)
 class StockSearchRepeats : public StockSearchFind {
 protected:
     StockSearchRepeats()
-        : StockSearchFind("A100000  One\n"
-                          "A110000  Two\n"
-                          "A111000  Three\n"
-                          "A111111  Four\n"
-                          "000001   Five\n"
-                          "005930   Six\n")
+        : StockSearchFind(
+              "A100000  One\n"
+              "A110000  Two\n"
+              "A111000  Three\n"
+              "A111111  Four\n"
+              "000001   Five\n"
+              "005930   Six\n")
     {
     }
     // In list order.
@@ -279,9 +294,10 @@ TEST_P(StockSearchRepeats, AWholeRepeatedCodeWinsOverStepping)
 class StockSearchComposing : public StockSearchFind {
 protected:
     StockSearchComposing()
-        : StockSearchFind("1        사랑\n2        사마귀\n3        삭제\n4        삼성\n5        삼성기업\n"
-                          "6        샇\n7        왜관\n8        욓\n9        가전자\n10       달걀\n"
-                          "11       닭갈비\n")
+        : StockSearchFind(
+              "1        사랑\n2        사마귀\n3        삭제\n4        삼성\n5        삼성기업\n"
+              "6        샇\n7        왜관\n8        욓\n9        가전자\n10       달걀\n"
+              "11       닭갈비\n")
     {
     }
     // The row of the stock with this code.

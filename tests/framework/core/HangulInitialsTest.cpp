@@ -52,7 +52,8 @@ TEST_P(HangulInitialsIn, NamesMatchTheInitialsOfTheirLeadingSyllables)
     EXPECT_TRUE(matcher.Matches(Stored("힣"), hangul::TypedInitials("ㅎ"))) << "the last syllable";
     EXPECT_TRUE(matcher.Matches(Stored("가"), hangul::TypedInitials("ㄱ"))) << "the first syllable";
     EXPECT_FALSE(matcher.Matches(Stored("삼성전자"), hangul::TypedInitials("ㅅㅈ")));
-    EXPECT_FALSE(matcher.Matches(Stored("카카오"), hangul::TypedInitials("ㅋㅋㅇㅇ"))) << "more initials than syllables";
+    EXPECT_FALSE(matcher.Matches(Stored("카카오"), hangul::TypedInitials("ㅋㅋㅇㅇ")))
+        << "more initials than syllables";
     EXPECT_FALSE(matcher.Matches(Stored("삼성"), {}));
 }
 

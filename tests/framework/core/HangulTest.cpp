@@ -45,8 +45,11 @@ TEST(Hangul, AComposingSyllableBecomesWhatFurtherKeysCanMakeOfIt)
         {"the first initial too", U'ㄱ', {{"", {{U'ㄱ', U'ㄱ'}, {U'가', U'깋'}}}}},
         {"no final: any final", U'사', {{"", {{U'사', U'샇'}}}}},
         {"a vowel that further vowels lengthen: 오 to 왜, 외", U'오', {{"", {{U'오', U'욓'}}}}},
-        {"a final that moves on as the next syllable's initial", U'삼', {{"", {{U'삼', U'삼'}}}, {"사", {{U'마', U'밓'}}}}},
-        {"a final that a cluster can follow, 각 to 갃", U'각',
+        {"a final that moves on as the next syllable's initial",
+         U'삼',
+         {{"", {{U'삼', U'삼'}}}, {"사", {{U'마', U'밓'}}}}},
+        {"a final that a cluster can follow, 각 to 갃",
+         U'각',
          {{"", {{U'각', U'각'}, {U'갃', U'갃'}}}, {"가", {{U'가', U'깋'}}}}},
         {"a cluster splits as a vowel follows", U'닭', {{"", {{U'닭', U'닭'}}}, {"달", {{U'가', U'깋'}}}}},
         {"a lone vowel only itself", U'ㅏ', {{"", {{U'ㅏ', U'ㅏ'}}}}},
@@ -76,14 +79,9 @@ TEST(CharacterReader, ReadsOneCharacterAndItsBytes)
         std::size_t length;
     };
     const Row rows[] = {
-        {"UTF-8", "삼성", U'삼', 3},
-        {"UTF-8", "\xEC\x82", U'\uFFFD', 2},
-        {"CP949", "\x81\x41", U'갂', 2},
-        {"CP949", "\xBB\xEF", U'삼', 2},
-        {"CP949", "A\x81", U'A', 1},
-        {"CP949", "\x81", U'\uFFFD', 1},
-        {"CP949", "\xFF\x41", U'\uFFFD', 1},
-        {"ISO-8859-1", "\xE9t", U'\u00E9', 1},
+        {"UTF-8", "삼성", U'삼', 3},         {"UTF-8", "\xEC\x82", U'\uFFFD', 2},   {"CP949", "\x81\x41", U'갂', 2},
+        {"CP949", "\xBB\xEF", U'삼', 2},     {"CP949", "A\x81", U'A', 1},           {"CP949", "\x81", U'\uFFFD', 1},
+        {"CP949", "\xFF\x41", U'\uFFFD', 1}, {"ISO-8859-1", "\xE9t", U'\u00E9', 1},
     };
     for (const Row& row : rows) {
         const CharacterReader reader(row.charset);

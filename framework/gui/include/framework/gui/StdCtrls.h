@@ -1,8 +1,8 @@
 #pragma once
 
 #include "framework/core/ByteString.h"
-#include "framework/core/TypedText.h"
 #include "framework/core/TStringList.h"
+#include "framework/core/TypedText.h"
 #include "framework/gui/Classes.h"
 #include "framework/gui/Controls.h"
 #include "framework/gui/Graphics.h"
