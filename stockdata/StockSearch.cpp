@@ -72,27 +72,10 @@ void StockSearch::AddCodeIndex(CodeIndex index) noexcept
 FoundItem StockSearch::Find(const TypedText& typed, int startIndex, int picked, Typing typing)
 {
     if (typing == Typing::NewSearch)
-        steps_ = {};
-    const std::string whole = typed.Whole();
-    if (whole.empty() || !names_)
+        steps_.clear();
+    if (typed.Whole().empty() || !names_)
         return {};
-    std::string one;
-    const std::size_t repeats = RepeatsOneCharacter(whole, one);
-    if (repeats == 0 || FindWhole(typed, startIndex, picked, false, true) != -1)
-        return FindAsTyped(typed, startIndex, picked, false);
-    const TypedText oneTyped{one, {}};
-    if (steps_.found.empty() || steps_.stepped != one || steps_.start != startIndex)
-        steps_ = {startIndex, one, {FindAsTyped(oneTyped, startIndex, picked, false)}};
-    while (steps_.found.size() < repeats) {
-        const int last = steps_.found.back().index;
-        steps_.found.push_back(last < 0 ? FoundItem{} : FindAsTyped(oneTyped, last + 1, picked, true));
-    }
-    return steps_.found[repeats - 1];
-}
-
-FoundItem StockSearch::FindAsTyped(const TypedText& typed, int start, int picked, bool stepping)
-{
-    if (const int found = FindWhole(typed, start, picked, stepping, false); found != -1)
+    if (const int found = FindTyped(typed, startIndex, picked); found != -1)
         return {found, {}};
     if (!typed.composing.empty() || !IsAsciiLetters(typed.committed))
         return {};
@@ -100,8 +83,25 @@ FoundItem StockSearch::FindAsTyped(const TypedText& typed, int start, int picked
     if (!reading)
         return {};
     const TypedText read{reading->committed, reading->composing};
-    const int found = FindWhole(read, start, picked, stepping, false);
+    const int found = FindTyped(read, startIndex, picked);
     return found != -1 ? FoundItem{found, read.Whole()} : FoundItem{};
+}
+
+int StockSearch::FindTyped(const TypedText& typed, int start, int picked)
+{
+    std::string one;
+    const std::size_t repeats = RepeatsOneCharacter(typed.Whole(), one);
+    if (repeats == 0 || FindWhole(typed, start, picked, false, true) != -1)
+        return FindWhole(typed, start, picked, false, false);
+    const TypedText oneTyped{one, {}};
+    auto steps = std::ranges::find_if(steps_, [&](const Steps& s) { return s.stepped == one && s.start == start; });
+    if (steps == steps_.end())
+        steps = steps_.insert(steps_.end(), {start, one, {FindWhole(oneTyped, start, picked, false, false)}});
+    while (steps->found.size() < repeats) {
+        const int last = steps->found.back();
+        steps->found.push_back(last < 0 ? -1 : FindWhole(oneTyped, last + 1, picked, true, false));
+    }
+    return steps->found[repeats - 1];
 }
 
 int StockSearch::FindWhole(const TypedText& typed, int start, int picked, bool stepping, bool startsOnly)

@@ -67,20 +67,21 @@ public:
     // - Hangul initials alone (ㅅㅅㅈㅈ), which find the names whose leading
     //   syllables have them, from `startIndex` or, when that is 0, from
     //   `picked`, as Korean search boxes go on from the stock picked now.
-    // - Otherwise a name, in this order:
+    // - Anything else is a name (jamo alone never are), in this order:
     //   1. starting with the text, byte for byte;
     //   2. starting with it, Latin letters (A-Z, a-z) in either case;
     //   3. containing it, byte for byte, at the start of a character;
     //   4. containing it, Latin letters in either case.
     // A syllable still composing counts as every syllable it can become
     // (hangul::Completions): 삼성ㅎ finds 삼성화재.
-    // A text of Latin letters that finds nothing so is read as keys of the
-    // 2-set keyboard and searched again by all of the above ("tkatjd" as
-    // 삼성, "ttww" as ㅅㅅㅈㅈ); `readAs` then says so.
     // One character repeated ("sss", "000") steps: to the third match of
     // that character, each step on from the last, codes in code order;
     // unless a code, initials or a name start with the whole text, which
     // then wins.
+    // A text of Latin letters that finds nothing so is read as keys of the
+    // 2-set keyboard and searched again by all of the above ("tkatjd" as
+    // 삼성, "ttww" as ㅅㅅㅈㅈ, "ss" as ㄴㄴ); `readAs` then says so, and is
+    // empty when the text was searched as typed or found nothing.
     enum class Typing { NewSearch, SameSearch };
     FoundItem Find(const TypedText& typed, int startIndex, int picked, Typing typing = Typing::NewSearch);
 
@@ -88,7 +89,9 @@ private:
     // The first match of the whole of `typed` from `start`, by the kinds
     // above; `stepping` goes on from `start` in code order too.
     int FindWhole(const TypedText& typed, int start, int picked, bool stepping, bool startsOnly);
-    FoundItem FindAsTyped(const TypedText& typed, int start, int picked, bool stepping);
+    // Where `typed` leads by the kinds above, one character repeated
+    // stepping; -1 for nowhere.
+    int FindTyped(const TypedText& typed, int start, int picked);
     int FindByCode(const TypedCode& code, int startIndex) const;
     int Count() const noexcept;
 
@@ -101,11 +104,11 @@ private:
     CodeKeys codeKeys_;
     std::optional<CodeIndex> byCode_;
     // Where "s", "ss", "sss"... lead in the search under way, for the one
-    // character repeated.
+    // character repeated: as typed, and as the 2-set keyboard reads it.
     struct Steps {
         int start = 0;
         std::string stepped;
-        std::vector<FoundItem> found;
+        std::vector<int> found;
     };
-    Steps steps_;
+    std::vector<Steps> steps_;
 };
