@@ -224,6 +224,23 @@ inline std::optional<TypedCode> CodeOf(std::string_view text)
     return code;
 }
 
+// A typed text read once for every row it is matched against.
+struct Query {
+    Query(const TypedText& text, bool cp949)
+        : typed(text), whole(text.Whole()), patterns(PatternsOf(text, cp949)), initials(hangul::TypedInitials(whole))
+    {
+        if (text.composing.empty())
+            code = CodeOf(whole);
+    }
+    Query(const Query&) = delete;
+
+    TypedText typed;
+    std::string whole;
+    std::vector<Pattern> patterns;
+    std::vector<std::uint8_t> initials;
+    std::optional<TypedCode> code;  // its body within `whole`
+};
+
 // The kinds of match, in the order they are tried.
 enum class Kind { Code, Initials, Starts, StartsFolded, Contains, ContainsFolded, None };
 
@@ -261,7 +278,7 @@ public:
     const Trace& LastTrace() const noexcept { return trace_; }
 
     // The kind that decides for `typed`, as Find would search it with no stepping.
-    Kind DecidingKind(const TypedText& typed, bool startsOnly = false) const
+    Kind DecidingKind(const Query& typed, bool startsOnly = false) const
     {
         for (const Kind kind : KindsOf(typed)) {
             if (startsOnly && (kind == Kind::Contains || kind == Kind::ContainsFolded))
@@ -276,14 +293,14 @@ public:
 private:
     int Count() const noexcept { return static_cast<int>(byPosition_.size()); }
 
-    std::vector<Kind> KindsOf(const TypedText& typed) const
+    static std::vector<Kind> KindsOf(const Query& typed)
     {
-        const std::string whole = typed.Whole();
+        const std::string& whole = typed.whole;
         std::vector<Kind> kinds;
-        const bool code = typed.composing.empty() && CodeOf(whole).has_value();
+        const bool code = typed.code.has_value();
         if (code && IsDigit(whole[0]))
             kinds.push_back(Kind::Code);
-        if (!hangul::TypedInitials(whole).empty())
+        if (!typed.initials.empty())
             kinds.push_back(Kind::Initials);
         for (const Kind kind : {Kind::Starts, Kind::StartsFolded, Kind::Contains, Kind::ContainsFolded})
             kinds.push_back(kind);
@@ -292,17 +309,16 @@ private:
         return kinds;
     }
 
-    bool Matches(Kind kind, const TypedText& typed, int row) const
+    bool Matches(Kind kind, const Query& typed, int row) const
     {
         const STData& record = *byPosition_[static_cast<std::size_t>(row)];
         const std::string_view name(record.name);
         switch (kind) {
         case Kind::Code:
-            return TypedCodeFindsPlain(*CodeOf(typed.Whole()), record);
+            return TypedCodeFindsPlain(*typed.code, record);
         case Kind::Initials: {
-            const std::vector<std::uint8_t> initials = hangul::TypedInitials(typed.Whole());
             std::size_t at = 0;
-            for (const std::uint8_t initial : initials) {
+            for (const std::uint8_t initial : typed.initials) {
                 if (at >= name.size())
                     return false;
                 const Character c = CharacterAt(name.substr(at), cp949_);
@@ -319,7 +335,7 @@ private:
         case Kind::ContainsFolded: {
             const bool fold = kind == Kind::StartsFolded || kind == Kind::ContainsFolded;
             const bool anywhere = kind == Kind::Contains || kind == Kind::ContainsFolded;
-            for (const Pattern& pattern : PatternsOf(typed, cp949_)) {
+            for (const Pattern& pattern : typed.patterns) {
                 if (!anywhere) {
                     if (HoldsAt(name, 0, pattern, fold, cp949_))
                         return true;
@@ -339,11 +355,11 @@ private:
 
     // Rows of `kind` in the order a search visits them: codes in code order,
     // the rest cyclically from `from`.
-    std::vector<int> Visits(Kind kind, const TypedText& typed, int from) const
+    std::vector<int> Visits(Kind kind, const Query& typed, int from) const
     {
         std::vector<int> rows;
         if (kind == Kind::Code)
-            return CodeOrderPlain(byPosition_, *CodeOf(typed.Whole()));
+            return CodeOrderPlain(byPosition_, *typed.code);
         for (int i = 0; i < Count(); ++i) {
             const int row = (from + i) % Count();
             if (Matches(kind, typed, row))
@@ -359,9 +375,10 @@ private:
         return startIndex;
     }
 
-    int FindText(const TypedText& typed, int startIndex, int picked) const
+    int FindText(const TypedText& text, int startIndex, int picked) const
     {
-        const std::string whole = typed.Whole();
+        const Query typed(text, cp949_);
+        const std::string& whole = typed.whole;
         const Character first = CharacterAt(whole, false);
         bool repeated = whole.size() > first.length;
         for (std::size_t at = 0; repeated && at < whole.size(); at += first.length)
@@ -375,7 +392,7 @@ private:
         // Something that starts with the whole text wins over stepping.
         if (const Kind kind = trace_.kind = DecidingKind(typed, true); kind != Kind::None)
             return Visits(kind, typed, StartOf(kind, startIndex, picked)).front();
-        const TypedText one{whole.substr(0, first.length), {}};
+        const Query one(TypedText{whole.substr(0, first.length), {}}, cp949_);
         const Kind kind = trace_.kind = DecidingKind(one);
         if (kind == Kind::None)
             return -1;
