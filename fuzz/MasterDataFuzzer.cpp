@@ -197,9 +197,10 @@ void Count(const plain_search::Trace& trace, const TypedText& typed, bool cp949,
 
 // Each key of one search, and then the syllable composing after them, typed
 // into `search`: every row found is the plain search's.
-void RequireSearch(StockSearch& search, const plain_search::Search& plain, const Typing& typing, int rows,
-                   const char* what)
+void RequireSearch(StockSearch& search, const plain_search::Search& plain, const Typing& typing,
+                   const std::vector<const STData*>& byPosition, const char* what)
 {
+    const int rows = static_cast<int>(byPosition.size());
     const int start = rows == 0 ? 0 : typing.startIndex % rows;
     const int picked = typing.picked % (rows + 1) - 1;
     std::vector<TypedText> texts;
@@ -218,6 +219,19 @@ void RequireSearch(StockSearch& search, const plain_search::Search& plain, const
                          "%s: typed \"%s\" composing \"%s\" from %d, picked %d: found %d \"%s\", plain %d \"%s\"\n",
                          what, texts[i].committed.c_str(), texts[i].composing.c_str(), start, picked, found.index,
                          found.readAs.c_str(), wanted.index, wanted.readAs.c_str());
+            const auto show = [&](const char* who, int row) {
+                if (row < 0)
+                    return;
+                std::fprintf(stderr, "  %s row %d: code \"%s\" name", who, row,
+                             byPosition[static_cast<std::size_t>(row)]->code);
+                for (const char* c = byPosition[static_cast<std::size_t>(row)]->name; *c != '\0'; ++c)
+                    std::fprintf(stderr, " %02x", static_cast<unsigned char>(*c));
+                std::fprintf(stderr, "\n");
+            };
+            show("search", found.index);
+            show("plain", wanted.index);
+            std::fprintf(stderr, "  plain kind %d, stepped %d\n", static_cast<int>(plain.LastTrace().kind),
+                         plain.LastTrace().stepped ? 1 : 0);
             Violated("the search finds what the plain search finds", i);
         }
     }
@@ -293,10 +307,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The same answers by the scan of the codes' keys and, once added, by the
     // code index.
     const plain_search::Search plain(byPosition, typing.cp949);
-    const int rows = static_cast<int>(byPosition.size());
     StockSearch search(byPosition, typing.cp949 ? "CP949" : "UTF-8", Parallelism{3, 1});
-    RequireSearch(search, plain, typing, rows, "keys");
+    RequireSearch(search, plain, typing, byPosition, "keys");
     search.AddCodeIndex(CodeIndex(byPosition, Parallelism{3, 1}));
-    RequireSearch(search, plain, typing, rows, "code index");
+    RequireSearch(search, plain, typing, byPosition, "code index");
     return 0;
 }

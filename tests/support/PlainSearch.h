@@ -300,8 +300,11 @@ private:
         const bool code = typed.code.has_value();
         if (code && IsDigit(whole[0]))
             kinds.push_back(Kind::Code);
-        if (!typed.initials.empty())
+        // "Otherwise a name": jamo alone are initials and nothing else.
+        if (!typed.initials.empty()) {
             kinds.push_back(Kind::Initials);
+            return kinds;
+        }
         for (const Kind kind : {Kind::Starts, Kind::StartsFolded, Kind::Contains, Kind::ContainsFolded})
             kinds.push_back(kind);
         if (code && !IsDigit(whole[0]))
