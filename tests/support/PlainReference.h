@@ -68,15 +68,19 @@ inline std::string CodeDigitsPlain(const STData& record)
 }
 
 // Whether typing the well-formed `typed` finds `record`: its digits start
-// with the typed ones, and a typed letter is the stored one in either case,
+// with the typed ones, letters in either case, and a typed letter is the stored one in either case,
 // or the code is stored without one.
 inline bool TypedCodeFindsPlain(const TypedCode& typed, const STData& record)
 {
     const std::string_view text(record.code);
     const bool lettered = !text.empty() && IsAsciiLetterPlain(text.front());
-    if (!(lettered ? text.substr(1) : text).starts_with(typed.body))
-        return false;
     const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    const std::string_view body = lettered ? text.substr(1) : text;
+    if (body.size() < typed.body.size())
+        return false;
+    for (std::size_t i = 0; i < typed.body.size(); ++i)
+        if (upper(body[i]) != upper(typed.body[i]))
+            return false;
     return typed.letter == '\0' || !lettered || upper(text.front()) == upper(typed.letter);
 }
 
