@@ -9,7 +9,6 @@
 
 namespace {
 
-using hangul::CodePoints;
 using hangul::Completion;
 using hangul::KeyReading;
 
