@@ -35,7 +35,7 @@ inline char Upper(char c) noexcept
 // `text` converted by iconv from `from` to `to`; none when it does not convert whole.
 inline std::optional<std::string> Convert(std::string_view text, const char* to, const char* from)
 {
-    const iconv_t cd = iconv_open(to, from);
+    iconv_t cd = iconv_open(to, from);  // not const: a pointer typedef
     if (cd == reinterpret_cast<iconv_t>(-1))
         throw std::runtime_error("iconv_open");
     std::string in(text);
