@@ -1,5 +1,7 @@
 #include "NamePattern.h"
 
+#include "CodeOrder.h"
+
 #include "framework/core/Utf8.h"
 
 #include <algorithm>
@@ -8,11 +10,6 @@
 #include <utility>
 
 namespace {
-
-bool IsAsciiLetter(char c) noexcept
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
 
 // Whether `a` and `b`, codes of one length, follow each other as numbers.
 bool Follows(const std::string& a, const std::string& b)
@@ -40,7 +37,7 @@ NamePattern NameMatcher::Pattern(std::string literal, const std::vector<hangul::
     pattern.caseBits.assign(pattern.literal.size(), '\0');
     for (std::size_t at = 0; at < pattern.literal.size();) {
         const std::size_t length = reader_.At(std::string_view(pattern.literal).substr(at)).length;
-        if (length == 1 && IsAsciiLetter(pattern.literal[at]))
+        if (length == 1 && codeorder::IsAsciiLetter(pattern.literal[at]))
             pattern.caseBits[at] = 0x20;
         at += length;
     }

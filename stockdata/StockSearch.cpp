@@ -1,5 +1,6 @@
 #include "stockdata/StockSearch.h"
 
+#include "CodeOrder.h"
 #include "NamePattern.h"
 #include "NameSearch.h"
 #include "ViewOrderPass.h"
@@ -18,8 +19,7 @@ namespace {
 
 bool IsAsciiLetters(std::string_view text)
 {
-    return !text.empty() &&
-           std::ranges::all_of(text, [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); });
+    return !text.empty() && std::ranges::all_of(text, codeorder::IsAsciiLetter);
 }
 
 // How many characters UTF-8 `text` holds when they are one character
@@ -45,7 +45,9 @@ StockSearch::StockSearch(std::span<const STData* const> byPosition, const std::s
 {
     const std::size_t n = byPosition.size();
     Begin(progress, LoadStage::Keying, n);
-    InitialsMatcher matcher(charset);
+    // The names' characters are read once for both: under CP949 each
+    // reader decodes every pair of bytes.
+    InitialsMatcher matcher(names_->Reader());
     std::unique_ptr<std::uint64_t[]> initials = InitialsIndex::MakeKeys(n);
     auto codes = std::make_unique_for_overwrite<std::uint32_t[]>(n);
     // One pass for both: reading each record, in file order as they lie,

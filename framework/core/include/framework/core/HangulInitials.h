@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 // Matching names by the initial consonants of their Hangul syllables, as
 // Korean stock search boxes do: ㅅㅅㅈㅈ finds 삼성전자. An initial is
@@ -18,6 +19,8 @@ public:
     // In `charset`, as iconv or DisplayCharset() names it; any thread. Throws
     // what CharacterReader throws.
     explicit InitialsMatcher(const std::string& charset) : reader_(charset) {}
+    // Reading names as `reader` does.
+    explicit InitialsMatcher(CharacterReader reader) noexcept : reader_(std::move(reader)) {}
 
     // Whether `name` starts with as many Hangul syllables as `initials`
     // holds, with those initials in turn; what follows them does not count.
