@@ -12,16 +12,8 @@
 namespace hangul {
 namespace {
 
-// Unicode's conjoining jamo, in the order of the syllables' parts.
+// Unicode's conjoining initials, in the order of the syllables' parts.
 constexpr ucschar FirstInitialJamo = 0x1100;
-constexpr ucschar FirstVowelJamo = 0x1161;
-constexpr ucschar FinalJamoBeforeFirst = 0x11A7;  // finals count from 1
-
-Syllable SyllableOfJamo(ucschar initial, ucschar vowel, ucschar final)
-{
-    return {static_cast<int>(initial - FirstInitialJamo), static_cast<int>(vowel - FirstVowelJamo),
-            final == 0 ? 0 : static_cast<int>(final - FinalJamoBeforeFirst)};
-}
 
 // The 2-set keyboard's combinations, which libhangul applies but does not
 // list: vowels that a further vowel key turns into others (ㅗ into ㅘ, ㅙ,
@@ -104,24 +96,6 @@ struct DeleteInputContext {
 };
 
 }  // namespace
-
-std::optional<Syllable> Decompose(char32_t c) noexcept
-{
-    if (!hangul_is_syllable(c))
-        return std::nullopt;
-    ucschar initial = 0;
-    ucschar vowel = 0;
-    ucschar final = 0;
-    hangul_syllable_to_jamo(c, &initial, &vowel, &final);
-    return SyllableOfJamo(initial, vowel, final);
-}
-
-char32_t Compose(const Syllable& syllable) noexcept
-{
-    const auto at = [](ucschar first, int index) { return first + static_cast<ucschar>(index); };
-    return hangul_jamo_to_syllable(at(FirstInitialJamo, syllable.initial), at(FirstVowelJamo, syllable.vowel),
-                                   syllable.final == 0 ? 0 : at(FinalJamoBeforeFirst, syllable.final));
-}
 
 std::optional<int> InitialOfJamo(char32_t c) noexcept
 {
