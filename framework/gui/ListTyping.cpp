@@ -100,6 +100,7 @@ void ListTyping::ShowSearch()
 
 void ListTyping::End()
 {
+    cleared_.clear();
     searchEnds_.stop();
     noMatchShown_.stop();
     matched_ = true;
@@ -136,9 +137,23 @@ bool ListTyping::TakeInputMethod(const QInputMethodEvent& event, TypedInto where
     // Input methods commit the syllable they compose when a key ends the
     // composition, ibus-hangul and fcitx5-hangul before an Escape reaches
     // the box: the text stays the same, only no longer composing, so the
-    // pick found with that syllable stays.
+    // pick found with that syllable stays;
     const bool onlyFinishes = !begins && event.preeditString().isEmpty() && !event.commitString().isEmpty() &&
                               event.commitString() == search_.Composing();
+    // and after it an event of nothing, which changes no search.
+    if (!begins && event.commitString().isEmpty() && event.preeditString().isEmpty() && search_.Composing().isEmpty())
+        return true;
+    // ibus sends that commit in two events: the preedit cleared, then the
+    // syllable committed; the pick found with it composing comes back.
+    const bool finishesCleared = !begins && event.preeditString().isEmpty() && !cleared_.isEmpty() &&
+                                 event.commitString() == cleared_;
+    const bool clears = !begins && event.commitString().isEmpty() && event.preeditString().isEmpty() &&
+                        !search_.Composing().isEmpty();
+    cleared_ = clears ? search_.Composing() : QString();
+    if (clears) {
+        rowWithCleared_ = box_.TypingRow(where);
+        matchedWithCleared_ = matched_;
+    }
     Begin(where);
     search_.Compose(event.commitString(), event.preeditString());
     if (event.preeditString().isEmpty())
@@ -149,7 +164,11 @@ bool ListTyping::TakeInputMethod(const QInputMethodEvent& event, TypedInto where
         End();  // only the syllable left over from the last search, committed late
         return true;
     }
-    if (onlyFinishes)
+    if (finishesCleared) {
+        box_.Dispatch([&] { box_.MoveTypingRow(searchIn_, rowWithCleared_); });
+        matched_ = matchedWithCleared_;
+        ShowSearch();
+    } else if (onlyFinishes)
         ShowSearch();
     else
         SearchAgain();
@@ -178,5 +197,6 @@ bool ListTyping::EditSearch(const QKeyEvent& key, TypedInto where)
 
 bool ListTyping::TakeKey(const QKeyEvent& key, TypedInto where)
 {
+    cleared_.clear();
     return EditSearch(key, where) || TypeKey(key, where);
 }

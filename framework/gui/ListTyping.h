@@ -58,6 +58,11 @@ private:
     // searched as.
     bool matched_ = true;
     QString readAs_;
+    // The syllable the last input method event stopped composing without
+    // committing it, and where the pick and the match were with it.
+    QString cleared_;
+    int rowWithCleared_ = -1;
+    bool matchedWithCleared_ = true;
     QElapsedTimer lastTyped_;
     QTimer searchEnds_;
     QTimer compositionEnds_;

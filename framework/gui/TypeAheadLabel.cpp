@@ -3,9 +3,39 @@
 #include "framework/core/TextCodec.h"
 #include "framework/core/Translate.h"
 
+#include <QGlyphRun>
+#include <QRawFont>
 #include <QScreen>
+#include <QTextLayout>
 
 #include <algorithm>
+#include <cmath>
+
+namespace {
+
+// How far below its line an underline of `text` reaches, in pixels. The
+// fonts Hangul falls back on (NanumGothic) put their underline below their
+// own descent, and QLabel clips rich text to the height of its lines: the
+// label needs that much more room below them, or the underline is cut off.
+int UnderlineOverhang(const QString& text, const QFont& font)
+{
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    if (line.isValid())
+        line.setNumColumns(static_cast<int>(text.size()));
+    layout.endLayout();
+    if (!line.isValid())
+        return 0;
+    qreal below = 0;
+    for (const QGlyphRun& run : layout.glyphRuns()) {
+        const QRawFont raw = run.rawFont();
+        below = std::max(below, raw.underlinePosition() + raw.lineThickness() - line.descent());
+    }
+    return static_cast<int>(std::ceil(below));
+}
+
+}  // namespace
 
 TypeAheadLabel::TypeAheadLabel() : QLabel(nullptr, Qt::ToolTip)
 {
@@ -43,6 +73,9 @@ void TypeAheadLabel::Show(const QString& committed, const QString& composing, co
     const char* pattern = found == Found::No ? noMatch : readAs.isEmpty() ? searching : searchingAs;
     setAccessibleName(QString::fromStdString(FormatMessage(DecodeForDisplay(pattern), {typed, readAs.toStdString()})));
     adjustSize();
+    // As much again above, as the text is centred.
+    if (!composing.isEmpty())
+        resize(width(), height() + 2 * UnderlineOverhang(composing, font()));
     const QRect area = beside.rect().translated(beside.mapToGlobal(QPoint(0, 0)));
     QPoint at(area.right() + 1 - width(), area.bottom() + 1);
     if (const QScreen* screen = beside.screen(); screen != nullptr) {

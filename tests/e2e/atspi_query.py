@@ -8,6 +8,11 @@ Usage: atspi_query.py frame|combo|description|rows|codes|search
   rows         the names of the list's items, one a line, in order
   codes        the descriptions of the list's items, one a line, in order
   search       the name of the box that shows what is typed to find a stock
+  shown        the search's box's name while it shows, nothing once it is gone
+  shown-at     where the search's box shows on the screen: X Y WIDTH HEIGHT
+  highlighted  the name of the open list's highlighted (selected) row
+  watch        each name the search's box is given, a line each, as it is
+               given, until killed
 """
 import sys
 
@@ -57,5 +62,32 @@ elif what == "search":
         if node.getRole() == pyatspi.ROLE_LABEL and node.name:
             print(node.name)
             break
+elif what == "shown":
+    for node in walk(application()):
+        if node.getRole() == pyatspi.ROLE_LABEL and node.getState().contains(pyatspi.STATE_SHOWING):
+            print(node.name)
+            break
+elif what == "shown-at":
+    for node in walk(application()):
+        if node.getRole() == pyatspi.ROLE_LABEL and node.getState().contains(pyatspi.STATE_SHOWING):
+            box = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+            print(box.x, box.y, box.width, box.height)
+            break
+elif what == "highlighted":
+    for node in walk(first(pyatspi.ROLE_COMBO_BOX)):
+        if node.getRole() in (pyatspi.ROLE_LIST_ITEM, pyatspi.ROLE_TABLE_CELL) and node.getState().contains(
+            pyatspi.STATE_SELECTED
+        ):
+            print(node.name)
+elif what == "watch":
+    # Events, not polling: a name shown for a moment is caught too.
+    def said(event):
+        if event.source is not None and event.source.getRole() == pyatspi.ROLE_LABEL:
+            print(event.source.name, flush=True)
+
+    application()  # fails at once where the program is not on the bus
+    pyatspi.Registry.registerEventListener(said, "object:property-change:accessible-name")
+    print("watching", flush=True)
+    pyatspi.Registry.start()
 else:
     sys.exit(__doc__)
