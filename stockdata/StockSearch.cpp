@@ -41,7 +41,7 @@ std::size_t RepeatsOneCharacter(std::string_view text, std::string& one)
 
 StockSearch::StockSearch(std::span<const STData* const> byPosition, const std::string& charset,
                          const Parallelism& parallelism, LoadProgress* progress)
-    : byPosition_(byPosition), names_(std::make_unique<NameMatcher>(charset))
+    : byPosition_(byPosition), names_(std::make_unique<NameMatcher>(charset)), parallelism_(parallelism)
 {
     const std::size_t n = byPosition.size();
     Begin(progress, LoadStage::Keying, n);
@@ -114,8 +114,8 @@ int StockSearch::FindWhole(const TypedText& typed, int start, int picked, bool s
         if (found == -1)
             found = FindWrapping(findIn, from, count);
     };
-    const std::optional<TypedCode> code =
-        typed.composing.empty() ? TypedCode::From(typed.committed) : std::optional<TypedCode>();
+    const std::optional<TypedCode> code = typed.composing.empty() ? TypedCode::From(typed.committed)
+                                                                  : std::optional<TypedCode>();
     // Codes are in no list order: only a step goes on from where it stands,
     // and the top of their order is the smallest code.
     const auto byCode = [&](int from, int) { return FindByCode(*code, stepping ? from : 0); };
@@ -128,9 +128,11 @@ int StockSearch::FindWhole(const TypedText& typed, int start, int picked, bool s
     if (const std::vector<std::uint8_t> initials = hangul::TypedInitials(whole); !initials.empty()) {
         // Initials are no prefix of a sorted key, so a new search goes on
         // from the stock picked now, wrapping, as Korean search boxes do.
-        tryKind([&](int from, int to) { return byInitials_.Find(initials, static_cast<std::size_t>(from),
-                                                                 static_cast<std::size_t>(to)); },
-                start > 0 ? start : std::max(picked, 0));
+        tryKind(
+            [&](int from, int to) {
+                return byInitials_.Find(initials, static_cast<std::size_t>(from), static_cast<std::size_t>(to));
+            },
+            start > 0 ? start : std::max(picked, 0));
     } else {
         const std::vector<NamePattern> patterns = names_->Patterns(typed);
         // A composing syllable's shapes are one kind: the first row any leads to.
@@ -149,9 +151,13 @@ int StockSearch::FindWhole(const TypedText& typed, int start, int picked, bool s
                     }),
                     start);
         if (!startsOnly) {
+            // Found once, when a search first reads the store.
+            if (!store_)
+                store_ = StoreOf(byPosition_);
+            const ContainsScan how{.store = *store_, .parallelism = parallelism_};
             for (const LetterCase letterCase : {LetterCase::Exact, LetterCase::Either})
                 tryKind(firstOf([&](const NamePattern& pattern, int from, int to) {
-                            return FindContaining(byPosition_, *names_, pattern, letterCase, from, to);
+                            return FindContaining(byPosition_, *names_, pattern, letterCase, from, to, how);
                         }),
                         start);
         }
