@@ -82,7 +82,7 @@ void BM_ReadMasterFile(benchmark::State& state)
 }
 
 // A list of `lines` mixed stocks in name order, the UTF-8 Hangul ones last,
-// made in memory; one size at a time, as 30M lines take some 4 GB.
+// one rare name the very last, made in memory; one size at a time, as 30M lines take some 4 GB.
 struct List {
     std::int64_t lines = 0;
     vecST store;
@@ -102,8 +102,13 @@ const List& ListOf(std::int64_t lines)
         MasterGenerator generator({.lines = static_cast<std::uint64_t>(lines)});
         std::string text;
         text.reserve(static_cast<std::size_t>(lines) * 63);
-        for (std::int64_t i = 0; i < lines; ++i)
+        for (std::int64_t i = 1; i < lines; ++i)
             generator.AppendLine(text);
+        // The last line, in file order and in name order, holds a text no
+        // other name holds.
+        std::string rare = "\xED\x9E\xA3 Zebra Holdings";  // 힣, the last syllable
+        rare.resize(38, ' ');
+        text += "999999   " + rare + "  0000000000KS\r\n";
         made->store = RecordsFromBytes(text);
     }
     made->view = MakeSortedST(made->store, SortKeyName);
@@ -134,7 +139,7 @@ void BM_FindInitials(benchmark::State& state, const char* typed)
     StockSearch search(list.byPosition, DisplayCharset());
     int found = -1;
     for (auto _ : state) {
-        found = search.Find({typed, {}}, 0, -1).index;
+        found = search.Find(TypedText{typed, {}}, 0, -1).index;
         benchmark::DoNotOptimize(found);
     }
     state.counters["found_at"] = found;
@@ -167,7 +172,26 @@ void BM_FindCode(benchmark::State& state, const char* typed, bool fromMiddle, Co
     const int startIndex = fromMiddle ? static_cast<int>(state.range(0) / 2) : 0;
     int found = -1;
     for (auto _ : state) {
-        found = search.Find({typed, {}}, startIndex, -1).index;
+        found = search.Find(TypedText{typed, {}}, startIndex, -1).index;
+        benchmark::DoNotOptimize(found);
+    }
+    state.counters["found_at"] = found;
+}
+
+// One key of type-to-find for a name that holds a text, from the top of the
+// list: one only the last name holds, in file order too (Zebra); one of the
+// Hangul names at the bottom (전자); and a Latin pair most names near the
+// top hold (ot). On one thread or the machine's.
+void BM_FindContaining(benchmark::State& state, const char* typed, bool allThreads)
+{
+    const List& list = ListOf(state.range(0));
+    StockSearch search(list.byPosition, DisplayCharset(),
+                       allThreads ? Parallelism::OfMachine() : Parallelism{.threads = 1, .minimumPerThread = 1});
+    search.AddCodeIndex(CodeIndex(list.byPosition));
+    // The first search finds the store.
+    int found = search.Find(TypedText{typed, {}}, 0, -1).index;
+    for (auto _ : state) {
+        found = search.Find(TypedText{typed, {}}, 0, -1).index;
         benchmark::DoNotOptimize(found);
     }
     state.counters["found_at"] = found;
@@ -202,8 +226,18 @@ BENCHMARK(BM_WholeLoad)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::k
         ->Unit(benchmark::kMicrosecond);                                                                               \
     BENCHMARK_CAPTURE(BM_FindCode, step_on_##how, "0", true, codes)->Arg(lines)->Unit(benchmark::kMicrosecond);        \
     BENCHMARK_CAPTURE(BM_FindCode, no_code_##how, "0000001", false, codes)->Arg(lines)->Unit(benchmark::kMicrosecond)
+#define CONTAINS_BENCHMARKS(lines)                                                                                     \
+    BENCHMARK_CAPTURE(BM_FindContaining, rare_one_thread, "Zebra", false)->Arg(lines)->Unit(benchmark::kMillisecond);  \
+    BENCHMARK_CAPTURE(BM_FindContaining, rare_all_threads, "Zebra", true)->Arg(lines)->Unit(benchmark::kMillisecond);  \
+    BENCHMARK_CAPTURE(BM_FindContaining, hangul_one_thread, "전자", false)->Arg(lines)->Unit(benchmark::kMillisecond); \
+    BENCHMARK_CAPTURE(BM_FindContaining, hangul_all_threads, "전자", true)->Arg(lines)->Unit(benchmark::kMillisecond); \
+    BENCHMARK_CAPTURE(BM_FindContaining, common_one_thread, "ot", false)->Arg(lines)->Unit(benchmark::kMillisecond);   \
+    BENCHMARK_CAPTURE(BM_FindContaining, common_all_threads, "ot", true)->Arg(lines)->Unit(benchmark::kMillisecond)
 INITIALS_BENCHMARKS(1000000);
+CONTAINS_BENCHMARKS(1000000);
 INITIALS_BENCHMARKS(10000000);
+CONTAINS_BENCHMARKS(10000000);
 CODE_BENCHMARKS(10000000);
 INITIALS_BENCHMARKS(30000000);
+CONTAINS_BENCHMARKS(30000000);
 CODE_BENCHMARKS(30000000);

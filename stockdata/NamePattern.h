@@ -40,7 +40,7 @@ struct NamePattern {
 std::string_view NameOf(const STData& record) noexcept;
 
 // Reads typed texts as patterns and matches names with them, in one
-// character set. One thread at a time uses one.
+// character set. One thread at a time reads patterns; any number may match.
 class NameMatcher {
 public:
     // Throws the framework's Exception when iconv does not know `charset`.

@@ -1,9 +1,17 @@
 #include "NameSearch.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
+#include <functional>
 #include <utility>
 #include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -89,12 +97,178 @@ int FindStarting(std::span<const STData* const> byPosition, const NamePattern& p
     return found < highest ? static_cast<int>(found - byPosition.begin()) : -1;
 }
 
+namespace {
+
+// A name field's text, which with its 0 fill orders as the list does.
+constexpr std::size_t NameText = sizeof(STData::name) - 1;
+
+int CompareNames(const STData* a, const STData* b)
+{
+    return std::memcmp(a->name, b->name, NameText);
+}
+
+// Which bytes may start a match, or follow its first byte: those with
+// (byte | fold) - low <= span, unsigned.
+struct ByteTest {
+    unsigned char fold = 0;
+    unsigned char low = 0;
+    unsigned char span = 0xFF;
+
+    bool Passes(unsigned char byte) const noexcept { return static_cast<unsigned char>((byte | fold) - low) <= span; }
+};
+
+struct Prefilter {
+    ByteTest first;
+    ByteTest second;
+};
+
+Prefilter PrefilterOf(const NamePattern& pattern, LetterCase letterCase)
+{
+    const std::string& literal = pattern.literal;
+    const auto byteOf = [&](std::size_t at) {
+        const auto fold = static_cast<unsigned char>(letterCase == LetterCase::Either ? pattern.caseBits[at] : 0);
+        return ByteTest{fold, static_cast<unsigned char>(literal[at] | fold), 0};
+    };
+    Prefilter filter;
+    if (!literal.empty())
+        filter.first = byteOf(0);
+    else if (!pattern.nextCodes.empty()) {
+        // A character of `next` is read from the bytes that encode it, in
+        // byte order between the lowest code and the highest.
+        const auto low = static_cast<unsigned char>(pattern.nextCodes.front().first[0]);
+        const auto high = static_cast<unsigned char>(pattern.nextCodes.back().last[0]);
+        filter.first = {0, low, static_cast<unsigned char>(high - low)};
+    } else {
+        filter.first = {0, 1, 0xFE};  // any character
+    }
+    if (literal.size() >= 2)
+        filter.second = byteOf(1);
+    return filter;
+}
+
+// Bit k set where bytes[k] may start a match and bytes[k + 1] follow it;
+// reads 17 bytes.
+unsigned Candidates(const unsigned char* bytes, const Prefilter& filter)
+{
+#ifdef __SSE2__
+    const auto passes = [](__m128i v, const ByteTest& test) {
+        const __m128i x = _mm_sub_epi8(_mm_or_si128(v, _mm_set1_epi8(static_cast<char>(test.fold))),
+                                       _mm_set1_epi8(static_cast<char>(test.low)));
+        return _mm_cmpeq_epi8(_mm_min_epu8(x, _mm_set1_epi8(static_cast<char>(test.span))), x);
+    };
+    const __m128i first = passes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes)), filter.first);
+    const __m128i second = passes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 1)), filter.second);
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(first, second)));
+#else
+    unsigned mask = 0;
+    for (unsigned k = 0; k < 16; ++k)
+        mask |= unsigned{filter.first.Passes(bytes[k]) && filter.second.Passes(bytes[k + 1])} << k;
+    return mask;
+#endif
+}
+
+struct Search {
+    const NameMatcher& matcher;
+    const NamePattern& pattern;
+    LetterCase letterCase;
+    Prefilter filter;
+    // The names a row in range may have.
+    const STData* lowest;
+    const STData* highest;
+};
+
+// Of `records`, at least one, the smallest name from `lowest` to `highest`
+// that holds the pattern; none: null. Reads them as they lie, 16 bytes at a
+// time: the prefilter passes few bytes of a name.
+const STData* SmallestHolding(std::span<const STData> records, const Search& search)
+{
+    const auto* bytes = reinterpret_cast<const unsigned char*>(records.data());
+    const std::size_t size = records.size_bytes();
+    const STData* smallest = nullptr;
+    const STData* checked = nullptr;
+    // Stops 17 bytes short of the end, inside the last record's extra
+    // field, where no name byte lies.
+    static_assert(sizeof(STData) - offsetof(RecStocks, name) - NameText > 17);
+    for (std::size_t i = 0; i + 17 <= size; i += 16) {
+        for (unsigned mask = Candidates(bytes + i, search.filter); mask != 0; mask &= mask - 1) {
+            const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(mask));
+            // Wraps below the name for the code's bytes.
+            const std::size_t inName = at % sizeof(STData) - offsetof(RecStocks, name);
+            const STData* record = &records[at / sizeof(STData)];
+            if (inName >= NameText || record == checked)
+                continue;
+            checked = record;
+            const int order = CompareNames(record, smallest != nullptr ? smallest : search.highest);
+            if (order > 0 || (order == 0 && smallest != nullptr) || CompareNames(record, search.lowest) < 0)
+                continue;
+            if (search.matcher.Contains(NameOf(*record), search.pattern, search.letterCase))
+                smallest = record;
+        }
+    }
+    return smallest;
+}
+
+}  // namespace
+
+std::span<const STData> StoreOf(std::span<const STData* const> byPosition)
+{
+    if (byPosition.empty())
+        return {};
+    const auto [lowest, highest] = std::ranges::minmax(byPosition, std::less<>());
+    // n distinct records, which do not overlap, fill n records' bytes only
+    // when they lie next to each other.
+    const auto bytes = reinterpret_cast<std::uintptr_t>(highest) - reinterpret_cast<std::uintptr_t>(lowest);
+    if (bytes != (byPosition.size() - 1) * sizeof(STData))
+        return {};
+    return {lowest, byPosition.size()};
+}
+
 int FindContaining(std::span<const STData* const> byPosition, const NameMatcher& matcher, const NamePattern& pattern,
-                   LetterCase letterCase, int from, int to)
+                   LetterCase letterCase, int from, int to, const ContainsScan& how)
 {
     to = std::min(to, static_cast<int>(byPosition.size()));
-    for (int row = std::max(from, 0); row < to; ++row)
-        if (matcher.Contains(NameOf(*byPosition[static_cast<std::size_t>(row)]), pattern, letterCase))
-            return row;
-    return -1;
+    from = std::max(from, 0);
+    const auto scanRows = [&](int first, int last) {
+        for (int row = first; row < last; ++row) {
+            constexpr int ahead = 16;
+            if (row + ahead < last)
+                __builtin_prefetch(byPosition[static_cast<std::size_t>(row + ahead)]);
+            if (matcher.Contains(NameOf(*byPosition[static_cast<std::size_t>(row)]), pattern, letterCase))
+                return row;
+        }
+        return -1;
+    };
+    const std::span<const STData> store = how.store;
+    if (store.size() != byPosition.size() || to - from <= how.listRows)
+        return scanRows(from, to);
+    if (const int row = scanRows(from, from + how.listRows); row != -1)
+        return row;
+    from += how.listRows;
+    // The first row from `from` holding the pattern is the first of the
+    // smallest name holding it in the rows' range of names: found in the
+    // store as it lies, then by a binary search.
+    const Search search{matcher,
+                        pattern,
+                        letterCase,
+                        PrefilterOf(pattern, letterCase),
+                        byPosition[static_cast<std::size_t>(from)],
+                        byPosition[static_cast<std::size_t>(to - 1)]};
+    const std::size_t parts = how.parallelism.PartsFor(store.size());
+    std::vector<const STData*> smallest(parts);
+    RunParts(parts, [&](std::size_t part) {
+        const std::size_t first = store.size() * part / parts;
+        const std::size_t last = store.size() * (part + 1) / parts;
+        smallest[part] = SmallestHolding(store.subspan(first, last - first), search);
+    });
+    const STData* found = nullptr;
+    for (const STData* record : smallest)
+        if (record != nullptr && (found == nullptr || CompareNames(record, found) < 0))
+            found = record;
+    if (found == nullptr)
+        return -1;
+    const auto rows = byPosition.subspan(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from));
+    const auto row = std::ranges::partition_point(rows, [&](const STData* record) {
+        return CompareNames(record, found) < 0;
+    });
+    return from + static_cast<int>(row - rows.begin());
 }

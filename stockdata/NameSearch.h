@@ -1,6 +1,7 @@
 #pragma once
 
 #include "NamePattern.h"
+#include "stockdata/Parallel.h"
 #include "stockdata/StockRecord.h"
 
 #include <span>
@@ -13,6 +14,22 @@
 int FindStarting(std::span<const STData* const> byPosition, const NamePattern& pattern, LetterCase letterCase, int from,
                  int to);
 
-// Names that hold it at the start of any of their characters: a scan.
+// How FindContaining may go about it.
+struct ContainsScan {
+    // The list's records as they lie, exactly those of the list, or empty
+    // when they lie otherwise (StoreOf).
+    std::span<const STData> store;
+    Parallelism parallelism;
+    // Rows read in list order before the store is read whole: a common text
+    // is found among them.
+    int listRows = 4096;
+};
+
+// The block of records the list's records fill exactly, as a view of a
+// whole store does; empty when they fill none.
+std::span<const STData> StoreOf(std::span<const STData* const> byPosition);
+
+// Names that hold it at the start of any of their characters: a scan of
+// the first rows, then, with a store, of the store in file order.
 int FindContaining(std::span<const STData* const> byPosition, const NameMatcher& matcher, const NamePattern& pattern,
-                   LetterCase letterCase, int from, int to);
+                   LetterCase letterCase, int from, int to, const ContainsScan& how = {});

@@ -41,7 +41,7 @@ std::size_t RepeatsOneCharacter(std::string_view text, std::string& one)
 
 StockSearch::StockSearch(std::span<const STData* const> byPosition, const std::string& charset,
                          const Parallelism& parallelism, LoadProgress* progress)
-    : byPosition_(byPosition), names_(std::make_unique<NameMatcher>(charset))
+    : byPosition_(byPosition), names_(std::make_unique<NameMatcher>(charset)), parallelism_(parallelism)
 {
     const std::size_t n = byPosition.size();
     Begin(progress, LoadStage::Keying, n);
@@ -153,9 +153,13 @@ int StockSearch::FindWhole(const TypedText& typed, int start, int picked, bool s
                     }),
                     start);
         if (!startsOnly) {
+            // Found once, when a search first reads the store.
+            if (!store_)
+                store_ = StoreOf(byPosition_);
+            const ContainsScan how{.store = *store_, .parallelism = parallelism_};
             for (const LetterCase letterCase : {LetterCase::Exact, LetterCase::Either})
                 tryKind(firstOf([&](const NamePattern& pattern, int from, int to) {
-                            return FindContaining(byPosition_, *names_, pattern, letterCase, from, to);
+                            return FindContaining(byPosition_, *names_, pattern, letterCase, from, to, how);
                         }),
                         start);
         }

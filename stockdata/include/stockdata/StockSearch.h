@@ -3,6 +3,7 @@
 #include "stockdata/CodeIndex.h"
 #include "stockdata/CodeKeys.h"
 #include "stockdata/InitialsIndex.h"
+#include "stockdata/Parallel.h"
 #include "stockdata/StockRecord.h"
 
 #include "framework/core/TypedText.h"
@@ -99,6 +100,10 @@ private:
     // Reads what is typed and the names, to match them; none: a search made
     // over nothing.
     std::unique_ptr<NameMatcher> names_;
+    Parallelism parallelism_;
+    // The records as they lie, for a scan in file order; empty when they lie
+    // otherwise. Until the first search for a name that holds a text, none.
+    std::optional<std::span<const STData>> store_;
     InitialsIndex byInitials_;
     // Until the code index is added.
     CodeKeys codeKeys_;
