@@ -103,14 +103,18 @@ void TForm1::StartIndexing()
     FIndexing.Start(
         std::move(stop),
         [this, &progress = *FIndexProgress] {
-            FIndexed = std::make_unique<CodeIndex>(FByPosition, Parallelism::OfMachine(), &progress);
+            // One after the other, so that their builds' memory never adds up.
+            CodeIndex byCode(FByPosition, Parallelism::OfMachine(), &progress);
+            NameCharacterIndex byCharacters(FByPosition, DisplayCharset(), Parallelism::OfMachine(), &progress);
+            FIndexed = std::make_unique<SearchIndexes>(SearchIndexes{std::move(byCode), std::move(byCharacters)});
         },
         [this](const std::exception_ptr& error) {
-            const std::unique_ptr<CodeIndex> indexed = std::move(FIndexed);
+            const std::unique_ptr<SearchIndexes> indexed = std::move(FIndexed);
             FIndexProgress.reset();
             if (error)
-                std::rethrow_exception(error);  // reported; codes are still found by a scan
-            FSearch.AddCodeIndex(std::move(*indexed));
+                std::rethrow_exception(error);  // reported; codes and names are still found by scans
+            FSearch.AddCodeIndex(std::move(indexed->byCode));
+            FSearch.AddCharacterIndex(std::move(indexed->byCharacters));
         });
 }
 

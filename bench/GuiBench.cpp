@@ -167,16 +167,16 @@ double KeyMs(QWidget& target, int key, Qt::KeyboardModifiers modifiers = Qt::NoM
 double SlowestKeyMs(QWidget& box, const QString& text)
 {
     Form1->ComboBox1->SetItemIndex(-1);
-    QApplication::setKeyboardInputInterval(0);  // the key before is older: a new search
-    QThread::msleep(1);
+    // Every key of `text` belongs to one search, however slow a key; Escape
+    // ends the one before.
+    QApplication::setKeyboardInputInterval(60000);
+    KeyMs(box, Qt::Key_Escape);
     double slowest = 0;
-    for (const QChar c : text) {
+    for (const QChar c : text)
         slowest = std::max(slowest, Timed([&] {
                                QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
                                QApplication::sendEvent(&box, &press);
                            }));
-        QApplication::setKeyboardInputInterval(60000);
-    }
     return slowest;
 }
 

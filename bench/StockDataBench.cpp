@@ -2,6 +2,7 @@
 #include "framework/core/TextCodec.h"
 #include "genmaster/MasterGenerator.h"
 #include "stockdata/MasterFile.h"
+#include "stockdata/NameCharacterIndex.h"
 #include "stockdata/SortedView.h"
 #include "stockdata/StockSearch.h"
 
@@ -178,16 +179,22 @@ void BM_FindCode(benchmark::State& state, const char* typed, bool fromMiddle, Co
     state.counters["found_at"] = found;
 }
 
+// How a search for a name that holds a text reads the names.
+enum class ReadNames { OneThread, AllThreads, ThroughCharacterIndex };
+
 // One key of type-to-find for a name that holds a text, from the top of the
 // list: one only the last name holds, in file order too (Zebra); one of the
 // Hangul names at the bottom (전자); and a Latin pair most names near the
-// top hold (ot). On one thread or the machine's.
-void BM_FindContaining(benchmark::State& state, const char* typed, bool allThreads)
+// top hold (ot).
+void BM_FindContaining(benchmark::State& state, const char* typed, ReadNames how)
 {
     const List& list = ListOf(state.range(0));
     StockSearch search(list.byPosition, DisplayCharset(),
-                       allThreads ? Parallelism::OfMachine() : Parallelism{.threads = 1, .minimumPerThread = 1});
+                       how == ReadNames::OneThread ? Parallelism{.threads = 1, .minimumPerThread = 1}
+                                                   : Parallelism::OfMachine());
     search.AddCodeIndex(CodeIndex(list.byPosition));
+    if (how == ReadNames::ThroughCharacterIndex)
+        search.AddCharacterIndex(NameCharacterIndex(list.byPosition, DisplayCharset()));
     // The first search finds the store.
     int found = search.Find(TypedText{typed, {}}, 0, -1).index;
     for (auto _ : state) {
@@ -195,6 +202,15 @@ void BM_FindContaining(benchmark::State& state, const char* typed, bool allThrea
         benchmark::DoNotOptimize(found);
     }
     state.counters["found_at"] = found;
+}
+
+void BM_BuildCharacterIndex(benchmark::State& state)
+{
+    const List& list = ListOf(state.range(0));
+    for (auto _ : state) {
+        const NameCharacterIndex index(list.byPosition, DisplayCharset());
+        benchmark::DoNotOptimize(&index);
+    }
 }
 
 }  // namespace
@@ -227,12 +243,34 @@ BENCHMARK(BM_WholeLoad)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::k
     BENCHMARK_CAPTURE(BM_FindCode, step_on_##how, "0", true, codes)->Arg(lines)->Unit(benchmark::kMicrosecond);        \
     BENCHMARK_CAPTURE(BM_FindCode, no_code_##how, "0000001", false, codes)->Arg(lines)->Unit(benchmark::kMicrosecond)
 #define CONTAINS_BENCHMARKS(lines)                                                                                     \
-    BENCHMARK_CAPTURE(BM_FindContaining, rare_one_thread, "Zebra", false)->Arg(lines)->Unit(benchmark::kMillisecond);  \
-    BENCHMARK_CAPTURE(BM_FindContaining, rare_all_threads, "Zebra", true)->Arg(lines)->Unit(benchmark::kMillisecond);  \
-    BENCHMARK_CAPTURE(BM_FindContaining, hangul_one_thread, "전자", false)->Arg(lines)->Unit(benchmark::kMillisecond); \
-    BENCHMARK_CAPTURE(BM_FindContaining, hangul_all_threads, "전자", true)->Arg(lines)->Unit(benchmark::kMillisecond); \
-    BENCHMARK_CAPTURE(BM_FindContaining, common_one_thread, "ot", false)->Arg(lines)->Unit(benchmark::kMillisecond);   \
-    BENCHMARK_CAPTURE(BM_FindContaining, common_all_threads, "ot", true)->Arg(lines)->Unit(benchmark::kMillisecond)
+    BENCHMARK_CAPTURE(BM_FindContaining, rare_one_thread, "Zebra", ReadNames::OneThread)                               \
+        ->Arg(lines)                                                                                                   \
+        ->Unit(benchmark::kMillisecond);                                                                               \
+    BENCHMARK_CAPTURE(BM_FindContaining, rare_all_threads, "Zebra", ReadNames::AllThreads)                             \
+        ->Arg(lines)                                                                                                   \
+        ->Unit(benchmark::kMillisecond);                                                                               \
+    BENCHMARK_CAPTURE(BM_FindContaining, hangul_one_thread, "전자", ReadNames::OneThread)                              \
+        ->Arg(lines)                                                                                                   \
+        ->Unit(benchmark::kMillisecond);                                                                               \
+    BENCHMARK_CAPTURE(BM_FindContaining, hangul_all_threads, "전자", ReadNames::AllThreads)                            \
+        ->Arg(lines)                                                                                                   \
+        ->Unit(benchmark::kMillisecond);                                                                               \
+    BENCHMARK_CAPTURE(BM_FindContaining, common_one_thread, "ot", ReadNames::OneThread)                                \
+        ->Arg(lines)                                                                                                   \
+        ->Unit(benchmark::kMillisecond);                                                                               \
+    BENCHMARK_CAPTURE(BM_FindContaining, common_all_threads, "ot", ReadNames::AllThreads)                              \
+        ->Arg(lines)                                                                                                   \
+        ->Unit(benchmark::kMillisecond);                                                                               \
+    BENCHMARK_CAPTURE(BM_FindContaining, rare_indexed, "Zebra", ReadNames::ThroughCharacterIndex)                      \
+        ->Arg(lines)                                                                                                   \
+        ->Unit(benchmark::kMillisecond);                                                                               \
+    BENCHMARK_CAPTURE(BM_FindContaining, hangul_indexed, "전자", ReadNames::ThroughCharacterIndex)                     \
+        ->Arg(lines)                                                                                                   \
+        ->Unit(benchmark::kMillisecond);                                                                               \
+    BENCHMARK_CAPTURE(BM_FindContaining, common_indexed, "ot", ReadNames::ThroughCharacterIndex)                       \
+        ->Arg(lines)                                                                                                   \
+        ->Unit(benchmark::kMillisecond);                                                                               \
+    BENCHMARK(BM_BuildCharacterIndex)->Arg(lines)->Unit(benchmark::kMillisecond)
 INITIALS_BENCHMARKS(1000000);
 CONTAINS_BENCHMARKS(1000000);
 INITIALS_BENCHMARKS(10000000);

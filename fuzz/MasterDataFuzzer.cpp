@@ -13,6 +13,7 @@
 #include "framework/core/TStringList.h"
 #include "stockdata/CodeIndex.h"
 #include "stockdata/MasterFile.h"
+#include "stockdata/NameCharacterIndex.h"
 #include "stockdata/SortedView.h"
 #include "stockdata/StockSearch.h"
 #include "support/PlainReference.h"
@@ -304,12 +305,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<const STData*> byPosition(view.begin(), view.end());
     RequireCodeOrder(byPosition);
 
-    // The same answers by the scan of the codes' keys and, once added, by the
-    // code index.
+    // The same answers by the scan of the codes' keys and the names and,
+    // once added, by the code index and the index of the names' characters.
     const plain_search::Search plain(byPosition, typing.cp949);
     StockSearch search(byPosition, typing.cp949 ? "CP949" : "UTF-8", Parallelism{3, 1});
     RequireSearch(search, plain, typing, byPosition, "keys");
     search.AddCodeIndex(CodeIndex(byPosition, Parallelism{3, 1}));
     RequireSearch(search, plain, typing, byPosition, "code index");
+    search.AddCharacterIndex(NameCharacterIndex(byPosition, typing.cp949 ? "CP949" : "UTF-8", Parallelism{3, 1}));
+    RequireSearch(search, plain, typing, byPosition, "character index");
     return 0;
 }

@@ -228,11 +228,26 @@ int FindContaining(std::span<const STData* const> byPosition, const NameMatcher&
 {
     to = std::min(to, static_cast<int>(byPosition.size()));
     from = std::max(from, 0);
+    if (how.characters != nullptr) {
+        const NameCharacterIndex::Rows rows = how.characters->Candidates(pattern.literal);
+        if (rows.none)
+            return -1;
+        if (rows.among) {
+            for (auto row = std::ranges::lower_bound(*rows.among, static_cast<std::uint32_t>(from));
+                 row != rows.among->end() && static_cast<int>(*row) < to; ++row)
+                if (matcher.Contains(NameOf(*byPosition[*row]), pattern, letterCase))
+                    return static_cast<int>(*row);
+            return -1;
+        }
+        from = std::max(from, static_cast<int>(rows.from));
+        if (from >= to)
+            return -1;
+    }
     const auto scanRows = [&](int first, int last) {
         for (int row = first; row < last; ++row) {
             constexpr int ahead = 16;
             if (row + ahead < last)
-                __builtin_prefetch(byPosition[static_cast<std::size_t>(row + ahead)]);
+                __builtin_prefetch(byPosition[static_cast<std::size_t>(row) + ahead]);
             if (matcher.Contains(NameOf(*byPosition[static_cast<std::size_t>(row)]), pattern, letterCase))
                 return row;
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "NamePattern.h"
+#include "stockdata/NameCharacterIndex.h"
 #include "stockdata/Parallel.h"
 #include "stockdata/StockRecord.h"
 
@@ -20,6 +21,9 @@ struct ContainsScan {
     // when they lie otherwise (StoreOf).
     std::span<const STData> store;
     Parallelism parallelism;
+    // Once built, the rows that may hold a text, which are then all that
+    // is read.
+    const NameCharacterIndex* characters = nullptr;
     // Rows read in list order before the store is read whole: a common text
     // is found among them.
     int listRows = 4096;

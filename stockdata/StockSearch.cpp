@@ -156,7 +156,8 @@ int StockSearch::FindWhole(const TypedText& typed, int start, int picked, bool s
             // Found once, when a search first reads the store.
             if (!store_)
                 store_ = StoreOf(byPosition_);
-            const ContainsScan how{.store = *store_, .parallelism = parallelism_};
+            const ContainsScan how{
+                .store = *store_, .parallelism = parallelism_, .characters = byCharacters_ ? &*byCharacters_ : nullptr};
             for (const LetterCase letterCase : {LetterCase::Exact, LetterCase::Either})
                 tryKind(firstOf([&](const NamePattern& pattern, int from, int to) {
                             return FindContaining(byPosition_, *names_, pattern, letterCase, from, to, how);
@@ -167,6 +168,11 @@ int StockSearch::FindWhole(const TypedText& typed, int start, int picked, bool s
     if (code && code->letter != '\0')
         tryKind(byCode, start);
     return found;
+}
+
+void StockSearch::AddCharacterIndex(NameCharacterIndex index) noexcept
+{
+    byCharacters_ = std::move(index);
 }
 
 int StockSearch::FindByCode(const TypedCode& code, int startIndex) const

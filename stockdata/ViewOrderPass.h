@@ -8,17 +8,17 @@
 #include <cstddef>
 #include <span>
 
-// Calls visit(position, record) for every record of a view, in parts spread
-// over threads as `parallelism` allows. With `progress`, counts each record
-// and throws LoadCancelled once asked to stop.
+// Calls visit(part, position, record) for every record of a view, in
+// `parts` parts, each a run of positions of its own on a thread of its own,
+// part 0 the first. With `progress`, counts each record and throws
+// LoadCancelled once asked to stop.
 template <class Visit>
-void ForEachInViewOrder(std::span<const STData* const> byPosition, const Parallelism& parallelism,
-                        LoadProgress* progress, Visit visit)
+void ForEachInViewOrderByPart(std::span<const STData* const> byPosition, std::size_t parts, LoadProgress* progress,
+                              Visit visit)
 {
     // Records between two looks at the stop request and the progress figures.
     constexpr std::size_t recordsPerCheck = std::size_t{1} << 16;
     const std::size_t n = byPosition.size();
-    const std::size_t parts = parallelism.PartsFor(n);
     RunParts(parts, [&](std::size_t part) {
         const std::size_t first = n * part / parts;
         const std::size_t last = n * (part + 1) / parts;
@@ -32,9 +32,19 @@ void ForEachInViewOrder(std::span<const STData* const> byPosition, const Paralle
                 constexpr std::size_t ahead = 16;
                 if (i + ahead < last)
                     __builtin_prefetch(byPosition[i + ahead]);
-                visit(i, *byPosition[i]);
+                visit(part, i, *byPosition[i]);
             }
             Advance(progress, chunkEnd - chunk);
         }
     });
+}
+
+// Calls visit(position, record) for every record of a view, in parts spread
+// over threads as `parallelism` allows.
+template <class Visit>
+void ForEachInViewOrder(std::span<const STData* const> byPosition, const Parallelism& parallelism,
+                        LoadProgress* progress, Visit visit)
+{
+    ForEachInViewOrderByPart(byPosition, parallelism.PartsFor(byPosition.size()), progress,
+                             [&](std::size_t, std::size_t i, const STData& record) { visit(i, record); });
 }

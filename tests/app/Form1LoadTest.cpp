@@ -70,13 +70,13 @@ TEST_F(Form1Load, AWindowDestroyedDuringItsLoadEndsTheLoad)
 }
 
 // A list's load stopped as each of its stages begins ends there, with what
-// it made freed (the sanitizer build checks); so does the build of the
-// code index after it.
+// it made freed (the sanitizer build checks); so do the builds of the
+// indexes after it.
 TEST_F(Form1Load, AListLoadStopsInEachOfItsStages)
 {
     dir_.Write("omast.dat", BigMaster());
-    for (const LoadStage stage :
-         {LoadStage::Counting, LoadStage::Reading, LoadStage::Sorting, LoadStage::Keying, LoadStage::IndexingCodes}) {
+    for (const LoadStage stage : {LoadStage::Counting, LoadStage::Reading, LoadStage::Sorting, LoadStage::Keying,
+                                  LoadStage::IndexingCodes, LoadStage::IndexingNames}) {
         SCOPED_TRACE(static_cast<int>(stage));
         std::stop_source stop;
         LoadProgress progress(stop.get_token());
@@ -88,6 +88,7 @@ TEST_F(Form1Load, AListLoadStopsInEachOfItsStages)
             {
                 const StockList list = ReadStockList("omast.dat", progress);
                 const CodeIndex index(list.byPosition, Parallelism::OfMachine(), &progress);
+                const NameCharacterIndex characters(list.byPosition, "UTF-8", Parallelism::OfMachine(), &progress);
             },
             LoadCancelled);
         EXPECT_EQ(progress.Stage(), stage);

@@ -89,6 +89,7 @@ TEST_P(NameSearchTest, FindsWhatEveryRowReadInTurnFinds)
         const List list = RandomList(charset, random, 1 + random() % 300);
         const int n = static_cast<int>(list.byPosition.size());
         ASSERT_EQ(StoreOf(list.byPosition).data(), list.store.data());
+        const NameCharacterIndex characters(list.byPosition, charset.name, {2, 1});
         for (const std::string& typed : charset.typed) {
             // As typed, and its last syllable still composing.
             std::vector<NamePattern> patterns = matcher.Patterns(TypedText{typed, {}});
@@ -112,13 +113,15 @@ TEST_P(NameSearchTest, FindsWhatEveryRowReadInTurnFinds)
                             {.store = list.store, .parallelism = {2, 1}, .listRows = 1},
                             {.store = list.store, .parallelism = {3, 1}, .listRows = 3},
                             {.store = list.store, .parallelism = {7, 1}, .listRows = 0},
+                            {.store = {}, .parallelism = {}, .characters = &characters, .listRows = 4096},
                         };
                         for (const ContainsScan& how : hows) {
                             ++checked;
                             ASSERT_EQ(FindContaining(list.byPosition, matcher, pattern, letterCase, from, to, how),
                                       expected)
                                 << "typed " << typed << ", from " << from << " to " << to << " of " << n << ", threads "
-                                << how.parallelism.threads << ", list rows " << how.listRows;
+                                << how.parallelism.threads << ", list rows " << how.listRows
+                                << (how.characters != nullptr ? ", indexed" : "");
                         }
                     }
                 }
@@ -127,6 +130,36 @@ TEST_P(NameSearchTest, FindsWhatEveryRowReadInTurnFinds)
     }
     // The lists hold what is looked for often enough to tell.
     EXPECT_GT(found, checked / 5 / 4);
+}
+
+// Lists that hold common pieces in more names than the index lists for a
+// character: those are found from the first row that holds them, the rare
+// ones among the rows listed, on any number of threads.
+TEST_P(NameSearchTest, FindsThroughTheCharacterIndexWhatEveryRowReadInTurnFinds)
+{
+    const Charset& charset = GetParam();
+    NameMatcher matcher(charset.name);
+    std::mt19937 random(20261209);
+    const List list = RandomList(charset, random, 150'000);
+    const int n = static_cast<int>(list.byPosition.size());
+    int found = 0;
+    for (const unsigned threads : {1U, 3U}) {
+        const NameCharacterIndex characters(list.byPosition, charset.name, {threads, 1});
+        const ContainsScan how{.store = list.store, .parallelism = {}, .characters = &characters, .listRows = 64};
+        for (const std::string& typed : charset.typed) {
+            for (const NamePattern& pattern : matcher.Patterns(TypedText{typed, {}})) {
+                for (const LetterCase letterCase : {LetterCase::Exact, LetterCase::Either}) {
+                    for (const int from : {0, static_cast<int>(random() % static_cast<unsigned>(n)), n - 10}) {
+                        const int expected = PlainFind(list, matcher, pattern, letterCase, from, n);
+                        found += expected != -1;
+                        ASSERT_EQ(FindContaining(list.byPosition, matcher, pattern, letterCase, from, n, how), expected)
+                            << "typed " << typed << ", from " << from << ", threads " << threads;
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_GT(found, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Charsets, NameSearchTest, testing::Values(Utf8(), Cp949()),

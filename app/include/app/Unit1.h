@@ -69,7 +69,8 @@ private:
     void LoadDone(const std::exception_ptr& error);
     void ShowLoadProgress();
     void EndLoad() noexcept;
-    // Builds FSearch's code index beside the event loop; ends a build that runs.
+    // Builds FSearch's code index and its index of the names' characters
+    // beside the event loop; ends a build that runs.
     void StartIndexing();
     void CancelIndexing() noexcept;
 
@@ -78,9 +79,13 @@ private:
     // write until the load has ended.
     std::unique_ptr<LoadProgress> FProgress;
     std::unique_ptr<StockList> FLoaded;
-    // The same for the code index's build, which reads FByPosition.
+    // The same for the indexes' build, which reads FByPosition.
     std::unique_ptr<LoadProgress> FIndexProgress;
-    std::unique_ptr<CodeIndex> FIndexed;
+    struct SearchIndexes {
+        CodeIndex byCode;
+        NameCharacterIndex byCharacters;
+    };
+    std::unique_ptr<SearchIndexes> FIndexed;
     // Last, so that they go first: work still running is cancelled before
     // what it reads and writes is destroyed.
     TBackgroundTask FLoad{this};
@@ -89,7 +94,7 @@ private:
 public:
     explicit TForm1(TComponent* owner) : TForm(owner) {}
 
-    // Whether a load, or the build of the code index after it, is running,
+    // Whether a load, or the build of the indexes after it, is running,
     // for tests and benchmarks that wait for them.
     bool Loading() const noexcept { return FLoad.Running(); }
     bool Indexing() const noexcept { return FIndexing.Running(); }

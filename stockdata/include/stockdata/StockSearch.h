@@ -3,11 +3,13 @@
 #include "stockdata/CodeIndex.h"
 #include "stockdata/CodeKeys.h"
 #include "stockdata/InitialsIndex.h"
+#include "stockdata/NameCharacterIndex.h"
 #include "stockdata/Parallel.h"
 #include "stockdata/StockRecord.h"
 
 #include "framework/core/TypedText.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -25,11 +27,14 @@ class NameMatcher;
 class StockSearch {
 public:
     // What the search adds per record, for the memory a load is admitted
-    // with: the initials and the codes' keys, whose place the code index
-    // takes once it is added.
-    static constexpr std::uint64_t BytesPerLine = InitialsIndex::BytesPerLine + CodeKeys::BytesPerLine;
-    // At most, while the code index is built beside it.
-    static constexpr std::uint64_t BuildBytesPerLine = BytesPerLine + CodeIndex::BuildBytesPerLine;
+    // with: the initials, the codes' keys, whose place the code index takes
+    // once it is added, and the index of the names' characters.
+    static constexpr std::uint64_t BytesPerLine = InitialsIndex::BytesPerLine + CodeKeys::BytesPerLine +
+                                                  NameCharacterIndex::BytesPerLine;
+    static_assert(CodeIndex::BytesPerLine <= CodeKeys::BytesPerLine);
+    // At most, while the indexes are built beside it, one after the other.
+    static constexpr std::uint64_t BuildBytesPerLine = BytesPerLine + std::max(CodeIndex::BuildBytesPerLine,
+                                                                               NameCharacterIndex::BuildBytesPerLine);
 
     StockSearch();
     // `byPosition` holds the list's records in name order, at most INT_MAX
@@ -49,6 +54,9 @@ public:
     // Codes are found in `index`, built over the same records, from now on:
     // the same answers in O(log n). The keys it replaces are freed.
     void AddCodeIndex(CodeIndex index) noexcept;
+    // Names that hold a text are found through `index`, built over the same
+    // records, from now on: the same answers, reading few names.
+    void AddCharacterIndex(NameCharacterIndex index) noexcept;
 
     // Where the whole of `typed` leads, the first key of a search or a later
     // one: a row that matches all of it, or none (index -1), never one that
@@ -108,6 +116,7 @@ private:
     // Until the code index is added.
     CodeKeys codeKeys_;
     std::optional<CodeIndex> byCode_;
+    std::optional<NameCharacterIndex> byCharacters_;
     // Where "s", "ss", "sss"... lead in the search under way, for the one
     // character repeated: as typed, and as the 2-set keyboard reads it.
     struct Steps {
