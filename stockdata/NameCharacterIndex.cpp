@@ -4,7 +4,6 @@
 #include "ViewOrderPass.h"
 
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <limits>
 #include <utility>
@@ -43,7 +42,11 @@ void NameCharacterIndex::ForEachBucket(std::string_view text, Each each) const
 {
     std::uint64_t before = 0;
     for (std::size_t at = 0; at < text.size();) {
-        const std::size_t length = reader_->At(text.substr(at)).length;
+        // ASCII is one byte in every set read here, and reading it inline
+        // spares a call a byte (BM_BuildCharacterIndex, 1M lines: 330 ->
+        // 263 ms; 10M: 4.7 -> 4.6 s).
+        const std::size_t length = static_cast<unsigned char>(text[at]) < 0x80 ? 1
+                                                                               : reader_->At(text.substr(at)).length;
         const std::uint64_t key = CharacterKey(text.substr(at, length));
         each(BucketOf(key, bucketBits_));
         if (before != 0)
@@ -65,26 +68,30 @@ NameCharacterIndex::NameCharacterIndex(std::span<const STData* const> byPosition
     const std::size_t parts = std::min<std::size_t>(parallelism.PartsFor(n), 4);
     Begin(progress, LoadStage::IndexingNames, 2 * n);
 
-    // Each name counts once in a bucket, however often it reaches it.
-    const auto forEachBucketOnce = [this](const STData& record, auto each) {
-        std::array<std::uint32_t, 2 * sizeof(STData::name)> found{};
-        std::size_t count = 0;
-        ForEachBucket(NameOf(record), [&](std::uint32_t bucket) { found[count++] = bucket; });
-        std::sort(found.begin(), found.begin() + static_cast<std::ptrdiff_t>(count));
-        const auto end = std::unique(found.begin(), found.begin() + static_cast<std::ptrdiff_t>(count));
-        std::for_each(found.begin(), end, each);
+    // Per part and bucket, the part's rows there, which become the rows
+    // that parts before it have there, and the last row counted, so that a
+    // name counts once however often it reaches a bucket (instead of a sort
+    // of each name's buckets: BM_BuildCharacterIndex, 10M lines, 15.2 ->
+    // 4.7 s).
+    struct Count {
+        std::uint32_t rows = 0;
+        std::uint32_t lastRow = NoRow;
     };
-
-    // Each part's rows in each bucket, which become the rows that parts
-    // before it have there.
-    std::vector<std::vector<std::uint32_t>> before(parts, std::vector<std::uint32_t>(buckets));
-    ForEachInViewOrderByPart(byPosition, parts, progress, [&](std::size_t part, std::size_t, const STData& record) {
-        forEachBucketOnce(record, [&counts = before[part]](std::uint32_t bucket) { ++counts[bucket]; });
+    std::vector<std::vector<Count>> before(parts, std::vector<Count>(buckets));
+    ForEachInViewOrderByPart(byPosition, parts, progress, [&](std::size_t part, std::size_t i, const STData& record) {
+        const auto row = static_cast<std::uint32_t>(i);
+        ForEachBucket(NameOf(record), [&counts = before[part], row](std::uint32_t bucket) {
+            Count& count = counts[bucket];
+            count.rows += count.lastRow != row ? 1 : 0;
+            count.lastRow = row;
+        });
     });
     std::vector<std::uint32_t> total(buckets);
     for (std::size_t bucket = 0; bucket < buckets; ++bucket) {
-        for (std::vector<std::uint32_t>& counts : before)
-            total[bucket] += std::exchange(counts[bucket], total[bucket]);
+        for (std::vector<Count>& counts : before) {
+            total[bucket] += std::exchange(counts[bucket].rows, total[bucket]);
+            counts[bucket].lastRow = NoRow;
+        }
     }
 
     // The rarest buckets are listed, in all a row for every 4 names at
@@ -113,13 +120,17 @@ NameCharacterIndex::NameCharacterIndex(std::span<const STData* const> byPosition
     firstRow_.assign(buckets, NoRow);
 
     ForEachInViewOrderByPart(byPosition, parts, progress, [&](std::size_t part, std::size_t i, const STData& record) {
-        std::vector<std::uint32_t>& next = before[part];
+        std::vector<Count>& next = before[part];
         const auto row = static_cast<std::uint32_t>(i);
-        forEachBucketOnce(record, [&](std::uint32_t bucket) {
-            if ((rowsStart_[bucket] & Many) == 0)
-                rows_[rowsStart_[bucket] + next[bucket]++] = row;
-            else if (next[bucket] == 0 && firstRow_[bucket] == NoRow)
+        ForEachBucket(NameOf(record), [&](std::uint32_t bucket) {
+            Count& count = next[bucket];
+            if ((rowsStart_[bucket] & Many) == 0) {
+                if (count.lastRow != row)
+                    rows_[rowsStart_[bucket] + count.rows++] = row;
+            } else if (count.rows == 0 && firstRow_[bucket] == NoRow) {
                 firstRow_[bucket] = row;  // only the first part to reach the bucket writes it
+            }
+            count.lastRow = row;
         });
     });
     for (std::size_t bucket = 0; bucket < buckets; ++bucket)
