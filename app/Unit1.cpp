@@ -103,9 +103,12 @@ void TForm1::StartIndexing()
     FIndexing.Start(
         std::move(stop),
         [this, &progress = *FIndexProgress] {
-            // One after the other, so that their builds' memory never adds up.
-            CodeIndex byCode(FByPosition, Parallelism::OfMachine(), &progress);
+            // One after the other, so that their builds' memory never adds
+            // up; the names' first, since until it is built a search inside
+            // names reads every name (30M lines: about 1 s a key), while
+            // the code keys answer a code within 50 ms.
             NameCharacterIndex byCharacters(FByPosition, DisplayCharset(), Parallelism::OfMachine(), &progress);
+            CodeIndex byCode(FByPosition, Parallelism::OfMachine(), &progress);
             FIndexed = std::make_unique<SearchIndexes>(SearchIndexes{std::move(byCode), std::move(byCharacters)});
         },
         [this](const std::exception_ptr& error) {

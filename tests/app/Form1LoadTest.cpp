@@ -76,7 +76,7 @@ TEST_F(Form1Load, AListLoadStopsInEachOfItsStages)
 {
     dir_.Write("omast.dat", BigMaster());
     for (const LoadStage stage : {LoadStage::Counting, LoadStage::Reading, LoadStage::Sorting, LoadStage::Keying,
-                                  LoadStage::IndexingCodes, LoadStage::IndexingNames}) {
+                                  LoadStage::IndexingNames, LoadStage::IndexingCodes}) {
         SCOPED_TRACE(static_cast<int>(stage));
         std::stop_source stop;
         LoadProgress progress(stop.get_token());
@@ -87,8 +87,8 @@ TEST_F(Form1Load, AListLoadStopsInEachOfItsStages)
         EXPECT_THROW(
             {
                 const StockList list = ReadStockList("omast.dat", progress);
-                const CodeIndex index(list.byPosition, Parallelism::OfMachine(), &progress);
                 const NameCharacterIndex characters(list.byPosition, "UTF-8", Parallelism::OfMachine(), &progress);
+                const CodeIndex index(list.byPosition, Parallelism::OfMachine(), &progress);
             },
             LoadCancelled);
         EXPECT_EQ(progress.Stage(), stage);

@@ -40,8 +40,8 @@ void Load(const std::string& file, LoadProgress& progress)
     const lstPST view = MakeSortedST(store, SortKeyName, twoThreads, &progress);
     const std::vector<const STData*> byPosition(view.begin(), view.end());
     const StockSearch search(byPosition, "UTF-8", twoThreads, &progress);
-    const CodeIndex index(byPosition, twoThreads, &progress);
     const NameCharacterIndex characters(byPosition, "UTF-8", twoThreads, &progress);
+    const CodeIndex index(byPosition, twoThreads, &progress);
 }
 
 // The share of the load, from 0 to 1, in the middle of one stage. Each
@@ -96,7 +96,7 @@ TEST_F(LoadProgressTest, AStopEndsTheLoadInTheStageItWasAskedInBeforeThatStageIs
     };
     for (const Stage& row : {Stage{LoadStage::Counting, 0, 0.061}, Stage{LoadStage::Reading, 0.061, 0.284},
                              Stage{LoadStage::Sorting, 0.284, 0.84}, Stage{LoadStage::Keying, 0.84, 1},
-                             Stage{LoadStage::IndexingCodes, 1, 1}, Stage{LoadStage::IndexingNames, 1, 1}}) {
+                             Stage{LoadStage::IndexingNames, 1, 1}, Stage{LoadStage::IndexingCodes, 1, 1}}) {
         SCOPED_TRACE(static_cast<int>(row.stage));
         std::stop_source source;
         LoadProgress progress(source.get_token());
@@ -127,7 +127,7 @@ TEST_F(LoadProgressTest, ALoadRunToItsEndCompletesEachStage)
     };
     Load(file, progress);
     EXPECT_EQ(begun, (std::vector{LoadStage::Counting, LoadStage::Reading, LoadStage::Sorting, LoadStage::Keying,
-                                  LoadStage::IndexingCodes, LoadStage::IndexingNames}));
+                                  LoadStage::IndexingNames, LoadStage::IndexingCodes}));
     ASSERT_EQ(before.size(), 6U);
     // Counting's own start reads the unused figures: nothing done.
     EXPECT_NEAR(before[0], 0, 1e-9);

@@ -54,8 +54,9 @@ private:
     // entry at once: painting, a search, a screen reader asking for any row.
     std::vector<const STData*> FByPosition;
     // Type-to-find over FByPosition, by name, code and initials from the
-    // moment the list shows; codes by binary search once the code index is
-    // built beside the event loop.
+    // moment the list shows; inside names through the index of their
+    // characters, and codes by binary search, once those are built beside
+    // the event loop.
     StockSearch FSearch;
 
     const STData* Stock(int index) const;

@@ -10,7 +10,7 @@
 // The list is ready after Keying, each record's initials and code keys in
 // list order; the code index and the index of the names' characters are
 // built after it.
-enum class LoadStage : std::uint8_t { Counting, Reading, Sorting, Keying, IndexingCodes, IndexingNames };
+enum class LoadStage : std::uint8_t { Counting, Reading, Sorting, Keying, IndexingNames, IndexingCodes };
 
 // Thrown by a load that was asked to stop. It is no failure, so there is
 // nothing to report: everything the load had made is freed by then.
