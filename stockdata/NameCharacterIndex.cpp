@@ -134,8 +134,15 @@ NameCharacterIndex::NameCharacterIndex(std::span<const STData* const> byPosition
         });
     });
     for (std::size_t bucket = 0; bucket < buckets; ++bucket)
-        if ((rowsStart_[bucket] & Many) == 0 && rowsStart_[bucket] != rowsStart_[bucket + 1])
-            firstRow_[bucket] = rows_[rowsStart_[bucket]];
+        if (const std::span<const std::uint32_t> listed = ListedRows(bucket); !listed.empty())
+            firstRow_[bucket] = listed.front();
+}
+
+std::span<const std::uint32_t> NameCharacterIndex::ListedRows(std::size_t bucket) const
+{
+    // The next bucket's start is where these end, whether it lists its rows or not.
+    const std::uint32_t start = rowsStart_[bucket] & ~Many;
+    return std::span<const std::uint32_t>(rows_).subspan(start, (rowsStart_[bucket + 1] & ~Many) - start);
 }
 
 NameCharacterIndex::Rows NameCharacterIndex::Candidates(std::string_view text) const
@@ -151,10 +158,9 @@ NameCharacterIndex::Rows NameCharacterIndex::Candidates(std::string_view text) c
         rows.from = std::max(rows.from, firstRow_[bucket]);
         if ((rowsStart_[bucket] & Many) != 0)
             return;
-        const std::uint32_t start = rowsStart_[bucket];
-        const std::uint32_t end = rowsStart_[bucket + 1] & ~Many;
-        if (!rows.among || end - start < rows.among->size())
-            rows.among = std::span<const std::uint32_t>(rows_).subspan(start, end - start);
+        if (const std::span<const std::uint32_t> listed = ListedRows(bucket);
+            !rows.among || listed.size() < rows.among->size())
+            rows.among = listed;
     });
     if (rows.none)
         return {.none = true, .among = {}, .from = 0};

@@ -57,6 +57,8 @@ public:
 private:
     template <class Each>
     void ForEachBucket(std::string_view text, Each each) const;
+    // The rows a bucket lists; none when too many hold it.
+    std::span<const std::uint32_t> ListedRows(std::size_t bucket) const;
 
     std::optional<CharacterReader> reader_;
     unsigned bucketBits_ = 0;
