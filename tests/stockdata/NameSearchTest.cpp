@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <ostream>
 #include <random>
@@ -179,3 +180,33 @@ TEST(NameSearchStoreTest, IsTheRecordsOnlyWhenTheListHoldsThemAll)
 }
 
 }  // namespace
+
+// What narrows a search inside names, with buckets too full to list beside
+// listed ones: a rare text is among few rows from its one name on; a pair
+// of common characters that no name holds side by side is in no row; a
+// text every name holds lists none.
+TEST(NameCharacterIndexTest, NarrowsATextToTheRowsItsCharactersAndPairsReach)
+{
+    List list;
+    constexpr std::size_t common = 70'000;  // more names than a bucket lists
+    list.store.reserve(common + 1);
+    for (std::size_t i = 0; i < common; ++i)
+        list.store.emplace_back("000000", ("a" + std::to_string(i)).c_str(), "");
+    list.store.emplace_back("000000", "zq Holdings", "");
+    for (const STData& record : list.store)
+        list.byPosition.push_back(&record);
+    const NameCharacterIndex index(list.byPosition, "UTF-8", {2, 1});
+
+    const auto rare = index.Candidates("zq");
+    EXPECT_FALSE(rare.none);
+    EXPECT_EQ(rare.from, common);
+    ASSERT_TRUE(rare.among.has_value());
+    EXPECT_TRUE(std::ranges::binary_search(*rare.among, static_cast<std::uint32_t>(common)));
+
+    const auto frequent = index.Candidates("A");
+    EXPECT_FALSE(frequent.none);
+    EXPECT_EQ(frequent.from, 0U);
+    EXPECT_FALSE(frequent.among.has_value()) << "every name holds it";
+
+    EXPECT_TRUE(index.Candidates("0a").none) << "0 and a are in the first name, but never 0 before a";
+}
