@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <utility>
 
 TForm1* Form1 = nullptr;
 
@@ -97,36 +98,47 @@ void TForm1::LoadDone(const std::exception_ptr& error)
 
 void TForm1::StartIndexing()
 {
+    // One after the other, so that their builds' memory never adds up; the
+    // names' first, and searched as soon as it is built, since until then a
+    // search inside names reads every name (30M lines: about 250 ms a key),
+    // while the code keys answer a code within 50 ms.
+    BuildIndex(
+        [this](LoadProgress& progress) {
+            FBuiltNames.emplace(FByPosition, DisplayCharset(), Parallelism::OfMachine(), &progress);
+        },
+        [this] {
+            FSearch.AddCharacterIndex(*std::exchange(FBuiltNames, std::nullopt));
+            BuildIndex(
+                [this](LoadProgress& progress) {
+                    FBuiltCodes.emplace(FByPosition, Parallelism::OfMachine(), &progress);
+                },
+                [this] { FSearch.AddCodeIndex(*std::exchange(FBuiltCodes, std::nullopt)); });
+        });
+}
+
+void TForm1::BuildIndex(std::function<void(LoadProgress&)> build, std::function<void()> done)
+{
     std::stop_source stop;
     FIndexProgress = std::make_unique<LoadProgress>(stop.get_token());
     FIndexing.LowPriority = true;
     FIndexing.Start(
-        std::move(stop),
-        [this, &progress = *FIndexProgress] {
-            // One after the other, so that their builds' memory never adds
-            // up; the names' first, since until it is built a search inside
-            // names reads every name (30M lines: about 1 s a key), while
-            // the code keys answer a code within 50 ms.
-            NameCharacterIndex byCharacters(FByPosition, DisplayCharset(), Parallelism::OfMachine(), &progress);
-            CodeIndex byCode(FByPosition, Parallelism::OfMachine(), &progress);
-            FIndexed = std::make_unique<SearchIndexes>(SearchIndexes{std::move(byCode), std::move(byCharacters)});
-        },
-        [this](const std::exception_ptr& error) {
-            const std::unique_ptr<SearchIndexes> indexed = std::move(FIndexed);
+        std::move(stop), [build = std::move(build), &progress = *FIndexProgress] { build(progress); },
+        [this, done = std::move(done)](const std::exception_ptr& error) {
             FIndexProgress.reset();
             if (error)
-                std::rethrow_exception(error);  // reported; codes and names are still found by scans
-            FSearch.AddCodeIndex(std::move(indexed->byCode));
-            FSearch.AddCharacterIndex(std::move(indexed->byCharacters));
+                std::rethrow_exception(error);  // reported; what it was to index is still found by scans
+            done();
         });
 }
 
 void TForm1::CancelIndexing() noexcept
 {
     FIndexing.Cancel();
-    FIndexed.reset();
+    FBuiltNames.reset();
+    FBuiltCodes.reset();
     FIndexProgress.reset();
 }
+
 void TForm1::ComboBox1DrawItem(TWinControl*, int Index, const TRect& Rect, TOwnerDrawState)
 {
     // FByPosition finds entry Index at once, where walking the view from
@@ -184,6 +196,9 @@ ByteString TForm1::ComboBox1ItemDescription(TComboBox*, int Index)
 
 FoundItem TForm1::ComboBox1FindItem(TComboBox*, const TypedText& Typed, int StartIndex, TFindStep Step)
 {
+    // The index built beside it waits, or the search's reads of the names
+    // and the build's share the memory.
+    const LoadProgress::Hold hold(FIndexProgress.get());
     return FSearch.Find(Typed, StartIndex, ComboBox1->ItemIndex(),
                         Step == TFindStep::SameSearch ? StockSearch::Typing::SameSearch
                                                       : StockSearch::Typing::NewSearch);

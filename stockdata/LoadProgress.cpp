@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 
 namespace {
 
@@ -33,6 +34,13 @@ void LoadProgress::Begin(LoadStage stage, std::uint64_t total) noexcept
 
 void LoadProgress::ThrowIfStopped() const
 {
+    if (holds_.load(std::memory_order_acquire) != 0) {
+        // A stop is looked for every few milliseconds: it has no way to wake
+        // a condition variable of its own.
+        std::unique_lock lock(holdsMutex_);
+        while (holds_.load(std::memory_order_relaxed) != 0 && !StopRequested())
+            holdsEnded_.wait_for(lock, std::chrono::milliseconds(5));
+    }
     if (StopRequested())
         throw LoadCancelled();
 }
@@ -47,4 +55,23 @@ double LoadProgress::Fraction() const noexcept
     const std::uint64_t done = done_.load(std::memory_order_relaxed);
     const double within = total == 0 ? 0 : std::min(1.0, static_cast<double>(done) / static_cast<double>(total));
     return std::min(1.0, before + StageShare[stage] * within);
+}
+
+LoadProgress::Hold::Hold(LoadProgress* progress) noexcept : progress_(progress)
+{
+    if (progress_ != nullptr)
+        progress_->holds_.fetch_add(1, std::memory_order_acq_rel);
+}
+
+LoadProgress::Hold::~Hold()
+{
+    if (progress_ == nullptr)
+        return;
+    {
+        // Under the lock, so that a load between its look and its wait
+        // cannot miss the end.
+        const std::lock_guard lock(progress_->holdsMutex_);
+        progress_->holds_.fetch_sub(1, std::memory_order_acq_rel);
+    }
+    progress_->holdsEnded_.notify_all();
 }

@@ -147,25 +147,58 @@ Prefilter PrefilterOf(const NamePattern& pattern, LetterCase letterCase)
 }
 
 // Bit k set where bytes[k] may start a match and bytes[k + 1] follow it;
-// reads 17 bytes.
-unsigned Candidates(const unsigned char* bytes, const Prefilter& filter)
-{
+// reads 17 bytes. The tests' bytes are spread over vectors once, before a
+// scan: rebuilt for every 16 bytes, as they were while the scan's calls
+// between them might change them, they took half its time
+// (BM_FindContaining rare_all_threads, 10M lines: 216 -> 110 ms).
+class Candidates {
+public:
+    explicit Candidates(const Prefilter& filter) noexcept
 #ifdef __SSE2__
-    const auto passes = [](__m128i v, const ByteTest& test) {
-        const __m128i x = _mm_sub_epi8(_mm_or_si128(v, _mm_set1_epi8(static_cast<char>(test.fold))),
-                                       _mm_set1_epi8(static_cast<char>(test.low)));
-        return _mm_cmpeq_epi8(_mm_min_epu8(x, _mm_set1_epi8(static_cast<char>(test.span))), x);
-    };
-    const __m128i first = passes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes)), filter.first);
-    const __m128i second = passes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 1)), filter.second);
-    return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(first, second)));
+        : first_(VectorsOf(filter.first)), second_(VectorsOf(filter.second))
 #else
-    unsigned mask = 0;
-    for (unsigned k = 0; k < 16; ++k)
-        mask |= unsigned{filter.first.Passes(bytes[k]) && filter.second.Passes(bytes[k + 1])} << k;
-    return mask;
+        : filter_(filter)
 #endif
-}
+    {
+    }
+
+    unsigned At(const unsigned char* bytes) const noexcept
+    {
+#ifdef __SSE2__
+        const __m128i first = Passes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes)), first_);
+        const __m128i second = Passes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 1)), second_);
+        return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(first, second)));
+#else
+        unsigned mask = 0;
+        for (unsigned k = 0; k < 16; ++k)
+            mask |= unsigned{filter_.first.Passes(bytes[k]) && filter_.second.Passes(bytes[k + 1])} << k;
+        return mask;
+#endif
+    }
+
+private:
+#ifdef __SSE2__
+    struct Vectors {
+        __m128i fold;
+        __m128i low;
+        __m128i span;
+    };
+    static Vectors VectorsOf(const ByteTest& test) noexcept
+    {
+        return {_mm_set1_epi8(static_cast<char>(test.fold)), _mm_set1_epi8(static_cast<char>(test.low)),
+                _mm_set1_epi8(static_cast<char>(test.span))};
+    }
+    static __m128i Passes(__m128i v, const Vectors& test) noexcept
+    {
+        const __m128i x = _mm_sub_epi8(_mm_or_si128(v, test.fold), test.low);
+        return _mm_cmpeq_epi8(_mm_min_epu8(x, test.span), x);
+    }
+    Vectors first_;
+    Vectors second_;
+#else
+    Prefilter filter_;
+#endif
+};
 
 struct Search {
     const NameMatcher& matcher;
@@ -186,11 +219,12 @@ const STData* SmallestHolding(std::span<const STData> records, const Search& sea
     const std::size_t size = records.size_bytes();
     const STData* smallest = nullptr;
     const STData* checked = nullptr;
+    const Candidates candidates(search.filter);
     // Stops 17 bytes short of the end, inside the last record's extra
     // field, where no name byte lies.
     static_assert(sizeof(STData) - offsetof(RecStocks, name) - NameText > 17);
     for (std::size_t i = 0; i + 17 <= size; i += 16) {
-        for (unsigned mask = Candidates(bytes + i, search.filter); mask != 0; mask &= mask - 1) {
+        for (unsigned mask = candidates.At(bytes + i); mask != 0; mask &= mask - 1) {
             const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(mask));
             // Wraps below the name for the code's bytes.
             const std::size_t inName = at % sizeof(STData) - offsetof(RecStocks, name);

@@ -13,9 +13,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <stop_token>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -136,6 +140,42 @@ TEST_F(LoadProgressTest, ALoadRunToItsEndCompletesEachStage)
     EXPECT_NEAR(before[3], 0.84, 1e-9);
     EXPECT_NEAR(before[4], 1, 1e-9);
     EXPECT_NEAR(progress.Fraction(), 1, 1e-9);
+}
+
+// A search reads the names while an index is built beside it: a hold
+// keeps the build waiting, however long, until it ends or a stop is asked.
+TEST_F(LoadProgressTest, AHeldBuildWaitsUntilTheHoldEndsOrAStopIsAskedFor)
+{
+    const vecST store = ReadMasterFile(ByteString(file), {});
+    // Few enough that the build, unheld, ends within milliseconds.
+    std::vector<const STData*> byPosition;
+    for (std::size_t i = 0; i < 20'000; ++i)
+        byPosition.push_back(&store[i]);
+    for (const bool stop : {false, true}) {
+        SCOPED_TRACE(stop ? "stopped while held" : "released");
+        std::stop_source source;
+        LoadProgress progress(source.get_token());
+        std::optional<LoadProgress::Hold> hold(&progress);
+        std::atomic<bool> ended = false;
+        bool cancelled = false;
+        std::thread build([&] {
+            try {
+                const NameCharacterIndex index(byPosition, "UTF-8", Parallelism{2, 1}, &progress);
+            } catch (const LoadCancelled&) {
+                cancelled = true;
+            }
+            ended = true;
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        EXPECT_FALSE(ended);
+        EXPECT_EQ(progress.Stage(), LoadStage::IndexingNames);
+        if (stop)
+            source.request_stop();
+        else
+            hold.reset();
+        build.join();
+        EXPECT_EQ(cancelled, stop);
+    }
 }
 
 }  // namespace

@@ -12,7 +12,9 @@
 #include "stockdata/StockSearch.h"
 
 #include <exception>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // The stock picker's one window: a drop-down list of stock names in name
@@ -73,6 +75,9 @@ private:
     // Builds FSearch's code index and its index of the names' characters
     // beside the event loop; ends a build that runs.
     void StartIndexing();
+    // Runs `build` beside the event loop at a low priority, then `done` on
+    // the GUI thread.
+    void BuildIndex(std::function<void(LoadProgress&)> build, std::function<void()> done);
     void CancelIndexing() noexcept;
 
     ByteString FLoadingName;
@@ -80,13 +85,11 @@ private:
     // write until the load has ended.
     std::unique_ptr<LoadProgress> FProgress;
     std::unique_ptr<StockList> FLoaded;
-    // The same for the indexes' build, which reads FByPosition.
+    // The same for the build of an index, which reads FByPosition, and
+    // the indexes it builds.
     std::unique_ptr<LoadProgress> FIndexProgress;
-    struct SearchIndexes {
-        CodeIndex byCode;
-        NameCharacterIndex byCharacters;
-    };
-    std::unique_ptr<SearchIndexes> FIndexed;
+    std::optional<NameCharacterIndex> FBuiltNames;
+    std::optional<CodeIndex> FBuiltCodes;
     // Last, so that they go first: work still running is cancelled before
     // what it reads and writes is destroyed.
     TBackgroundTask FLoad{this};
