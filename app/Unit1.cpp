@@ -100,8 +100,8 @@ void TForm1::StartIndexing()
 {
     // One after the other, so that their builds' memory never adds up; the
     // names' first, and searched as soon as it is built, since until then a
-    // search inside names reads every name (30M lines: about 250 ms a key),
-    // while the code keys answer a code within 50 ms.
+    // search inside names reads every name (30M lines: about 0.3 s a key),
+    // while the code keys answer a code within about 0.1 s.
     BuildIndex(
         [this](LoadProgress& progress) {
             FBuiltNames.emplace(FByPosition, DisplayCharset(), Parallelism::OfMachine(), &progress);

@@ -9,9 +9,11 @@
 #include "framework/core/Utf8.h"
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 
@@ -142,8 +144,8 @@ int StockSearch::FindWhole(const TypedText& typed, int start, int picked, bool s
         const bool folds = std::ranges::any_of(patterns, [](const NamePattern& pattern) {
             return std::ranges::any_of(pattern.caseBits, [](char bit) { return bit != 0; });
         });
-        const std::vector<LetterCase> letterCases = folds ? std::vector{LetterCase::Exact, LetterCase::Either}
-                                                          : std::vector{LetterCase::Exact};
+        constexpr std::array bothCases{LetterCase::Exact, LetterCase::Either};
+        const auto letterCases = std::span(bothCases).first(folds ? 2 : 1);
         // A composing syllable's shapes are one kind: the first row any leads to.
         const auto firstOf = [&](const auto& findOne) {
             return [&](int from, int to) {

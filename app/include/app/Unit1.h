@@ -72,7 +72,7 @@ private:
     void LoadDone(const std::exception_ptr& error);
     void ShowLoadProgress();
     void EndLoad() noexcept;
-    // Builds FSearch's code index and its index of the names' characters
+    // Builds FSearch's index of the names' characters, then its code index,
     // beside the event loop; ends a build that runs.
     void StartIndexing();
     // Runs `build` beside the event loop at a low priority, then `done` on
