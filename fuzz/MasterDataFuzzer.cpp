@@ -196,6 +196,27 @@ void Count(const plain_search::Trace& trace, const TypedText& typed, bool cp949,
     tally.codeLetters += trace.kind == plain_search::Kind::Code && lettered ? 1 : 0;
 }
 
+// The rows matching `typed` are the plain search's, in its order, whether
+// found as a screen asks for them or counted a few rows at a time.
+void RequireMatches(StockSearch& search, const plain_search::Search& plain, const TypedText& typed, int rows,
+                    std::size_t at)
+{
+    const std::vector<int> wanted = plain.Matches(typed);
+    SearchMatches asked = search.Matches(typed);
+    for (std::size_t i = 0; i < wanted.size(); ++i)
+        Require(asked.Row(static_cast<int>(i)) == wanted[i], "each match asked for is the plain search's", at);
+    Require(asked.Row(static_cast<int>(wanted.size())) == -1 && asked.Complete(), "no more matches", at);
+    SearchMatches counted = search.Matches(typed);
+    for (int steps = 0; !counted.Complete(); ++steps) {
+        // Each kind reads every row once, 3 at a time; at most 6 kinds a text, 2 texts.
+        Require(steps <= 12 * (rows / 3 + 1), "counting ends", at);
+        counted.FindMore(3);
+    }
+    Require(counted.Count() == static_cast<int>(wanted.size()), "the count is the plain search's", at);
+    for (std::size_t i = 0; i < wanted.size(); ++i)
+        Require(counted.Row(static_cast<int>(i)) == wanted[i], "each match counted is the plain search's", at);
+}
+
 // Each key of one search, and then the syllable composing after them, typed
 // into `search`: every row found is the plain search's.
 void RequireSearch(StockSearch& search, const plain_search::Search& plain, const Typing& typing,
@@ -235,6 +256,7 @@ void RequireSearch(StockSearch& search, const plain_search::Search& plain, const
                          plain.LastTrace().stepped ? 1 : 0);
             Violated("the search finds what the plain search finds", i);
         }
+        RequireMatches(search, plain, texts[i], rows, i);
     }
 }
 

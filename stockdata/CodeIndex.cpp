@@ -105,6 +105,22 @@ CodeIndex::Positions CodeIndex::Run(std::string_view prefix) const
                      [this](std::uint32_t position) { return byPosition_[position]->code; });
 }
 
+template <class Each>
+void CodeIndex::ForEachRun(const TypedCode& code, Each each) const
+{
+    // Typed with Caps Lock off or on, a market letter is the same letter.
+    const std::string typedLetter = {ToUpper(code.letter), ToLower(code.letter)};
+    const std::string_view letters = code.letter != '\0' ? std::string_view(typedLetter) : letters_;
+    std::string prefix;
+    ForEachCaseOf(code.body, [&](const std::string& body) {
+        each(Run(body));
+        for (const char letter : letters) {
+            prefix.assign(1, letter).append(body);
+            each(Run(prefix));
+        }
+    });
+}
+
 int CodeIndex::Find(const TypedCode& code, int after) const
 {
     if (!IsWellFormed(code))
@@ -118,23 +134,31 @@ int CodeIndex::Find(const TypedCode& code, int after) const
     std::optional<std::uint32_t> best;
     // Each run is in the order of `before`: its first record past `after`
     // is a candidate, and the smallest candidate is found.
-    const auto searchRun = [&](std::string_view prefix) {
-        auto [first, end] = Run(prefix);
+    ForEachRun(code, [&](Positions run) {
+        auto [first, end] = run;
         if (stepping)
             first = std::partition_point(first, end, [&](std::uint32_t p) { return !before(afterKey, p); });
         if (first < end && (!best || before(*first, *best)))
             best = *first;
-    };
-    // Typed with Caps Lock off or on, a market letter is the same letter.
-    const std::string typedLetter = {ToUpper(code.letter), ToLower(code.letter)};
-    const std::string_view letters = code.letter != '\0' ? std::string_view(typedLetter) : letters_;
-    std::string prefix;
-    ForEachCaseOf(code.body, [&](const std::string& body) {
-        searchRun(body);
-        for (const char letter : letters) {
-            prefix.assign(1, letter).append(body);
-            searchRun(prefix);
-        }
     });
     return best ? static_cast<int>(*best) : -1;
+}
+
+std::optional<std::vector<std::uint32_t>> CodeIndex::FindAll(const TypedCode& code, std::size_t most) const
+{
+    std::vector<std::uint32_t> found;
+    if (!IsWellFormed(code))
+        return found;
+    bool tooMany = false;
+    ForEachRun(code, [&](Positions run) {
+        const auto [first, end] = run;
+        tooMany = tooMany || found.size() + static_cast<std::size_t>(end - first) > most;
+        if (!tooMany)
+            found.insert(found.end(), first, end);
+    });
+    if (tooMany)
+        return std::nullopt;
+    std::erase_if(found, [&](std::uint32_t position) { return !codeorder::Finds(code, *byPosition_[position]); });
+    std::ranges::sort(found);
+    return found;
 }

@@ -71,20 +71,56 @@ bool CodeKeys::Before(std::size_t a, std::size_t b) const
     return byDigits != 0 ? byDigits < 0 : a < b;
 }
 
+namespace {
+
+// What the keys of records a typed code finds hold, as far as keys tell.
+struct KeyTest {
+    std::uint32_t bits = 0;
+    std::uint32_t mask = 0;
+    std::uint32_t typedGroup = NoLetter;
+
+    explicit KeyTest(const TypedCode& code)
+    {
+        for (std::size_t i = 0; i < std::min(code.body.size(), KeyDigits); ++i) {
+            const std::uint32_t shift = TagBits + 4 * static_cast<std::uint32_t>(KeyDigits - 1 - i);
+            bits |= NibbleOf(code.body[i]) << shift;
+            mask |= 0xFU << shift;
+        }
+        if (code.letter != '\0')
+            typedGroup = LetterGroup(code.letter);
+    }
+
+    // False when the key tells that the code cannot find its record.
+    bool MayFind(std::uint32_t key) const noexcept
+    {
+        if ((key & mask) != bits)
+            return false;
+        const std::uint32_t tag = key & TagMask;
+        return tag == Unsure || typedGroup == NoLetter || tag == NoLetter || tag == typedGroup;
+    }
+};
+
+}  // namespace
+
+int CodeKeys::FindInRows(const TypedCode& code, int from, int to) const
+{
+    if (!IsWellFormed(code))
+        return -1;
+    const KeyTest test(code);
+    to = std::min(to, static_cast<int>(byPosition_.size()));
+    for (int i = std::max(from, 0); i < to; ++i)
+        if (test.MayFind(keys_[static_cast<std::size_t>(i)]) &&
+            codeorder::Finds(code, *byPosition_[static_cast<std::size_t>(i)]))
+            return i;
+    return -1;
+}
+
 int CodeKeys::Find(const TypedCode& code, int after) const
 {
     if (!IsWellFormed(code))
         return -1;
     const std::size_t n = byPosition_.size();
-    // What the typed digits' keys must hold, as far as a key holds digits.
-    std::uint32_t bits = 0;
-    std::uint32_t mask = 0;
-    for (std::size_t i = 0; i < std::min(code.body.size(), KeyDigits); ++i) {
-        const std::uint32_t shift = TagBits + 4 * static_cast<std::uint32_t>(KeyDigits - 1 - i);
-        bits |= NibbleOf(code.body[i]) << shift;
-        mask |= 0xFU << shift;
-    }
-    const std::uint32_t typedGroup = code.letter != '\0' ? LetterGroup(code.letter) : NoLetter;
+    const KeyTest test(code);
     // Keys that can tell decide most records alone: a record whose digits
     // come before those stepped from, or after those of the best so far.
     const bool stepping = after >= 0 && static_cast<std::size_t>(after) < n;
@@ -95,17 +131,13 @@ int CodeKeys::Find(const TypedCode& code, int after) const
     bool bestSure = false;
     for (std::size_t i = 0; i < n; ++i) {
         const std::uint32_t key = keys_[i];
-        if ((key & mask) != bits)
+        if (!test.MayFind(key))
             continue;
         const std::uint32_t tag = key & TagMask;
-        if (tag == Unsure) {
-            // The record alone can tell; rare, so checked in full below.
-        } else if (typedGroup != NoLetter && tag != NoLetter && tag != typedGroup) {
+        // An unsure key's record alone can tell; rare, so checked in full below.
+        if (tag != Unsure &&
+            ((afterSure && key >> TagBits < afterKey >> TagBits) || (bestSure && key >> TagBits > bestKey >> TagBits)))
             continue;
-        } else if ((afterSure && key >> TagBits < afterKey >> TagBits) ||
-                   (bestSure && key >> TagBits > bestKey >> TagBits)) {
-            continue;
-        }
         const auto position = static_cast<int>(i);
         if (!codeorder::Finds(code, *byPosition_[i]) || (stepping && !Before(static_cast<std::size_t>(after), i)) ||
             (best >= 0 && !Before(i, static_cast<std::size_t>(best))))

@@ -1,8 +1,11 @@
 #include "stockdata/StockSearch.h"
 
+#include "stockdata/SearchMatches.h"
+
 #include "CodeOrder.h"
 #include "NamePattern.h"
 #include "NameSearch.h"
+#include "SearchText.h"
 #include "ViewOrderPass.h"
 #include "Wrapping.h"
 #include "framework/core/Hangul.h"
@@ -73,6 +76,16 @@ void StockSearch::AddCodeIndex(CodeIndex index) noexcept
     codeKeys_ = CodeKeys();
 }
 
+std::optional<TypedText> StockSearch::TwoSetReading(const TypedText& typed)
+{
+    if (!typed.composing.empty() || !IsAsciiLetters(typed.committed))
+        return std::nullopt;
+    const std::optional<hangul::KeyReading> reading = hangul::ReadTwoSetKeys(typed.committed);
+    if (!reading)
+        return std::nullopt;
+    return TypedText{reading->committed, reading->composing};
+}
+
 FoundItem StockSearch::Find(const TypedText& typed, int startIndex, int picked, Typing typing)
 {
     if (typing == Typing::NewSearch)
@@ -81,14 +94,24 @@ FoundItem StockSearch::Find(const TypedText& typed, int startIndex, int picked, 
         return {};
     if (const int found = FindTyped(typed, startIndex, picked); found != -1)
         return {found, {}};
-    if (!typed.composing.empty() || !IsAsciiLetters(typed.committed))
+    const std::optional<TypedText> read = TwoSetReading(typed);
+    if (!read)
         return {};
-    const std::optional<hangul::KeyReading> reading = hangul::ReadTwoSetKeys(typed.committed);
-    if (!reading)
-        return {};
-    const TypedText read{reading->committed, reading->composing};
-    const int found = FindTyped(read, startIndex, picked);
-    return found != -1 ? FoundItem{found, read.Whole()} : FoundItem{};
+    const int found = FindTyped(*read, startIndex, picked);
+    return found != -1 ? FoundItem{found, read->Whole()} : FoundItem{};
+}
+
+SearchMatches StockSearch::Matches(const TypedText& typed)
+{
+    std::vector<SearchText> texts;
+    if (!typed.Whole().empty() && names_) {
+        texts.push_back(Read(typed));
+        if (const std::optional<TypedText> read = TwoSetReading(typed)) {
+            texts.push_back(Read(*read));
+            texts.back().readAs = read->Whole();
+        }
+    }
+    return {*this, std::move(texts)};
 }
 
 int StockSearch::FindTyped(const TypedText& typed, int start, int picked)
@@ -108,75 +131,138 @@ int StockSearch::FindTyped(const TypedText& typed, int start, int picked)
     return steps->found[repeats - 1];
 }
 
-int StockSearch::FindWhole(const TypedText& typed, int start, int picked, bool stepping, bool startsOnly)
+SearchText StockSearch::Read(const TypedText& typed)
 {
-    const int count = Count();
-    // The first kind that matches anywhere decides: stepping past its last
-    // match wraps to its first, never to another kind.
-    int found = -1;
-    const auto tryKind = [&](const std::function<int(int, int)>& findIn, int from) {
-        if (found == -1)
-            found = FindWrapping(findIn, from, count);
-    };
+    SearchText text;
     const std::optional<TypedCode> code = typed.composing.empty() ? TypedCode::From(typed.committed)
                                                                   : std::optional<TypedCode>();
-    // Codes are in no list order: only a step goes on from where it stands,
-    // and the top of their order is the smallest code.
-    const auto byCode = [&](int from, int) { return FindByCode(*code, stepping ? from : 0); };
+    if (code) {
+        text.codeLetter = code->letter;
+        text.codeBody = std::string(code->body);
+    }
     // Investors type a code's digits more often than a name that starts
     // with digits, but names such as "E1" and "K2 Korea" look like codes
     // with a market letter.
     if (code && code->letter == '\0')
-        tryKind(byCode, start);
-    const std::string whole = typed.Whole();
-    if (const std::vector<std::uint8_t> initials = hangul::TypedInitials(whole); !initials.empty()) {
-        // Initials are no prefix of a sorted key, so a new search goes on
-        // from the stock picked now, wrapping, as Korean search boxes do.
-        tryKind(
-            [&](int from, int to) {
-                return byInitials_.Find(initials, static_cast<std::size_t>(from), static_cast<std::size_t>(to));
-            },
-            start > 0 ? start : std::max(picked, 0));
+        text.kinds.push_back({MatchKind::Code});
+    text.initials = hangul::TypedInitials(typed.Whole());
+    if (!text.initials.empty()) {
+        text.kinds.push_back({MatchKind::Initials});
     } else {
-        const std::vector<NamePattern> patterns = names_->Patterns(typed);
+        text.patterns = names_->Patterns(typed);
         // A text with no Latin letter reads the same in either case: read
         // once, which halves a search inside names before their index.
-        const bool folds = std::ranges::any_of(patterns, [](const NamePattern& pattern) {
+        const bool folds = std::ranges::any_of(text.patterns, [](const NamePattern& pattern) {
             return std::ranges::any_of(pattern.caseBits, [](char bit) { return bit != 0; });
         });
         constexpr std::array bothCases{LetterCase::Exact, LetterCase::Either};
         const auto letterCases = std::span(bothCases).first(folds ? 2 : 1);
-        // A composing syllable's shapes are one kind: the first row any leads to.
-        const auto firstOf = [&](const auto& findOne) {
-            return [&](int from, int to) {
-                int first = -1;
-                for (const NamePattern& pattern : patterns)
-                    if (const int row = findOne(pattern, from, first == -1 ? to : first); row != -1)
-                        first = row;
-                return first;
-            };
-        };
-        for (const LetterCase letterCase : letterCases)
-            tryKind(firstOf([&](const NamePattern& pattern, int from, int to) {
-                        return FindStarting(byPosition_, pattern, letterCase, from, to);
-                    }),
-                    start);
-        if (!startsOnly) {
-            // Found once, when a search first reads the store.
-            if (!store_)
-                store_ = StoreOf(byPosition_);
-            const ContainsScan how{
-                .store = *store_, .parallelism = parallelism_, .characters = byCharacters_ ? &*byCharacters_ : nullptr};
+        for (const MatchKind kind : {MatchKind::Starting, MatchKind::Containing})
             for (const LetterCase letterCase : letterCases)
-                tryKind(firstOf([&](const NamePattern& pattern, int from, int to) {
-                            return FindContaining(byPosition_, *names_, pattern, letterCase, from, to, how);
-                        }),
-                        start);
-        }
+                text.kinds.push_back({kind, letterCase});
     }
     if (code && code->letter != '\0')
-        tryKind(byCode, start);
-    return found;
+        text.kinds.push_back({MatchKind::Code});
+    return text;
+}
+
+int StockSearch::FindIn(SearchText& text, KindToTry kind, int from, int to)
+{
+    // A composing syllable's shapes are one kind: the first row any leads to.
+    const auto firstOf = [&](const auto& findOne) {
+        int first = -1;
+        for (const NamePattern& pattern : text.patterns)
+            if (const int row = findOne(pattern, first == -1 ? to : first); row != -1)
+                first = row;
+        return first;
+    };
+    switch (kind.kind) {
+    case MatchKind::Code:
+        return byCode_ ? FindCodeInRows(text, from, to) : codeKeys_.FindInRows(text.Code(), from, to);
+    case MatchKind::Initials:
+        return byInitials_.Find(text.initials, static_cast<std::size_t>(from), static_cast<std::size_t>(to));
+    case MatchKind::Starting:
+        return firstOf([&](const NamePattern& pattern, int before) {
+            return FindStarting(byPosition_, pattern, kind.letterCase, from, before);
+        });
+    case MatchKind::Containing: {
+        // Found once, when a search first reads the store.
+        if (!store_)
+            store_ = StoreOf(byPosition_);
+        const ContainsScan how{
+            .store = *store_, .parallelism = parallelism_, .characters = byCharacters_ ? &*byCharacters_ : nullptr};
+        return firstOf([&](const NamePattern& pattern, int before) {
+            return FindContaining(byPosition_, *names_, pattern, kind.letterCase, from, before, how);
+        });
+    }
+    }
+    return -1;
+}
+
+int StockSearch::FindCodeInRows(SearchText& text, int from, int to) const
+{
+    // Few records have a whole code: listed once, in list order. Many start
+    // with a digit or two, and a walk meets them soon.
+    constexpr std::size_t listed = 1 << 12;
+    if (!text.codeRowsRead) {
+        text.codeRows = byCode_->FindAll(text.Code(), listed);
+        text.codeRowsRead = true;
+    }
+    if (text.codeRows) {
+        const auto row = std::ranges::lower_bound(*text.codeRows, static_cast<std::uint32_t>(std::max(from, 0)));
+        return row != text.codeRows->end() && static_cast<int>(*row) < to ? static_cast<int>(*row) : -1;
+    }
+    for (int row = std::max(from, 0); row < std::min(to, Count()); ++row)
+        if (Holds(text, {MatchKind::Code}, row))
+            return row;
+    return -1;
+}
+
+bool StockSearch::Holds(const SearchText& text, KindToTry kind, int row) const
+{
+    const STData& record = *byPosition_[static_cast<std::size_t>(row)];
+    const auto anyPattern = [&](const auto& matches) { return std::ranges::any_of(text.patterns, matches); };
+    switch (kind.kind) {
+    case MatchKind::Code:
+        return text.codeBody && codeorder::IsWellFormed(text.Code()) && codeorder::Finds(text.Code(), record);
+    case MatchKind::Initials:
+        return byInitials_.Find(text.initials, static_cast<std::size_t>(row), static_cast<std::size_t>(row) + 1) == row;
+    case MatchKind::Starting:
+        return anyPattern([&](const NamePattern& pattern) {
+            return names_->MatchesAt(NameOf(record), 0, pattern, kind.letterCase);
+        });
+    case MatchKind::Containing:
+        return anyPattern([&](const NamePattern& pattern) {
+            return names_->Contains(NameOf(record), pattern, kind.letterCase);
+        });
+    }
+    return false;
+}
+
+int StockSearch::FindWhole(const TypedText& typed, int start, int picked, bool stepping, bool startsOnly)
+{
+    const int count = Count();
+    SearchText text = Read(typed);
+    for (const KindToTry kind : text.kinds) {
+        if (startsOnly && kind.kind == MatchKind::Containing)
+            continue;
+        int from = start;
+        const auto findIn = [&](int first, int last) {
+            // Codes are in no list order: only a step goes on from where it
+            // stands, and the top of their order is the smallest code.
+            return kind.kind == MatchKind::Code ? FindByCode(text.Code(), stepping ? first : 0)
+                                                : FindIn(text, kind, first, last);
+        };
+        // Initials are no prefix of a sorted key, so a new search goes on
+        // from the stock picked now, wrapping, as Korean search boxes do.
+        if (kind.kind == MatchKind::Initials && start == 0)
+            from = std::max(picked, 0);
+        // The first kind that matches anywhere decides: stepping past its
+        // last match wraps to its first, never to another kind.
+        if (const int found = FindWrapping(findIn, from, count); found != -1)
+            return found;
+    }
+    return -1;
 }
 
 void StockSearch::AddCharacterIndex(NameCharacterIndex index) noexcept

@@ -3,6 +3,8 @@
 #include "stockdata/CodeIndex.h"
 #include "stockdata/InitialsIndex.h"
 #include "stockdata/MasterFile.h"
+#include "stockdata/NameCharacterIndex.h"
+#include "stockdata/SearchMatches.h"
 #include "stockdata/SortedView.h"
 #include "stockdata/StockSearch.h"
 #include "support/PickingStocks.h"
@@ -226,6 +228,53 @@ TEST_P(StockSearchAnywhere, NamesStartingWithTheTextThenInEitherCaseThenHoldingI
         {"Hangul holding digits and Latin", "3우b", 0, -1, HanwhaPreferred},
         {"a text no name holds finds nothing", "전차", 0, -1, -1},
     });
+}
+
+// The rows every match of the whole text takes, as the narrowed list shows
+// them: asked for one by one, and counted a row at a time, with each index.
+TEST_P(StockSearchAnywhere, TheMatchesOfTheWholeTextEachKindInListOrderEachRowOnce)
+{
+    struct Row {
+        const char* means;
+        std::string committed;
+        std::vector<int> rows;
+        std::string composing = {};
+        std::string readAs = {};
+    };
+    const std::vector<Row> table{
+        {"inside names, in list order", "전자", {LgElectronics, SamsungHangul}},
+        {"starting byte for byte, then in either case, then the 2-set reading 나 inside 하나", "sk",
+         {SkTelecom, SkHynix, Hana}},
+        {"starting in either case, then holding it byte for byte, then in either case", "co",
+         {Coway, SkTelecom, Able}},
+        {"a code in part, in list order", "00088", {Hanwha, HanwhaPreferred}},
+        {"a code with a market letter after the names", "A0004V0", {HanwhaNew}},
+        {"initials", "ㅎㅎ", {Hanwha, HanwhaPreferred, HanwhaNew}},
+        {"a syllable composing", "", {Hana, Hanwha, HanwhaPreferred, HanwhaNew}, "하"},
+        {"Latin letters, then their 2-set reading", "a", {Aaa, Able, Coway, Nordkapp, Samsung}},
+        {"only the 2-set reading, which is then said", "tkatjd", {SamsungHangul}, "", "삼성"},
+        {"nothing", "xxxq", {}},
+    };
+    StockSearch indexed(byPosition_, Charset());
+    indexed.AddCodeIndex(CodeIndex(byPosition_));
+    indexed.AddCharacterIndex(NameCharacterIndex(byPosition_, Charset()));
+    for (const Row& row : table) {
+        const TypedText typed{row.committed, row.composing};
+        for (StockSearch* search : {&search_, &indexed}) {
+            const char* how = search == &search_ ? "scans" : "indexes";
+            SearchMatches asked = search->Matches(typed);
+            std::vector<int> rows;
+            for (int at = 0; asked.Row(at) != -1; ++at)
+                rows.push_back(asked.Row(at));
+            EXPECT_EQ(rows, row.rows) << row.means << ", asked, " << how;
+            EXPECT_EQ(asked.ReadAs(), row.readAs) << row.means << ", " << how;
+            SearchMatches counted = search->Matches(typed);
+            while (!counted.Complete())
+                counted.FindMore(1);
+            EXPECT_EQ(counted.Count(), std::ssize(row.rows)) << row.means << ", counted, " << how;
+            EXPECT_EQ(counted.Row(0), row.rows.empty() ? -1 : row.rows.front()) << row.means << ", " << how;
+        }
+    }
 }
 
 TEST_P(StockSearchAnywhere, LatinKeysTypedWithTheInputMethodOffAreReadAsThe2SetKeyboard)

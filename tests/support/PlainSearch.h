@@ -277,6 +277,32 @@ public:
     }
     const Trace& LastTrace() const noexcept { return trace_; }
 
+    // Every row matching the whole text, as the narrowed list shows them:
+    // each kind in turn, in list order, then the same for the 2-set
+    // keyboard's reading; each row once, with the first kind that finds it.
+    std::vector<int> Matches(const TypedText& typed) const
+    {
+        std::vector<TypedText> texts;
+        if (typed.Whole().empty())
+            return {};
+        texts.push_back(typed);
+        if (typed.composing.empty())
+            if (const auto reading = hangul::ReadTwoSetKeys(typed.committed))
+                texts.push_back({reading->committed, reading->composing});
+        std::vector<int> rows;
+        std::vector<bool> listed(byPosition_.size());
+        for (const TypedText& text : texts) {
+            const Query query(text, cp949_);
+            for (const Kind kind : KindsOf(query))
+                for (int row = 0; row < Count(); ++row)
+                    if (!listed[static_cast<std::size_t>(row)] && Matches(kind, query, row)) {
+                        listed[static_cast<std::size_t>(row)] = true;
+                        rows.push_back(row);
+                    }
+        }
+        return rows;
+    }
+
     // The kind that decides for `typed`, as Find would search it with no stepping.
     Kind DecidingKind(const Query& typed, bool startsOnly = false) const
     {

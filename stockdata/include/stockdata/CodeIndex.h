@@ -58,11 +58,17 @@ public:
     // search in the run of each letter that starts a code, and in the run of
     // codes stored without one.
     int Find(const TypedCode& code, int after = -1) const;
+    // Every position Find finds for `code`, ascending, when at most `most`
+    // are; nothing when more are. In O(log n + most log most).
+    std::optional<std::vector<std::uint32_t>> FindAll(const TypedCode& code, std::size_t most) const;
 
 private:
     using Positions = std::pair<std::vector<std::uint32_t>::const_iterator, std::vector<std::uint32_t>::const_iterator>;
     // The positions whose codes start with `prefix`, byte for byte.
     Positions Run(std::string_view prefix) const;
+    // Calls `each` with every run of positions whose codes `code` finds.
+    template <class Each>
+    void ForEachRun(const TypedCode& code, Each each) const;
 
     std::span<const STData* const> byPosition_;
     std::vector<std::uint32_t> order_;  // positions, by code then position

@@ -33,6 +33,9 @@ public:
     // 30M lines, 17 ms for a whole code, 39 ms for a digit that every code
     // starts with (stockdata_bench, one thread).
     int Find(const TypedCode& code, int after = -1) const;
+    // The first position in [from, to), in view order, whose record `code`
+    // finds; -1 for none.
+    int FindInRows(const TypedCode& code, int from, int to) const;
 
 private:
     // Whether the record at `a` comes before the one at `b` in the index's

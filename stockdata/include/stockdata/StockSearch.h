@@ -5,6 +5,7 @@
 #include "stockdata/InitialsIndex.h"
 #include "stockdata/NameCharacterIndex.h"
 #include "stockdata/Parallel.h"
+#include "stockdata/SearchMatches.h"
 #include "stockdata/StockRecord.h"
 
 #include "framework/core/TypedText.h"
@@ -18,6 +19,9 @@
 #include <vector>
 
 class NameMatcher;
+class SearchMatches;
+struct KindToTry;
+struct SearchText;
 
 // What typing finds in a list of stocks in name order: every rule of
 // type-to-find, apart from any window. It is no view of its own: it reads
@@ -94,7 +98,23 @@ public:
     enum class Typing { NewSearch, SameSearch };
     FoundItem Find(const TypedText& typed, int startIndex, int picked, Typing typing = Typing::NewSearch);
 
+    // Every row that matches the whole of `typed`, found as they are asked
+    // for (SearchMatches). It reads the search, which must outlive it, and
+    // may be asked while indexes are added.
+    SearchMatches Matches(const TypedText& typed);
+
 private:
+    friend class SearchMatches;
+    // `typed` as the kinds above read it; and as the 2-set keyboard reads
+    // it, when it is Latin letters that it reads.
+    SearchText Read(const TypedText& typed);
+    static std::optional<TypedText> TwoSetReading(const TypedText& typed);
+    // The first row in [from, to) that `kind` of match of `text` finds, -1
+    // for none; codes in list order too.
+    int FindIn(SearchText& text, KindToTry kind, int from, int to);
+    int FindCodeInRows(SearchText& text, int from, int to) const;
+    // Whether `kind` of match of `text` finds `row`.
+    bool Holds(const SearchText& text, KindToTry kind, int row) const;
     // The first match of the whole of `typed` from `start`, by the kinds
     // above; `stepping` goes on from `start` in code order too.
     int FindWhole(const TypedText& typed, int start, int picked, bool stepping, bool startsOnly);
