@@ -6,6 +6,7 @@
 #include "framework/gui/Application.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -192,6 +193,44 @@ ByteString TForm1::ComboBox1ItemDescription(TComboBox*, int Index)
 {
     const STData* record = Stock(Index);
     return record != nullptr ? ByteString(Trimmed(record->code)) : ByteString();
+}
+
+namespace {
+
+// The stocks matching a text, found with the index builds held, as a find is.
+class StockMatches final : public TItemMatches {
+public:
+    StockMatches(SearchMatches matches, const std::unique_ptr<LoadProgress>& indexBuild)
+        : matches_(std::move(matches)), indexBuild_(indexBuild)
+    {
+    }
+    int Count() const override { return matches_.Count(); }
+    bool Counted() const override { return matches_.Complete(); }
+    int Item(int row) override
+    {
+        const LoadProgress::Hold hold(indexBuild_.get());
+        return matches_.Row(row);
+    }
+    void CountMore() override
+    {
+        // A few milliseconds of rows read in list order.
+        constexpr int rowsAStep = 1 << 16;
+        const LoadProgress::Hold hold(indexBuild_.get());
+        matches_.FindMore(rowsAStep);
+    }
+    std::string ReadAs() const override { return matches_.ReadAs(); }
+
+private:
+    SearchMatches matches_;
+    // The build under way, if any; it changes from one build to the next.
+    const std::unique_ptr<LoadProgress>& indexBuild_;
+};
+
+}  // namespace
+
+std::unique_ptr<TItemMatches> TForm1::ComboBox1MatchItems(TComboBox*, const TypedText& Typed)
+{
+    return std::make_unique<StockMatches>(FSearch.Matches(Typed), FIndexProgress);
 }
 
 FoundItem TForm1::ComboBox1FindItem(TComboBox*, const TypedText& Typed, int StartIndex, TFindStep Step)

@@ -35,6 +35,7 @@ const TFormLayout<TForm1>& FormLayoutOf(const TForm1*)
                 .OnItemCopyText = &TForm1::ComboBox1ItemCopyText,
                 .OnItemDescription = &TForm1::ComboBox1ItemDescription,
                 .OnFindItem = &TForm1::ComboBox1FindItem,
+                .OnMatchItems = &TForm1::ComboBox1MatchItems,
             },
             TBitBtnLayout<TForm1>{
                 .Name = "BitBtn1",

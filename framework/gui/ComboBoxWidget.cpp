@@ -31,12 +31,15 @@ constexpr int ListRows = 8;
 }  // namespace
 
 ComboBoxWidget::ComboBoxWidget(TComboBox& combo)
-    : combo_(combo), model_(*new ItemListModel(combo, this)), list_(*new FixedRowListView(this)),
+    : combo_(combo), model_(*new ItemListModel(combo, this)), rows_(*new OpenListRows(model_, combo, this)),
+      list_(*new FixedRowListView(this)),
       // Made after setView's container, so that the list is destroyed after it.
       dropDown_(*[this] {
           setModel(&model_);
           // QListView lays out every row when the list opens: 2.0 s at 30M rows.
           setView(&list_);
+          // The box's pick is an item; the list's rows may be a search's matches.
+          list_.setModel(&rows_);
           return new DropDownList(*this, list_);
       }())
 {
@@ -46,7 +49,8 @@ ComboBoxWidget::ComboBoxWidget(TComboBox& combo)
     // With a placeholder Qt does not select the first item added to an empty list.
     setPlaceholderText(QStringLiteral(" "));
     connect(this, &QComboBox::currentIndexChanged, this, [this](int index) { DescribePick(index); });
-    dropDown_.onPicked = [this](int row) { Pick(row); };
+    dropDown_.onPicked = [this](int row) { Pick(rows_.ItemAt(row)); };
+    rows_.onCounted = [this] { typing_.ShowCount(); };
     dropDown_.onClosed = [this] {
         typing_.EndIn(TypedInto::OpenList);
         update();  // the box's arrow and focus frame
@@ -88,7 +92,7 @@ TypedInto ComboBoxWidget::TypingInto() const
 
 int ComboBoxWidget::TypingRow(TypedInto where) const
 {
-    return where == TypedInto::OpenList ? list_.currentIndex().row() : currentIndex();
+    return where == TypedInto::OpenList ? rows_.ItemAt(list_.currentIndex().row()) : currentIndex();
 }
 
 void ComboBoxWidget::MoveTypingRow(TypedInto where, int row)
@@ -97,10 +101,43 @@ void ComboBoxWidget::MoveTypingRow(TypedInto where, int row)
         setCurrentIndex(row);
         return;
     }
-    const QModelIndex index = model_.index(row, 0);
+    // Rows are items while the list shows every item, as it does then.
+    const QModelIndex index = rows_.Narrowed() ? QModelIndex() : rows_.index(row, 0);
     list_.setCurrentIndex(index);
     if (index.isValid())
         list_.scrollTo(index);
+}
+
+bool ComboBoxWidget::NarrowsList() const
+{
+    return static_cast<bool>(combo_.OnMatchItems);
+}
+
+void ComboBoxWidget::NarrowList(const TypedText& typed)
+{
+    rows_.Narrow(combo_.MatchItems(typed), maxVisibleItems());
+    const QModelIndex first = rows_.index(0, 0);
+    list_.setCurrentIndex(first);
+    if (first.isValid())
+        list_.scrollTo(first, QAbstractItemView::PositionAtTop);
+}
+
+void ComboBoxWidget::WidenList()
+{
+    if (!rows_.Narrowed())
+        return;
+    const int highlighted = TypingRow(TypedInto::OpenList);
+    rows_.Widen();
+    const QModelIndex index = rows_.index(std::max(highlighted, 0), 0);
+    list_.selectionModel()->setCurrentIndex(index, highlighted >= 0 ? QItemSelectionModel::ClearAndSelect
+                                                                    : QItemSelectionModel::NoUpdate);
+    if (index.isValid())
+        list_.scrollTo(index, QAbstractItemView::PositionAtCenter);
+}
+
+const TItemMatches* ComboBoxWidget::ListMatches() const
+{
+    return rows_.Matches();
 }
 
 const QWidget& ComboBoxWidget::TypingShownBeside(TypedInto where) const
@@ -160,7 +197,7 @@ bool ComboBoxWidget::OpenListKey(QKeyEvent& key)
     switch (key.key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        Pick(list_.currentIndex().row());
+        Pick(TypingRow(TypedInto::OpenList));
         return true;
     case Qt::Key_Escape:
     case Qt::Key_F4:
@@ -248,7 +285,7 @@ void ComboBoxWidget::contextMenuEvent(QContextMenuEvent* event)
 void ComboBoxWidget::SetOwnerDraw(bool ownerDraw)
 {
     if (ownerDraw && !ownerDraw_) {
-        auto* delegate = new OwnerDrawDelegate(combo_);
+        auto* delegate = new OwnerDrawDelegate(combo_, rows_);
         delegate->setParent(this);  // views do not own their delegates
         setItemDelegate(delegate);
     }
@@ -258,18 +295,21 @@ void ComboBoxWidget::SetOwnerDraw(bool ownerDraw)
 
 void ComboBoxWidget::showPopup()
 {
-    typing_.End();
     model_.Publish();
-    if (PopupShown())
+    if (PopupShown()) {
+        typing_.End();
         return;
+    }
     // With nothing picked the keys start from the first row, unhighlighted,
     // as they would in a focused list.
-    const QModelIndex current = model_.index(std::max(currentIndex(), 0), 0);
+    const QModelIndex current = rows_.index(std::max(currentIndex(), 0), 0);
     list_.selectionModel()->setCurrentIndex(current, currentIndex() >= 0 ? QItemSelectionModel::ClearAndSelect
                                                                          : QItemSelectionModel::NoUpdate);
     dropDown_.Open(maxVisibleItems(), combo_.ItemHeight());
     if (current.isValid())
         list_.scrollTo(current, QAbstractItemView::PositionAtTop);
+    // Opened while a search in the box lasts, the list shows its matches.
+    typing_.ListOpened();
     update();
 }
 

@@ -2,6 +2,7 @@
 
 #include "ItemListModel.h"
 #include "ListTyping.h"
+#include "OpenListRows.h"
 #include "framework/gui/DispatchEvent.h"
 #include "framework/gui/StdCtrls.h"
 
@@ -20,7 +21,8 @@ class QStylePainter;
 // closed box's accessible description is the picked item's
 // ItemDescription. Typing, in the box or in its open list, finds items
 // through TComboBox::FindItem (ListTyping) rather than Qt's search, which
-// reads every item's text.
+// reads every item's text; in the open list it narrows the list to
+// TComboBox::MatchItems, which the list's rows (OpenListRows) map to items.
 class ComboBoxWidget : public QComboBox {
 public:
     // Only keeps `combo`, which may still be under construction.
@@ -42,6 +44,14 @@ public:
     void MoveTypingRow(TypedInto where, int row);
     const QWidget& TypingShownBeside(TypedInto where) const;
     FoundItem FindItem(const TypedText& typed, int startIndex, TFindStep step);
+    // For ListTyping in the open list: whether typing narrows it; narrowing
+    // it to what `typed` matches, the first match highlighted; every item
+    // again, the one highlighted still highlighted and in view; what it is
+    // narrowed to, null for nothing.
+    bool NarrowsList() const;
+    void NarrowList(const TypedText& typed);
+    void WidenList();
+    const TItemMatches* ListMatches() const;
     // Runs `handler` as the control's event: what it throws is reported.
     template <class Handler>
     void Dispatch(Handler&& handler)
@@ -71,6 +81,7 @@ private:
 
     TComboBox& combo_;
     ItemListModel& model_;
+    OpenListRows& rows_;
     FixedRowListView& list_;
     DropDownList& dropDown_;
     bool ownerDraw_ = false;

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -53,9 +54,13 @@ ListTyping::ListTyping(ComboBoxWidget& box) : box_(box)
 
 bool ListTyping::Continues(TypedInto where) const
 {
-    // Also read here: the timer may not have run yet on a busy event loop.
-    return search_.IsActive() && searchIn_ == where && lastTyped_.isValid() &&
-           lastTyped_.elapsed() <= QApplication::keyboardInputInterval();
+    if (!search_.IsActive() || searchIn_ != where)
+        return false;
+    // The open list's search lasts while the user reads its matches; the
+    // box's ends with a pause, also read here: the timer may not have run
+    // yet on a busy event loop.
+    return where == TypedInto::OpenList ||
+           (lastTyped_.isValid() && lastTyped_.elapsed() <= QApplication::keyboardInputInterval());
 }
 
 void ListTyping::Begin(TypedInto where)
@@ -72,11 +77,49 @@ void ListTyping::Begin(TypedInto where)
     search_.Begin(where == TypedInto::OpenList ? pickedBefore_ : 0);
 }
 
+void ListTyping::ListOpened()
+{
+    if (!Continues(TypedInto::Box)) {
+        End();
+        return;
+    }
+    searchIn_ = TypedInto::OpenList;
+    compositionEnds_.stop();
+    SearchAgain();
+}
+
+void ListTyping::ShowCount()
+{
+    if (search_.IsActive() && searchIn_ == TypedInto::OpenList)
+        ShowSearch();
+}
+
+bool ListTyping::NarrowList()
+{
+    if (searchIn_ != TypedInto::OpenList || !box_.NarrowsList())
+        return false;
+    const TypedText typed{search_.Committed().toStdString(), search_.Composing().toStdString()};
+    box_.Dispatch([&] {
+        if (search_.Text().isEmpty())
+            box_.WidenList();
+        else
+            box_.NarrowList(typed);
+    });
+    const TItemMatches* matches = box_.ListMatches();
+    matched_ = matches == nullptr || matches->Count() > 0;
+    readAs_ = matches != nullptr ? QString::fromStdString(matches->ReadAs()) : QString();
+    return true;
+}
+
 void ListTyping::SearchAgain()
 {
     // The pause that ends the search starts again below, from this key.
     searchEnds_.stop();
     noMatchShown_.stop();
+    if (NarrowList()) {
+        ShowSearch();
+        return;
+    }
     FoundItem found;
     box_.Dispatch([&] {
         found = search_.Find([this](const TypedText& typed, int start, TFindStep step) {
@@ -91,15 +134,22 @@ void ListTyping::SearchAgain()
 
 void ListTyping::ShowSearch()
 {
+    std::optional<TypeAheadLabel::Count> count;
+    if (const TItemMatches* matches = box_.ListMatches(); matches != nullptr && searchIn_ == TypedInto::OpenList)
+        count = TypeAheadLabel::Count{matches->Count(), matches->Counted()};
     shown_.Show(search_.Committed(), search_.Composing(), readAs_,
-                matched_ ? TypeAheadLabel::Found::Yes : TypeAheadLabel::Found::No, box_.TypingShownBeside(searchIn_));
-    // The pause that ends a search counts from the last key, preedit changes
-    // included.
-    searchEnds_.start(QApplication::keyboardInputInterval());
+                matched_ ? TypeAheadLabel::Found::Yes : TypeAheadLabel::Found::No, box_.TypingShownBeside(searchIn_),
+                count);
+    // The pause that ends a search in the box counts from the last key,
+    // preedit changes included.
+    if (searchIn_ == TypedInto::Box)
+        searchEnds_.start(QApplication::keyboardInputInterval());
 }
 
 void ListTyping::End()
 {
+    if (search_.IsActive() && searchIn_ == TypedInto::OpenList)
+        box_.Dispatch([this] { box_.WidenList(); });
     cleared_.clear();
     searchEnds_.stop();
     noMatchShown_.stop();
@@ -156,7 +206,8 @@ bool ListTyping::TakeInputMethod(const QInputMethodEvent& event, TypedInto where
     }
     Begin(where);
     search_.Compose(event.commitString(), event.preeditString());
-    if (event.preeditString().isEmpty())
+    // Only the box's search ends with a pause, and with it the syllable.
+    if (event.preeditString().isEmpty() || where == TypedInto::OpenList)
         compositionEnds_.stop();
     else
         compositionEnds_.start(std::max(QApplication::keyboardInputInterval(), SlowSyllableMs));

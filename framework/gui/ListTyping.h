@@ -14,12 +14,15 @@ class QKeyEvent;
 enum class TypedInto { Box, OpenList };
 
 // Type-to-find in a combo box, closed or open: which keys and input method
-// events make up one search, when it ends, and where it leads. The whole
-// text leads to a row, or to none: then the row picked before the search
-// began is picked again and the search's box says that nothing matched, so
-// that no row is left picked that matches only part of what was typed; it
-// says so for a while after the search has ended. The box does the moving
-// and finding; this decides.
+// events make up one search, when it ends, and where it leads. In the closed
+// box the whole text leads to a row, or to none: then the row picked before
+// the search began is picked again and the search's box says that nothing
+// matched, so that no row is left picked that matches only part of what was
+// typed; it says so for a while after the search has ended, which a pause
+// ends. In the open list, where the box can, the list is narrowed to the
+// text's matches, and the search's box says how many: the search lasts
+// until Escape, a pick or the list's closing, and its end brings back every
+// item. The box does the moving and finding; this decides.
 class ListTyping {
 public:
     explicit ListTyping(ComboBoxWidget& box);
@@ -35,6 +38,10 @@ public:
     // Ends the search, wherever it was typed, or only one typed into `where`.
     void End();
     void EndIn(TypedInto where);
+    // The list has opened: a search in the box goes on in it, any other ends.
+    void ListOpened();
+    // More of the open list's matches are counted.
+    void ShowCount();
 
 private:
     bool TypeKey(const QKeyEvent& key, TypedInto where);
@@ -45,6 +52,9 @@ private:
     // Moves the pick to where the search's text leads, or back to where it
     // was before the search, and shows the search.
     void SearchAgain();
+    // Narrows the open list to the search's text, or widens it when the
+    // text is empty; false where the list is not narrowed.
+    bool NarrowList();
     // Shows the search's text and what it found, and waits for the next key.
     void ShowSearch();
 

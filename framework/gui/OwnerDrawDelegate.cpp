@@ -1,6 +1,7 @@
 #include "OwnerDrawDelegate.h"
 
 #include "CanvasState.h"
+#include "OpenListRows.h"
 #include "QtBridge.h"
 #include "framework/gui/StdCtrls.h"
 
@@ -13,7 +14,7 @@ void OwnerDrawDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     if (option.state.testFlag(QStyle::State_HasFocus))
         state.Include(TOwnerDrawStateFlag::odFocused);
     const CanvasSession session(*combo_.Canvas, *painter, *combo_.Widget(), selected);
-    combo_.DrawItem(index.row(), RectOf(option.rect), state);
+    combo_.DrawItem(rows_.ItemAt(index.row()), RectOf(option.rect), state);
 }
 
 QSize OwnerDrawDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const

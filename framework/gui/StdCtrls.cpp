@@ -100,6 +100,11 @@ ByteString TComboBox::ItemDescription(int index)
     return OnItemDescription ? OnItemDescription(this, index) : ByteString();
 }
 
+std::unique_ptr<TItemMatches> TComboBox::MatchItems(const TypedText& typed)
+{
+    return OnMatchItems ? OnMatchItems(this, typed) : nullptr;
+}
+
 FoundItem TComboBox::FindItem(const TypedText& typed, int startIndex, TFindStep step)
 {
     if (OnFindItem)

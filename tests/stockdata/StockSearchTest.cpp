@@ -243,10 +243,10 @@ TEST_P(StockSearchAnywhere, TheMatchesOfTheWholeTextEachKindInListOrderEachRowOn
     };
     const std::vector<Row> table{
         {"inside names, in list order", "전자", {LgElectronics, SamsungHangul}},
-        {"starting byte for byte, then in either case, then the 2-set reading 나 inside 하나", "sk",
+        {"starting byte for byte, then in either case, then the 2-set reading 나 inside 하나",
+         "sk",
          {SkTelecom, SkHynix, Hana}},
-        {"starting in either case, then holding it byte for byte, then in either case", "co",
-         {Coway, SkTelecom, Able}},
+        {"starting in either case, then holding it byte for byte, then in either case", "co", {Coway, SkTelecom, Able}},
         {"a code in part, in list order", "00088", {Hanwha, HanwhaPreferred}},
         {"a code with a market letter after the names", "A0004V0", {HanwhaNew}},
         {"initials", "ㅎㅎ", {Hanwha, HanwhaPreferred, HanwhaNew}},

@@ -45,6 +45,9 @@ public:  // Controls and handlers bound by the layout in Unit1Layout.cpp
     // Typing finds a stock by StockSearch's rules: by code, by Hangul
     // initials or by its name, anywhere in it.
     FoundItem ComboBox1FindItem(TComboBox* Sender, const TypedText& Typed, int StartIndex, TFindStep Step);
+    // What the open list shows while a search lasts: every stock that
+    // matches the whole text, by the same rules, counted beside the event loop.
+    std::unique_ptr<TItemMatches> ComboBox1MatchItems(TComboBox* Sender, const TypedText& Typed);
 
 private:
     // The view points into the store: both are replaced together, and the

@@ -30,6 +30,9 @@ template <class F>
 using TFindItemHandler = FoundItem (F::*)(TComboBox* Sender, const TypedText& Typed, int StartIndex, TFindStep Step);
 
 template <class F>
+using TMatchItemsHandler = std::unique_ptr<TItemMatches> (F::*)(TComboBox* Sender, const TypedText& Typed);
+
+template <class F>
 struct TComboBoxLayout {
     const char* Name;
     TComboBox* F::*Field;
@@ -45,6 +48,7 @@ struct TComboBoxLayout {
     TItemTextHandler<F> OnItemCopyText = nullptr;
     TItemTextHandler<F> OnItemDescription = nullptr;
     TFindItemHandler<F> OnFindItem = nullptr;
+    TMatchItemsHandler<F> OnMatchItems = nullptr;
 };
 
 template <class F>
@@ -118,6 +122,11 @@ void Build(F& form, const TComboBoxLayout<F>& layout)
         combo.OnFindItem = [&form, handler = layout.OnFindItem](TComboBox* Sender, const TypedText& Typed,
                                                                 int StartIndex, TFindStep Step) {
             return (form.*handler)(Sender, Typed, StartIndex, Step);
+        };
+    }
+    if (layout.OnMatchItems != nullptr) {
+        combo.OnMatchItems = [&form, handler = layout.OnMatchItems](TComboBox* Sender, const TypedText& Typed) {
+            return (form.*handler)(Sender, Typed);
         };
     }
 }

@@ -29,6 +29,27 @@ enum class TFindStep { NewSearch, SameSearch };
 using TFindItemEvent =
     std::function<FoundItem(TComboBox* Sender, const TypedText& Typed, int StartIndex, TFindStep Step)>;
 
+// The items that match a typed text, in the order the list's search finds
+// them, for the open list to show while the search lasts. Matches are found
+// as they are asked for, so that a screenful shows at once, and the rest
+// are counted a step at a time beside the event loop.
+class TItemMatches {
+public:
+    virtual ~TItemMatches() = default;
+    // How many are found so far; all of them once Counted.
+    virtual int Count() const = 0;
+    virtual bool Counted() const = 0;
+    // The item of match `row`, found first if need be; -1 when fewer match.
+    virtual int Item(int row) = 0;
+    // Finds more for a few milliseconds at most.
+    virtual void CountMore() = 0;
+    // What the text was searched as, when another (FoundItem::readAs).
+    virtual std::string ReadAs() const = 0;
+};
+// The items that match what the user has typed into the open list; null
+// when the list is not to be narrowed to them.
+using TMatchItemsEvent = std::function<std::unique_ptr<TItemMatches>(TComboBox* Sender, const TypedText& Typed)>;
+
 // The item texts of a list control, in the order they were added. The
 // control keeps them; it is never destroyed through this interface.
 class TStrings {
@@ -136,10 +157,16 @@ public:
     ByteString ItemHint(int index);
     ByteString ItemCopyText(int index);
     ByteString ItemDescription(int index);
+    // The items typing into the open list narrows it to; unset, the list
+    // keeps every item and typing only moves its highlight.
+    TMatchItemsEvent OnMatchItems;
+
     // What OnFindItem finds, or without it the first item at or after
     // `startIndex` whose ItemText starts with the whole typed text, else the
     // first from the top.
     FoundItem FindItem(const TypedText& typed, int startIndex, TFindStep step = TFindStep::NewSearch);
+    // What OnMatchItems answers; null without it.
+    std::unique_ptr<TItemMatches> MatchItems(const TypedText& typed);
 
 private:
     TCanvas canvas_;
