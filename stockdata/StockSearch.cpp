@@ -134,16 +134,16 @@ int StockSearch::FindTyped(const TypedText& typed, int start, int picked)
 SearchText StockSearch::Read(const TypedText& typed)
 {
     SearchText text;
-    const std::optional<TypedCode> code = typed.composing.empty() ? TypedCode::From(typed.committed)
-                                                                  : std::optional<TypedCode>();
-    if (code) {
-        text.codeLetter = code->letter;
-        text.codeBody = std::string(code->body);
-    }
+    if (typed.composing.empty())
+        if (const std::optional<TypedCode> code = TypedCode::From(typed.committed)) {
+            text.codeLetter = code->letter;
+            text.codeBody = std::string(code->body);
+        }
+    const bool code = text.codeBody.has_value();
     // Investors type a code's digits more often than a name that starts
     // with digits, but names such as "E1" and "K2 Korea" look like codes
     // with a market letter.
-    if (code && code->letter == '\0')
+    if (code && text.codeLetter == '\0')
         text.kinds.push_back({MatchKind::Code});
     text.initials = hangul::TypedInitials(typed.Whole());
     if (!text.initials.empty()) {
@@ -161,7 +161,7 @@ SearchText StockSearch::Read(const TypedText& typed)
             for (const LetterCase letterCase : letterCases)
                 text.kinds.push_back({kind, letterCase});
     }
-    if (code && code->letter != '\0')
+    if (code && text.codeLetter != '\0')
         text.kinds.push_back({MatchKind::Code});
     return text;
 }

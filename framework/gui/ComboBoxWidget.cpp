@@ -116,6 +116,7 @@ bool ComboBoxWidget::NarrowsList() const
 void ComboBoxWidget::NarrowList(const TypedText& typed)
 {
     rows_.Narrow(combo_.MatchItems(typed), maxVisibleItems());
+    dropDown_.Fit(maxVisibleItems(), combo_.ItemHeight());
     const QModelIndex first = rows_.index(0, 0);
     list_.setCurrentIndex(first);
     if (first.isValid())
@@ -128,6 +129,8 @@ void ComboBoxWidget::WidenList()
         return;
     const int highlighted = TypingRow(TypedInto::OpenList);
     rows_.Widen();
+    if (PopupShown())
+        dropDown_.Fit(maxVisibleItems(), combo_.ItemHeight());
     const QModelIndex index = rows_.index(std::max(highlighted, 0), 0);
     list_.selectionModel()->setCurrentIndex(index, highlighted >= 0 ? QItemSelectionModel::ClearAndSelect
                                                                     : QItemSelectionModel::NoUpdate);

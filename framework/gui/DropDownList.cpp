@@ -33,6 +33,15 @@ DropDownList::~DropDownList()
 
 void DropDownList::Open(int rows, int rowHeight)
 {
+    Fit(rows, rowHeight);
+    qApp->installEventFilter(this);
+    box_.window()->installEventFilter(this);
+    show();
+    raise();
+}
+
+void DropDownList::Fit(int rows, int rowHeight)
+{
     const int shown = std::clamp(view_.model() != nullptr ? view_.model()->rowCount() : 0, 1, rows);
     const int height = shown * rowHeight + 2 * frameWidth();
     const QRect area = box_.rect().translated(box_.mapToGlobal(QPoint(0, 0)));
@@ -43,10 +52,6 @@ void DropDownList::Open(int rows, int rowHeight)
             at.setY(area.top() - height);
     }
     setGeometry(QRect(at, QSize(area.width(), height)));
-    qApp->installEventFilter(this);
-    box_.window()->installEventFilter(this);
-    show();
-    raise();
 }
 
 void DropDownList::Close()

@@ -23,6 +23,8 @@ public:
     // Opens below the box, `rows` rows of `rowHeight` high at most (fewer
     // when the list is shorter), or above it where the screen ends there.
     void Open(int rows, int rowHeight);
+    // Fits the list to the view's rows as they are now, as Open places it.
+    void Fit(int rows, int rowHeight);
     void Close();
 
     // A row clicked, before the list closes.

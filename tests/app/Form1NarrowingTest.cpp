@@ -216,7 +216,7 @@ TEST_F(Form1Narrowing, TheOpenListShowsOnlyTheMatchesWhileASearchLasts)
     }
 }
 
-TEST_F(Form1Narrowing, TheRowsPaintedAreTheMatches)
+TEST_F(Form1Narrowing, TheRowsPaintedAreTheMatchesInAListThatFitsThem)
 {
     const auto form = OpenForm();
     QComboBox& box = Box(form->ComboBox1);
@@ -233,6 +233,10 @@ TEST_F(Form1Narrowing, TheRowsPaintedAreTheMatches)
     painted.clear();
     box.view()->viewport()->repaint();
     EXPECT_EQ(painted, (std::vector<int>{Samsung005930, Samsung005935, SamsungSdi}));
+    EXPECT_EQ(box.view()->viewport()->height(), 3 * form->ComboBox1->ItemHeight()) << "the list fits its matches";
+    Press(&box, Qt::Key_Escape);
+    Settle();
+    EXPECT_EQ(box.view()->viewport()->height(), 8 * form->ComboBox1->ItemHeight()) << "8 rows of every item again";
 }
 
 TEST_F(Form1Narrowing, AltDownOpensTheListNarrowedToTheSearchInTheBox)

@@ -130,6 +130,57 @@ wmctrl -r Form1 -b remove,fullscreen
 sleep 1
 close_and_check_exit wmctrl
 
+# --- the open list narrowed to what is typed, as a screen reader reads it
+mkdir "$work/narrow"
+cd "$work/narrow"
+printf '%s\r\n' "066570   LG전자" "005930   삼성전자" "005935   삼성전자우" "000660   SK Hynix" "009150   삼성전기" >fmast.dat
+cp fmast.dat omast.dat
+all=$(printf '%s\n' "LG전자" "SK Hynix" "삼성전기" "삼성전자" "삼성전자우")
+matches=$(printf '%s\n' "LG전자" "삼성전자" "삼성전자우")
+start_program || fail "the program starts on five stocks"
+wait_for 20 '[[ "$(atspi rows)" == "$all" ]]'
+xdotool windowactivate --sync "$window"
+read -r cx cy cw ch <<<"$(geometry "$window")"
+# Opens the list and types 전자 into it, characters the keyboard map lacks,
+# until the list reads as its three matches, three times at most.
+narrow_to_jeonja() {
+    local attempt
+    for attempt in 1 2 3; do
+        click_at 240 $((112 + 11))
+        sleep 1
+        xdotool type --delay 100 "전자"
+        wait_for 10 '[[ "$(atspi rows)" == "$matches" ]]' && return 0
+        xdotool key Escape Escape
+        sleep 0.5
+    done
+    return 1
+}
+narrow_to_jeonja
+check "typing 전자 in the open list leaves its three matches, in list order" '[[ "$(atspi rows)" == "$matches" ]]' \
+    "rows: $(atspi rows 2>&1 | tr '\n' '|')"
+check "the search's box says how many" '[[ "$(atspi search)" == "3 stocks match \"전자\"" ]]' \
+    "search: $(atspi search 2>&1)"
+check "the first match is highlighted" '[[ "$(atspi highlighted)" == "LG전자" ]]' \
+    "highlighted: $(atspi highlighted 2>&1)"
+import -window root -crop "700x300+$cx+$((cy + 90))" "$artifacts/narrowed.png"
+xdotool key Down Return
+wait_for 10 '[[ "$(atspi combo)" == "삼성전자" ]]'
+check "Down and Return pick the second match" '[[ "$(atspi combo)" == "삼성전자" ]]' "combo: $(atspi combo 2>&1)"
+narrow_to_jeonja
+xdotool key Down
+sleep 0.5
+xdotool key Escape
+wait_for 10 '[[ "$(atspi rows)" == "$all" ]]'
+check "Escape brings the whole list back" '[[ "$(atspi rows)" == "$all" ]]' "rows: $(atspi rows 2>&1 | tr '\n' '|')"
+check "with the match highlighted still highlighted" '[[ "$(atspi highlighted)" == "삼성전자" ]]' \
+    "highlighted: $(atspi highlighted 2>&1)"
+import -window root -crop "700x300+$cx+$((cy + 90))" "$artifacts/widened.png"
+xdotool key Escape
+sleep 0.5
+check "a second Escape closes the list, the pick kept" '[[ "$(atspi combo)" == "삼성전자" ]]' \
+    "combo: $(atspi combo 2>&1)"
+close_and_check_exit wmctrl
+
 # --- a found name at the bottom of a million rows
 mkdir "$work/big"
 cd "$work/big"
