@@ -3,6 +3,7 @@
 #include "genmaster/MasterGenerator.h"
 #include "stockdata/MasterFile.h"
 #include "stockdata/NameCharacterIndex.h"
+#include "stockdata/SearchMatches.h"
 #include "stockdata/SortedView.h"
 #include "stockdata/StockSearch.h"
 
@@ -204,6 +205,25 @@ void BM_FindContaining(benchmark::State& state, const char* typed, ReadNames how
     state.counters["found_at"] = found;
 }
 
+// Every match of a text, counted a step at a time as the open list counts
+// them, with every index built: most names (a), about a thousandth
+// (Celltrion Bio), and the last name only (Zebra).
+void BM_CountMatches(benchmark::State& state, const char* typed)
+{
+    const List& list = ListOf(state.range(0));
+    StockSearch search(list.byPosition, DisplayCharset());
+    search.AddCodeIndex(CodeIndex(list.byPosition));
+    search.AddCharacterIndex(NameCharacterIndex(list.byPosition, DisplayCharset()));
+    int count = 0;
+    for (auto _ : state) {
+        SearchMatches matches = search.Matches(TypedText{typed, {}});
+        while (!matches.Complete())
+            matches.FindMore(1 << 16);
+        count = matches.Count();
+    }
+    state.counters["matches"] = count;
+}
+
 void BM_BuildCharacterIndex(benchmark::State& state)
 {
     const List& list = ListOf(state.range(0));
@@ -270,7 +290,10 @@ BENCHMARK(BM_WholeLoad)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::k
     BENCHMARK_CAPTURE(BM_FindContaining, common_indexed, "ot", ReadNames::ThroughCharacterIndex)                       \
         ->Arg(lines)                                                                                                   \
         ->Unit(benchmark::kMillisecond);                                                                               \
-    BENCHMARK(BM_BuildCharacterIndex)->Arg(lines)->Unit(benchmark::kMillisecond)
+    BENCHMARK(BM_BuildCharacterIndex)->Arg(lines)->Unit(benchmark::kMillisecond);                                      \
+    BENCHMARK_CAPTURE(BM_CountMatches, most, "a")->Arg(lines)->Unit(benchmark::kMillisecond);                          \
+    BENCHMARK_CAPTURE(BM_CountMatches, thousandth, "Celltrion Bio")->Arg(lines)->Unit(benchmark::kMillisecond);        \
+    BENCHMARK_CAPTURE(BM_CountMatches, one, "Zebra")->Arg(lines)->Unit(benchmark::kMillisecond)
 INITIALS_BENCHMARKS(1000000);
 CONTAINS_BENCHMARKS(1000000);
 INITIALS_BENCHMARKS(10000000);

@@ -210,14 +210,14 @@ struct Search {
     const STData* highest;
 };
 
-// Of `records`, at least one, the smallest name from `lowest` to `highest`
-// that holds the pattern; none: null. Reads them as they lie, 16 bytes at a
-// time: the prefilter passes few bytes of a name.
-const STData* SmallestHolding(std::span<const STData> records, const Search& search)
+// Calls `holds` with each record of `records` that `wanted` wants and whose
+// name holds the search's pattern, in the order they lie. Reads them 16
+// bytes at a time: the prefilter passes few bytes of a name.
+template <class Wanted, class Holds>
+void ForEachHolding(std::span<const STData> records, const Search& search, Wanted wanted, Holds holds)
 {
     const auto* bytes = reinterpret_cast<const unsigned char*>(records.data());
     const std::size_t size = records.size_bytes();
-    const STData* smallest = nullptr;
     const STData* checked = nullptr;
     const Candidates candidates(search.filter);
     // Stops 17 bytes short of the end, inside the last record's extra
@@ -232,17 +232,64 @@ const STData* SmallestHolding(std::span<const STData> records, const Search& sea
             if (inName >= NameText || record == checked)
                 continue;
             checked = record;
-            const int order = CompareNames(record, smallest != nullptr ? smallest : search.highest);
-            if (order > 0 || (order == 0 && smallest != nullptr) || CompareNames(record, search.lowest) < 0)
-                continue;
-            if (search.matcher.Contains(NameOf(*record), search.pattern, search.letterCase))
-                smallest = record;
+            if (wanted(record) && search.matcher.Contains(NameOf(*record), search.pattern, search.letterCase))
+                holds(record);
         }
     }
+}
+
+// Of `records`, at least one, the smallest name from `lowest` to `highest`
+// that holds the pattern; none: null.
+const STData* SmallestHolding(std::span<const STData> records, const Search& search)
+{
+    const STData* smallest = nullptr;
+    ForEachHolding(
+        records, search,
+        [&](const STData* record) {
+            const int order = CompareNames(record, smallest != nullptr ? smallest : search.highest);
+            return (order < 0 || (order == 0 && smallest == nullptr)) && CompareNames(record, search.lowest) >= 0;
+        },
+        [&](const STData* record) { smallest = record; });
     return smallest;
 }
 
 }  // namespace
+
+void MarkHolding(std::span<const STData> store, std::size_t first, std::size_t last, const NameMatcher& matcher,
+                 const NamePattern& pattern, const Parallelism& parallelism, std::uint64_t* exact,
+                 std::uint64_t* either)
+{
+    last = std::min(last, store.size());
+    if (first >= last)
+        return;
+    // One read for both: the names holding it byte for byte hold it in either case.
+    const LetterCase widest = either != nullptr ? LetterCase::Either : LetterCase::Exact;
+    const Search search{matcher, pattern, widest, PrefilterOf(pattern, widest), nullptr, nullptr};
+    const auto mark = [&](std::uint64_t* marks, std::size_t index) {
+        marks[index / 64] |= std::uint64_t{1} << (index % 64);
+    };
+    // Parts end on whole words of marks, which no two parts then share.
+    const std::size_t parts = parallelism.PartsFor(last - first);
+    const auto boundary = [&](std::size_t part) {
+        return part == parts ? last : std::max(first, (first + (last - first) * part / parts) & ~std::size_t{63});
+    };
+    RunParts(parts, [&](std::size_t part) {
+        const std::size_t from = boundary(part);
+        const std::size_t to = boundary(part + 1);
+        if (from >= to)
+            return;
+        ForEachHolding(
+            store.subspan(from, to - from), search, [](const STData*) { return true; },
+            [&](const STData* record) {
+                const auto index = static_cast<std::size_t>(record - store.data());
+                if (either != nullptr)
+                    mark(either, index);
+                if (exact != nullptr &&
+                    (either == nullptr || matcher.Contains(NameOf(*record), pattern, LetterCase::Exact)))
+                    mark(exact, index);
+            });
+    });
+}
 
 std::span<const STData> StoreOf(std::span<const STData* const> byPosition)
 {

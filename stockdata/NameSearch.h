@@ -33,6 +33,15 @@ struct ContainsScan {
 // whole store does; empty when they fill none.
 std::span<const STData> StoreOf(std::span<const STData* const> byPosition);
 
+// Sets bit i (bit i % 64 of word i / 64) of `exact` for each record i of
+// `store` in [first, last) whose name holds `pattern` byte for byte at the
+// start of a character, and of `either` for each that holds it so in either
+// case; either may be null. The store is read once, as it lies, on as many
+// threads as `parallelism` allows, at about 6 GB/s.
+void MarkHolding(std::span<const STData> store, std::size_t first, std::size_t last, const NameMatcher& matcher,
+                 const NamePattern& pattern, const Parallelism& parallelism, std::uint64_t* exact,
+                 std::uint64_t* either);
+
 // Names that hold it at the start of any of their characters: a scan of
 // the first rows, then, with a store, of the store in file order.
 int FindContaining(std::span<const STData* const> byPosition, const NameMatcher& matcher, const NamePattern& pattern,

@@ -1,5 +1,6 @@
 #include "stockdata/SearchMatches.h"
 
+#include "NamePattern.h"
 #include "SearchText.h"
 #include "stockdata/StockSearch.h"
 
@@ -16,11 +17,19 @@ constexpr int RowsAtOnce = 4096;
 // list order reads rows scattered over the store, a leap the store as it
 // lies, about 5 times faster a record but always all of it.
 constexpr long LeapAfter = 1L << 18;
+// Records of the store read, where a row of the list would be read, while
+// counting inside names: reading them as they lie is about that much faster.
+constexpr long RecordsPerRow = 8;
+
+bool Marked(const std::vector<std::uint64_t>& marks, std::size_t at)
+{
+    return (marks[at / 64] >> (at % 64) & 1) != 0;
+}
 
 }  // namespace
 
 SearchMatches::SearchMatches(StockSearch& search, std::vector<SearchText> texts)
-    : search_(&search), texts_(std::move(texts))
+    : search_(&search), texts_(std::move(texts)), listed_(static_cast<std::size_t>(search.Count()) / 64 + 1)
 {
 }
 
@@ -64,19 +73,51 @@ void SearchMatches::Look(std::size_t wanted, long rows, bool leaping)
             next_ = 0;
             continue;
         }
+        const KindToTry kind = text.kinds[kind_];
+        // Counted, a search inside names reads the store as it lies first,
+        // unless the names' index lists the few rows that may hold it.
+        if (!leaping && kind.kind == MatchKind::Containing && holding_ == Holding::Unknown)
+            holding_ = search_->ScansStoreFor(text) ? Holding::Reading : Holding::Unneeded;
+        if (!leaping && kind.kind == MatchKind::Containing && holding_ == Holding::Reading) {
+            const std::span<const STData> store = search_->Store();
+            const bool either = std::ranges::any_of(text.kinds, [](KindToTry k) {
+                return k.kind == MatchKind::Containing && k.letterCase == LetterCase::Either;
+            });
+            if (holdingRead_ == 0) {
+                holdingMarks_[0].assign(store.size() / 64 + 1, 0);
+                if (either)
+                    holdingMarks_[1].assign(store.size() / 64 + 1, 0);
+            }
+            const std::size_t records = std::min<std::size_t>(static_cast<std::size_t>(rows) * RecordsPerRow,
+                                                              store.size() - holdingRead_);
+            search_->MarkContaining(text, holdingRead_, holdingRead_ + records, holdingMarks_[0].data(),
+                                    either ? holdingMarks_[1].data() : nullptr);
+            holdingRead_ += records;
+            rows -= std::max<long>(1, static_cast<long>(records) / RecordsPerRow);
+            if (holdingRead_ == store.size())
+                holding_ = Holding::Read;
+            continue;
+        }
         const std::size_t before = rows_.size();
         const int to = next_ + static_cast<int>(std::min<long>({rows, RowsAtOnce, count - next_}));
         rows -= to - next_;
         Take(to);
         readInVain = rows_.size() == before ? readInVain + RowsAtOnce : 0;
-        if (leaping && readInVain >= LeapAfter && text.kinds[kind_].kind == MatchKind::Containing && next_ < count) {
-            const int found = search_->FindIn(text, text.kinds[kind_], next_, count);
+        if (leaping && readInVain >= LeapAfter && kind.kind == MatchKind::Containing && holding_ != Holding::Read &&
+            next_ < count) {
+            const int found = search_->FindIn(text, kind, next_, count);
             next_ = found != -1 ? found : count;
             readInVain = 0;
         }
         if (next_ == count) {
             ++kind_;
             next_ = 0;
+        }
+        // The marks serve every kind inside names of the text, then go.
+        if (kind_ == text.kinds.size()) {
+            holding_ = Holding::Unknown;
+            holdingMarks_ = {};
+            holdingRead_ = 0;
         }
     }
 }
@@ -85,13 +126,26 @@ void SearchMatches::Take(int to)
 {
     SearchText& text = texts_[text_];
     const KindToTry kind = text.kinds[kind_];
+    // A row belongs to the first kind that finds it.
     const auto take = [&](int row) {
-        if (FoundBefore(row))
+        const auto at = static_cast<std::size_t>(row);
+        if (Marked(listed_, at))
             return;
+        listed_[at / 64] |= std::uint64_t{1} << (at % 64);
         if (rows_.empty())
             firstFoundBy_ = text_;
         rows_.push_back(row);
     };
+    if (holding_ == Holding::Read && kind.kind == MatchKind::Containing) {
+        const std::span<const STData* const> byPosition = search_->byPosition_;
+        const STData* store = search_->Store().data();
+        const std::vector<std::uint64_t>& marks = holdingMarks_[kind.letterCase == LetterCase::Exact ? 0 : 1];
+        for (int row = next_; row < to; ++row)
+            if (Marked(marks, static_cast<std::size_t>(byPosition[static_cast<std::size_t>(row)] - store)))
+                take(row);
+        next_ = to;
+        return;
+    }
     for (int row = search_->FindIn(text, kind, next_, to); row != -1;) {
         take(row);
         // Names that start alike lie together: the rows after a match are
@@ -102,16 +156,4 @@ void SearchMatches::Take(int to)
         row = after < to ? search_->FindIn(text, kind, after, to) : -1;
     }
     next_ = to;
-}
-
-bool SearchMatches::FoundBefore(int row) const
-{
-    for (std::size_t t = 0; t <= text_; ++t) {
-        const SearchText& text = texts_[t];
-        const std::size_t kinds = t < text_ ? text.kinds.size() : kind_;
-        for (std::size_t k = 0; k < kinds; ++k)
-            if (search_->Holds(text, text.kinds[k], row))
-                return true;
-    }
-    return false;
 }

@@ -186,11 +186,8 @@ int StockSearch::FindIn(SearchText& text, KindToTry kind, int from, int to)
             return FindStarting(byPosition_, pattern, kind.letterCase, from, before);
         });
     case MatchKind::Containing: {
-        // Found once, when a search first reads the store.
-        if (!store_)
-            store_ = StoreOf(byPosition_);
         const ContainsScan how{
-            .store = *store_, .parallelism = parallelism_, .characters = byCharacters_ ? &*byCharacters_ : nullptr};
+            .store = Store(), .parallelism = parallelism_, .characters = byCharacters_ ? &*byCharacters_ : nullptr};
         return firstOf([&](const NamePattern& pattern, int before) {
             return FindContaining(byPosition_, *names_, pattern, kind.letterCase, from, before, how);
         });
@@ -216,6 +213,33 @@ int StockSearch::FindCodeInRows(SearchText& text, int from, int to) const
         if (Holds(text, {MatchKind::Code}, row))
             return row;
     return -1;
+}
+
+std::span<const STData> StockSearch::Store()
+{
+    // Found once, when a search first reads the store.
+    if (!store_)
+        store_ = StoreOf(byPosition_);
+    return *store_;
+}
+
+bool StockSearch::ScansStoreFor(const SearchText& text)
+{
+    if (Store().empty())
+        return false;
+    if (!byCharacters_)
+        return true;
+    return std::ranges::any_of(text.patterns, [&](const NamePattern& pattern) {
+        const NameCharacterIndex::Rows rows = byCharacters_->Candidates(pattern.literal);
+        return !rows.none && !rows.among;
+    });
+}
+
+void StockSearch::MarkContaining(const SearchText& text, std::size_t first, std::size_t last, std::uint64_t* exact,
+                                 std::uint64_t* either)
+{
+    for (const NamePattern& pattern : text.patterns)
+        MarkHolding(Store(), first, last, *names_, pattern, parallelism_, exact, either);
 }
 
 bool StockSearch::Holds(const SearchText& text, KindToTry kind, int row) const

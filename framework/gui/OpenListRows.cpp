@@ -3,6 +3,15 @@
 #include "ItemListModel.h"
 #include "framework/gui/DispatchEvent.h"
 
+#include <QElapsedTimer>
+
+namespace {
+
+// How long the event loop waits at most for a step of counting.
+constexpr int StepMs = 10;
+
+}  // namespace
+
 OpenListRows::OpenListRows(ItemListModel& items, TComboBox& combo, QObject* parent)
     : QAbstractListModel(parent), items_(items), combo_(combo)
 {
@@ -60,7 +69,13 @@ void OpenListRows::CountMore()
     }
     bool failed = true;
     DispatchEvent(&combo_, [&] {
-        matches_->CountMore();
+        // Steps for a few milliseconds at a time: showing each step's rows
+        // and count costs as much as the step.
+        QElapsedTimer spent;
+        spent.start();
+        do
+            matches_->CountMore();
+        while (!matches_->Counted() && spent.elapsed() < StepMs);
         failed = false;
     });
     ShowFound();

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -12,7 +14,8 @@ struct SearchText;
 // list order, then the same for the text as the 2-set keyboard reads it.
 // A row is listed once, with the first kind that finds it. Rows are found as
 // they are asked for, from the top, so that a screenful is found at once and
-// a long list is counted a part at a time; each row found takes 4 bytes.
+// a long list is counted a part at a time; each row found takes 4 bytes,
+// and each row of the list and record of the store a bit while counting.
 class SearchMatches {
 public:
     SearchMatches(SearchMatches&&) noexcept;
@@ -40,8 +43,6 @@ private:
     void Look(std::size_t wanted, long rows, bool leaping);
     // Reads rows [next_, to) for the kind under way.
     void Take(int to);
-    // Whether a kind tried before the one under way finds `row`.
-    bool FoundBefore(int row) const;
 
     StockSearch* search_;
     std::vector<SearchText> texts_;
@@ -50,6 +51,15 @@ private:
     std::size_t kind_ = 0;
     int next_ = 0;
     std::vector<int> rows_;
+    // The rows listed, a bit each: by a kind before the one under way, or by it.
+    std::vector<std::uint64_t> listed_;
     // The text that found the first row.
     std::size_t firstFoundBy_ = 0;
+    // Counting inside names through the store: whether the text under way
+    // does, the records that hold it, a bit each, byte for byte and in
+    // either case, and how many records are read.
+    enum class Holding { Unknown, Unneeded, Reading, Read };
+    Holding holding_ = Holding::Unknown;
+    std::array<std::vector<std::uint64_t>, 2> holdingMarks_;
+    std::size_t holdingRead_ = 0;
 };

@@ -115,6 +115,15 @@ private:
     int FindCodeInRows(SearchText& text, int from, int to) const;
     // Whether `kind` of match of `text` finds `row`.
     bool Holds(const SearchText& text, KindToTry kind, int row) const;
+    // The records as they lie, in one store; empty when they lie otherwise.
+    std::span<const STData> Store();
+    // Whether all rows holding `text` inside their names are best found by
+    // reading the whole store: the names' index does not list them.
+    bool ScansStoreFor(const SearchText& text);
+    // Marks the records of the store in [first, last) that hold `text`, by
+    // letter case (MarkHolding).
+    void MarkContaining(const SearchText& text, std::size_t first, std::size_t last, std::uint64_t* exact,
+                        std::uint64_t* either);
     // The first match of the whole of `typed` from `start`, by the kinds
     // above; `stepping` goes on from `start` in code order too.
     int FindWhole(const TypedText& typed, int start, int picked, bool stepping, bool startsOnly);
