@@ -292,7 +292,8 @@ void PrintNarrowing(QComboBox& box, const char* what, const QString& text, std::
     const double countedMs = Milliseconds(sinceLast);
     const std::uint64_t countedKb = StatusKb("VmRSS:");
     const int matches = list.model()->rowCount();
-    const std::string name = std::string(what) + " (" + std::to_string(matches) + " rows)";
+    const std::string name = what;
+    Print(("narrowed, matches, " + name).c_str(), matches, "");
     Print(("narrowed, slowest key until painted, " + name).c_str(), slowest, "ms");
     Print(("narrowed, last key until all counted, " + name).c_str(), countedMs, "ms");
     Print(("narrowed, the event loop's longest wait while counting, " + name).c_str(), longestWait, "ms");

@@ -215,7 +215,8 @@ bool ListTyping::TakeInputMethod(const QInputMethodEvent& event, TypedInto where
         End();  // only the syllable left over from the last search, committed late
         return true;
     }
-    if (finishesCleared) {
+    // A narrowed list is narrowed again to the whole text, which is back.
+    if (finishesCleared && !(searchIn_ == TypedInto::OpenList && box_.NarrowsList())) {
         box_.Dispatch([&] { box_.MoveTypingRow(searchIn_, rowWithCleared_); });
         matched_ = matchedWithCleared_;
         ShowSearch();

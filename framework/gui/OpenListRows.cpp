@@ -5,6 +5,8 @@
 
 #include <QElapsedTimer>
 
+#include <utility>
+
 namespace {
 
 // How long the event loop waits at most for a step of counting.
@@ -46,8 +48,11 @@ void OpenListRows::Narrow(std::unique_ptr<TItemMatches> matches, int rows)
         matches_->Item(rows - 1);
     shown_ = matches_ != nullptr ? matches_->Count() : 0;
     endResetModel();
-    if (matches_ != nullptr && !matches_->Counted())
+    if (matches_ != nullptr && !matches_->Counted()) {
+        // The first screenful is painted before counting takes its first step.
+        paintFirst_ = true;
         counting_.start();
+    }
 }
 
 void OpenListRows::Widen()
@@ -67,6 +72,8 @@ void OpenListRows::CountMore()
         counting_.stop();
         return;
     }
+    if (std::exchange(paintFirst_, false))
+        return;
     bool failed = true;
     DispatchEvent(&combo_, [&] {
         // Steps for a few milliseconds at a time: showing each step's rows

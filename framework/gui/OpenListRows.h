@@ -47,4 +47,5 @@ private:
     // Matches shown as rows.
     int shown_ = 0;
     QTimer counting_;
+    bool paintFirst_ = false;
 };

@@ -79,6 +79,10 @@ const Narrowing Narrowings[] = {
      {{Step::Compose, {}, 0, "삼", std::vector<std::string>{"삼성전자 005930"}, "삼성전자 005930", "<u>삼</u> · 1"},
       {Step::Pause},
       {Step::Compose, "삼", 0, "ㅅ", std::vector<std::string>{"삼성전자 005930"}, "삼성전자 005930", "삼<u>ㅅ</u> · 1"},
+      {Step::Compose, {}, 0, "성", std::vector<std::string>{"삼성전자 005930"}, "삼성전자 005930", "삼<u>성</u> · 1"},
+      // ibus commits a syllable in two events: the preedit cleared, then the commit.
+      {Step::Compose, {}, 0, {}, std::vector<std::string>{"삼성전자 005930"}},
+      {Step::Compose, "성", 0, {}, std::vector<std::string>{"삼성전자 005930"}, "삼성전자 005930", "삼성 · 1"},
       {Step::Type, "x", 0, {}, std::vector<std::string>{}}}},
 
     {"the 2-set reading is said, and its matches follow",
