@@ -98,12 +98,11 @@ bool ListTyping::NarrowList()
 {
     if (searchIn_ != TypedInto::OpenList || !box_.NarrowsList())
         return false;
-    const TypedText typed{search_.Committed().toStdString(), search_.Composing().toStdString()};
     box_.Dispatch([&] {
         if (search_.Text().isEmpty())
             box_.WidenList();
         else
-            box_.NarrowList(typed);
+            box_.NarrowList(search_.Typed());
     });
     const TItemMatches* matches = box_.ListMatches();
     matched_ = matches == nullptr || matches->Count() > 0;

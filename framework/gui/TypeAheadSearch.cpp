@@ -68,5 +68,5 @@ FoundItem TypeAheadSearch::Find(const Finder& find)
         return {};
     const TFindStep step = found_ ? TFindStep::SameSearch : TFindStep::NewSearch;
     found_ = true;
-    return find({committed_.toStdString(), composing_.toStdString()}, start_, step);
+    return find(Typed(), start_, step);
 }

@@ -21,6 +21,8 @@ public:
     QString Text() const { return committed_ + composing_; }
     const QString& Committed() const noexcept { return committed_; }
     const QString& Composing() const noexcept { return composing_; }
+    // The text as the list's finder reads it.
+    TypedText Typed() const { return {committed_.toStdString(), composing_.toStdString()}; }
 
     // Begins a search that goes on from row `start` (0 for the list's own
     // starting point), unless one is under way already.

@@ -1,5 +1,4 @@
-#include "Form1Fixture.h"
-#include "support/PickingStocks.h"
+#include "Form1TypingFixture.h"
 
 #include <QAccessible>
 #include <QAccessibleInterface>
@@ -98,21 +97,17 @@ const Narrowing Narrowings[] = {
        "1 stock matches \"삼성\""}}},
 };
 
-class Form1Narrowing : public Form1Fixture {
+class Form1Narrowing : public Form1TypingFixture {
 protected:
     void SetUp() override
     {
-        Form1Fixture::SetUp();
-        dir_.Write("fmast.dat", PickingMaster);
-        previousInterval_ = QApplication::keyboardInputInterval();
-        QApplication::setKeyboardInputInterval(KeyInterval);
+        Form1TypingFixture::SetUp();
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
     void TearDown() override
     {
         QLocale::setDefault(QLocale::c());
-        QApplication::setKeyboardInputInterval(previousInterval_);
-        Form1Fixture::TearDown();
+        Form1TypingFixture::TearDown();
     }
 
     static void Press(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
@@ -120,11 +115,6 @@ protected:
     {
         QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
         QApplication::sendEvent(target, &press);
-    }
-    static void Type(QWidget* target, const QString& text)
-    {
-        for (const QChar c : text)
-            Press(target, 0, Qt::NoModifier, QString(c));
     }
     // What the open list shows, row by row, as screen readers read it.
     static std::vector<std::string> Rows(QComboBox& box)
@@ -155,9 +145,6 @@ protected:
                 return label;
         return nullptr;
     }
-
-    static constexpr int KeyInterval = 150;
-    int previousInterval_ = 0;
 };
 
 TEST_F(Form1Narrowing, TheOpenListShowsOnlyTheMatchesWhileASearchLasts)

@@ -1,5 +1,4 @@
-#include "Form1Fixture.h"
-#include "support/PickingStocks.h"
+#include "Form1TypingFixture.h"
 
 #include <QAccessible>
 #include <QAccessibleInterface>
@@ -19,43 +18,13 @@
 
 namespace {
 
-class Form1Picking : public Form1Fixture {
+class Form1Picking : public Form1TypingFixture {
 protected:
-    void SetUp() override
-    {
-        Form1Fixture::SetUp();
-        dir_.Write("fmast.dat", PickingMaster);
-        previousInterval_ = QApplication::keyboardInputInterval();
-        QApplication::setKeyboardInputInterval(KeyInterval);
-    }
-    void TearDown() override
-    {
-        QApplication::setKeyboardInputInterval(previousInterval_);
-        Form1Fixture::TearDown();
-    }
-
-    // Types `text` into `target` one character at a time, as quickly as a
-    // person who means one search.
-    static void Type(QWidget* target, const QString& text)
-    {
-        for (const QChar c : text) {
-            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(target, &press);
-            QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(target, &release);
-        }
-    }
-    // Lets the keyboard interval pass, so the next key starts a new search.
-    static void Pause() { QThread::msleep(KeyInterval + 50); }
-
     static void PressCopy(QWidget* target)
     {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier, QStringLiteral("\x03"));
         QApplication::sendEvent(target, &press);
     }
-
-    static constexpr int KeyInterval = 150;
-    int previousInterval_ = 0;
 };
 
 // What the search's box says: what was typed, and whether it matched.
