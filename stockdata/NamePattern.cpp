@@ -120,10 +120,16 @@ bool NameMatcher::IsCharacterStart(std::string_view name, std::size_t at) const
     return start == at;
 }
 
+bool NameMatcher::HoldsAt(std::string_view name, std::size_t at, const NamePattern& pattern,
+                          LetterCase letterCase) const
+{
+    return MatchesAt(name, at, pattern, letterCase) && IsCharacterStart(name, at);
+}
+
 bool NameMatcher::Contains(std::string_view name, const NamePattern& pattern, LetterCase letterCase) const
 {
     for (std::size_t at = 0; at < name.size(); ++at)
-        if (MatchesAt(name, at, pattern, letterCase) && IsCharacterStart(name, at))
+        if (HoldsAt(name, at, pattern, letterCase))
             return true;
     return false;
 }

@@ -53,6 +53,8 @@ public:
 
     // Whether `pattern` matches `name` at byte `at`, a character's start.
     bool MatchesAt(std::string_view name, std::size_t at, const NamePattern& pattern, LetterCase letterCase) const;
+    // Whether `pattern` matches `name` at byte `at` and a character starts there.
+    bool HoldsAt(std::string_view name, std::size_t at, const NamePattern& pattern, LetterCase letterCase) const;
     // Whether `pattern` matches `name` at the start of any of its characters.
     bool Contains(std::string_view name, const NamePattern& pattern, LetterCase letterCase) const;
 

@@ -10,10 +10,18 @@
 // Finding names in a list in name order: each answers the first row in
 // [from, to) whose name matches `pattern`, -1 for none.
 
+// Rows [first, end), each of which matches; first is -1 for none.
+struct RowRun {
+    int first = -1;
+    int end = -1;
+};
+
 // Names that start with it: binary searches in the name order, one run of
-// rows for each spelling of the pattern's letters that names have.
-int FindStarting(std::span<const STData* const> byPosition, const NamePattern& pattern, LetterCase letterCase, int from,
-                 int to);
+// rows for each spelling of the pattern's letters that names have. Answers
+// the first row's whole run of matches within [from, to), which reads no
+// name more.
+RowRun FindStarting(std::span<const STData* const> byPosition, const NamePattern& pattern, LetterCase letterCase,
+                    int from, int to);
 
 // How FindContaining may go about it.
 struct ContainsScan {

@@ -166,13 +166,11 @@ void SearchMatches::Take(int to)
         return;
     }
     for (int row = search_->FindIn(text, kind, next_, to); row != -1;) {
-        take(row);
-        // Names that start alike lie together: the rows after a match are
-        // read one at a time before a search again.
-        int after = row + 1;
-        for (; after < to && search_->Holds(text, kind, after); ++after)
-            take(after);
-        row = after < to ? search_->FindIn(text, kind, after, to) : -1;
+        // Matches lie together: those after one are taken before a search again.
+        const int end = search_->HeldUntil(text, kind, row, to);
+        for (; row < end; ++row)
+            take(row);
+        row = end < to ? search_->FindIn(text, kind, end, to) : -1;
     }
     next_ = to;
 }

@@ -183,7 +183,7 @@ int StockSearch::FindIn(SearchText& text, KindToTry kind, int from, int to)
         return byInitials_.Find(text.initials, static_cast<std::size_t>(from), static_cast<std::size_t>(to));
     case MatchKind::Starting:
         return firstOf([&](const NamePattern& pattern, int before) {
-            return FindStarting(byPosition_, pattern, kind.letterCase, from, before);
+            return FindStarting(byPosition_, pattern, kind.letterCase, from, before).first;
         });
     case MatchKind::Containing: {
         const ContainsScan how{
@@ -194,6 +194,21 @@ int StockSearch::FindIn(SearchText& text, KindToTry kind, int from, int to)
     }
     }
     return -1;
+}
+
+int StockSearch::HeldUntil(SearchText& text, KindToTry kind, int row, int to)
+{
+    int end = row + 1;
+    if (kind.kind == MatchKind::Starting) {
+        // Names that start alike lie together, in runs the search knows.
+        for (const NamePattern& pattern : text.patterns)
+            if (const RowRun run = FindStarting(byPosition_, pattern, kind.letterCase, row, to); run.first == row)
+                end = std::max(end, run.end);
+        return end;
+    }
+    while (end < to && Holds(text, kind, end))
+        ++end;
+    return end;
 }
 
 int StockSearch::FindCodeInRows(SearchText& text, int from, int to) const

@@ -247,6 +247,9 @@ TEST_P(StockSearchAnywhere, TheMatchesOfTheWholeTextEachKindInListOrderEachRowOn
          "sk",
          {SkTelecom, SkHynix, Hana}},
         {"starting in either case, then holding it byte for byte, then in either case", "co", {Coway, SkTelecom, Able}},
+        {"held byte for byte after it is held in either case: Samsung Electronics' e after its E",
+         "e",
+         {Able, Samsung, SkTelecom}},
         {"a code in part, in list order", "00088", {Hanwha, HanwhaPreferred}},
         {"a code with a market letter after the names", "A0004V0", {HanwhaNew}},
         {"initials", "ㅎㅎ", {Hanwha, HanwhaPreferred, HanwhaNew}},
@@ -272,7 +275,10 @@ TEST_P(StockSearchAnywhere, TheMatchesOfTheWholeTextEachKindInListOrderEachRowOn
             while (!counted.Complete())
                 counted.FindMore(1);
             EXPECT_EQ(counted.Count(), std::ssize(row.rows)) << row.means << ", counted, " << how;
-            EXPECT_EQ(counted.Row(0), row.rows.empty() ? -1 : row.rows.front()) << row.means << ", " << how;
+            std::vector<int> countedRows;
+            for (int at = 0; at < counted.Count(); ++at)
+                countedRows.push_back(counted.Row(at));
+            EXPECT_EQ(countedRows, row.rows) << row.means << ", counted, " << how;
         }
     }
 }

@@ -112,6 +112,9 @@ private:
     // The first row in [from, to) that `kind` of match of `text` finds, -1
     // for none; codes in list order too.
     int FindIn(SearchText& text, KindToTry kind, int from, int to);
+    // The end of the rows from `row`, which `kind` of match of `text`
+    // finds, before `to` that all it finds.
+    int HeldUntil(SearchText& text, KindToTry kind, int row, int to);
     int FindCodeInRows(SearchText& text, int from, int to) const;
     // Whether `kind` of match of `text` finds `row`.
     bool Holds(const SearchText& text, KindToTry kind, int row) const;
