@@ -5,6 +5,7 @@
 #include "stockdata/StockSearch.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <limits>
 #include <numeric>
@@ -22,11 +23,6 @@ constexpr long LeapAfter = 1L << 18;
 // Records of the store read, where a row of the list would be read, while
 // counting inside names: reading them as they lie is about that much faster.
 constexpr long RecordsPerRow = 8;
-
-bool Marked(const std::vector<std::uint64_t>& marks, std::size_t at)
-{
-    return (marks[at / 64] >> (at % 64) & 1) != 0;
-}
 
 }  // namespace
 
@@ -107,6 +103,7 @@ void SearchMatches::Look(std::size_t wanted, long rows, bool leaping)
                                                         return sum + static_cast<std::size_t>(std::popcount(word));
                                                     });
                 rows_.reserve(rows_.size() + marked);
+                mostHolding_ = marked > store.size() / 4;
             }
             continue;
         }
@@ -130,6 +127,7 @@ void SearchMatches::Look(std::size_t wanted, long rows, bool leaping)
             holding_ = Holding::Unknown;
             holdingMarks_ = {};
             holdingRead_ = 0;
+            mostHolding_ = false;
         }
     }
     if (Complete()) {
@@ -145,32 +143,49 @@ void SearchMatches::Take(int to)
 {
     SearchText& text = texts_[text_];
     const KindToTry kind = text.kinds[kind_];
-    // A row belongs to the first kind that finds it.
-    const auto take = [&](int row) {
+    // A row belongs to the first kind that finds it. Taken without a branch
+    // where most rows hold the text, which no branch predicts
+    // (BM_CountMatches, 1M lines: most 16 -> 12 ms; a thousandth 7.4 ->
+    // 9.1 ms, so not there); the listed rows' word under way held here, not
+    // stored and read back a row (most 13.6 -> 12 ms).
+    std::array<int, RowsAtOnce> taken;
+    std::size_t count = 0;
+    std::size_t wordAt = static_cast<std::size_t>(next_) / 64;
+    std::uint64_t word = listed_[wordAt];
+    const auto take = [&](int row, std::uint64_t holds) {
         const auto at = static_cast<std::size_t>(row);
-        if (Marked(listed_, at))
-            return;
-        listed_[at / 64] |= std::uint64_t{1} << (at % 64);
-        if (rows_.empty())
-            firstFoundBy_ = text_;
-        rows_.push_back(row);
+        if (at / 64 != wordAt) {
+            listed_[wordAt] = word;
+            wordAt = at / 64;
+            word = listed_[wordAt];
+        }
+        const std::uint64_t wanted = (holds & ~(word >> (at % 64))) & 1;
+        word |= wanted << (at % 64);
+        taken[count] = row;
+        count += wanted;
     };
     if (holding_ == Holding::Read && kind.kind == MatchKind::Containing) {
         const std::span<const STData* const> byPosition = search_->byPosition_;
         const STData* store = search_->Store().data();
         const std::vector<std::uint64_t>& marks = holdingMarks_[kind.letterCase == LetterCase::Exact ? 0 : 1];
-        for (int row = next_; row < to; ++row)
-            if (Marked(marks, static_cast<std::size_t>(byPosition[static_cast<std::size_t>(row)] - store)))
-                take(row);
-        next_ = to;
-        return;
+        for (int row = next_; row < to; ++row) {
+            const auto record = static_cast<std::size_t>(byPosition[static_cast<std::size_t>(row)] - store);
+            const std::uint64_t holds = marks[record / 64] >> (record % 64);
+            if (mostHolding_ || (holds & 1) != 0)
+                take(row, holds);
+        }
+    } else {
+        for (int row = search_->FindIn(text, kind, next_, to); row != -1;) {
+            // Matches lie together: those after one are taken before a search again.
+            const int end = search_->HeldUntil(text, kind, row, to);
+            for (; row < end; ++row)
+                take(row, 1);
+            row = end < to ? search_->FindIn(text, kind, end, to) : -1;
+        }
     }
-    for (int row = search_->FindIn(text, kind, next_, to); row != -1;) {
-        // Matches lie together: those after one are taken before a search again.
-        const int end = search_->HeldUntil(text, kind, row, to);
-        for (; row < end; ++row)
-            take(row);
-        row = end < to ? search_->FindIn(text, kind, end, to) : -1;
-    }
+    listed_[wordAt] = word;
+    if (rows_.empty() && count > 0)
+        firstFoundBy_ = text_;
+    rows_.insert(rows_.end(), taken.begin(), taken.begin() + static_cast<std::ptrdiff_t>(count));
     next_ = to;
 }

@@ -41,7 +41,7 @@ private:
     // with `leaping`, a search inside names that goes on finding nothing
     // jumps to its next match through the whole store.
     void Look(std::size_t wanted, long rows, bool leaping);
-    // Reads rows [next_, to) for the kind under way.
+    // Reads rows [next_, to), at most RowsAtOnce of them, for the kind under way.
     void Take(int to);
 
     StockSearch* search_;
@@ -62,4 +62,6 @@ private:
     Holding holding_ = Holding::Unknown;
     std::array<std::vector<std::uint64_t>, 2> holdingMarks_;
     std::size_t holdingRead_ = 0;
+    // Whether most records hold the text, which no branch then predicts.
+    bool mostHolding_ = false;
 };
