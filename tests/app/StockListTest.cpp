@@ -37,7 +37,7 @@ std::uint64_t LeastAdmitted(std::uint64_t callerBytesPerLine)
 
 std::string WriteMaster(const TempDir& dir)
 {
-    const std::string path = (dir.Path() / "fmast.dat").string();
+    std::string path = (dir.Path() / "fmast.dat").string();
     std::ofstream out(path, std::ios::binary);
     char line[64];
     for (std::size_t i = 0; i < Lines; ++i) {
