@@ -5,6 +5,7 @@
 #include "FixedRowListView.h"
 #include "OwnerDrawDelegate.h"
 #include "QtBridge.h"
+#include "ShownText.h"
 #include "framework/core/TextCodec.h"
 #include "framework/core/Translate.h"
 
@@ -66,7 +67,7 @@ void ComboBoxWidget::DescribePick(int index)
 {
     QString description;
     if (index >= 0)
-        DispatchEvent(&combo_, [&] { description = Decoded(combo_.ItemDescription(index)); });
+        DispatchEvent(&combo_, [&] { description = Shown(combo_.ItemDescription(index)); });
     setAccessibleDescription(description);
 }
 
@@ -183,7 +184,7 @@ bool ComboBoxWidget::event(QEvent* event)
     QString hint;
     DispatchEvent(&combo_, [&] {
         if (currentIndex() >= 0)
-            hint = Decoded(combo_.ItemHint(currentIndex()));
+            hint = Shown(combo_.ItemHint(currentIndex()));
     });
     if (hint.isEmpty()) {
         QToolTip::hideText();

@@ -2,7 +2,7 @@
 
 #include "CanvasState.h"
 #include "QtBridge.h"
-#include "framework/core/TextCodec.h"
+#include "ShownText.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -29,27 +29,14 @@ private:
     QPainter& painter_;
 };
 
-// Control characters as Unicode's Control Pictures (U+2409 for TAB), so that
-// they show and take one fixed width instead of a tab stop or nothing.
-QString WithControlPictures(QString text)
-{
-    for (QChar& c : text) {
-        if (c.unicode() < 0x20)
-            c = QChar(static_cast<char16_t>(0x2400 + c.unicode()));
-        else if (c.unicode() == 0x7F)
-            c = QChar(u'\u2421');
-    }
-    return text;
-}
-
 }  // namespace
 
 void TCanvas::TextRect(const TRect& Rect, int X, int Y, const ByteString& Text)
 {
     QPainter* painter = state_->painter;
     assert(painter != nullptr && "TCanvas::TextRect called outside a paint event");
-    const std::string decoded = DecodeForDisplay(Text.View());
-    const QString text = WithControlPictures(QString::fromUtf8(decoded.data(), static_cast<qsizetype>(decoded.size())));
+    // Controls show, one fixed width each, instead of a tab stop or nothing.
+    const QString text = Shown(Text);
     const QRect rect = QRectOf(Rect);
     const SavedPainterState saved(*painter);
     painter->fillRect(rect, state_->brush);

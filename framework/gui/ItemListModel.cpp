@@ -1,6 +1,7 @@
 #include "ItemListModel.h"
 
 #include "QtBridge.h"
+#include "ShownText.h"
 #include "framework/core/Exception.h"
 #include "framework/core/Translate.h"
 #include "framework/gui/DispatchEvent.h"
@@ -84,15 +85,15 @@ QVariant ItemListModel::data(const QModelIndex& index, int role) const
         switch (role) {
         case Qt::DisplayRole:
         case Qt::AccessibleTextRole:
-            value = Decoded(combo_.ItemText(index.row()));
+            value = Shown(combo_.ItemText(index.row()));
             break;
         case Qt::ToolTipRole:
             if (const ByteString hint = combo_.ItemHint(index.row()); !hint.IsEmpty())
-                value = Decoded(hint);
+                value = Shown(hint);
             break;
         case Qt::AccessibleDescriptionRole:
             if (const ByteString description = combo_.ItemDescription(index.row()); !description.IsEmpty())
-                value = Decoded(description);
+                value = Shown(description);
             break;
         default:
             break;

@@ -45,8 +45,8 @@ public:
     // Fills Rect with the brush colour and draws Text with its top-left
     // corner at (X, Y), clipped to Rect. Text is bytes in the display
     // character set; what cannot be decoded shows as replacement marks, and
-    // control characters as their Control Pictures (U+2409 for TAB), never
-    // as tab stops. The painter is left as it was, even when this throws.
+    // controls as visible marks (U+2409 for TAB), never as tab stops or
+    // reordering. The painter is left as it was, even when this throws.
     void TextRect(const TRect& Rect, int X, int Y, const ByteString& Text);
 
 private:
