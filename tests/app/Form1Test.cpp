@@ -73,7 +73,10 @@ TEST_F(Form1Test, ControlsInANameShowAsVisibleMarksWhereverTheNameShows)
     // NOLINTBEGIN(misc-misleading-bidirectional)
     const std::vector<Name> names{
         {"TAB", "Kia\tMotors", QString::fromUtf8("Kia\u2409Motors")},
-        {"ESC", "LG\x1B" "Chem", QString::fromUtf8("LG\u241BChem")},
+        {"ESC",
+         "LG\x1B"
+         "Chem",
+         QString::fromUtf8("LG\u241BChem")},
         {"a C1 control", "NEL\u0085Co", QString::fromUtf8("NEL\u2426Co")},
         {"a right-to-left override", "RTL \u202Eevil", QString::fromUtf8("RTL \u2426evil")},
         {"an isolate and a mark", "X\u2067Y\u200Fz", QString::fromUtf8("X\u2426Y\u2426z")},

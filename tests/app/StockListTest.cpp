@@ -69,7 +69,8 @@ TEST(ListLoad, IsAdmittedWithRoomForThePositionsAndTheSearchsIndexBuild)
     };
     EXPECT_EQ(loadWith(withBuild), "100000 lines");
     const std::string between = loadWith(withoutBuild + (withBuild - withoutBuild) / 2);
-    EXPECT_EQ(between.rfind("not enough memory to load " + QuotedName(file) + ": 100,000 lines need ", 0), 0U) << between;
+    EXPECT_EQ(between.rfind("not enough memory to load " + QuotedName(file) + ": 100,000 lines need ", 0), 0U)
+        << between;
 }
 
 }  // namespace
