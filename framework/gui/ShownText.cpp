@@ -10,8 +10,6 @@ bool IsHiddenFormatting(char16_t c) noexcept
            (c >= 0x2066 && c <= 0x2069);
 }
 
-}  // namespace
-
 QString WithVisibleControls(QString text)
 {
     for (QChar& c : text) {
@@ -25,6 +23,8 @@ QString WithVisibleControls(QString text)
     }
     return text;
 }
+
+}  // namespace
 
 QString Shown(const ByteString& bytes)
 {
