@@ -35,34 +35,39 @@ void TForm1::FormKeyDown(TObject*, WORD& Key)
     // Waits for the load's threads, a few milliseconds; what they made is
     // freed with them, and the list stays empty, with nothing to report.
     FLoad.Cancel();
-    EndLoad();
+    EndLoad(LoadEnd::NoList);
     Key = 0;
 }
 
 void TForm1::LoadMaster(const ByteString& fileName)
 {
     if (FLoad.Running())
-        return;  // a click during a load is dropped, as it would be by a busy window
+        return;  // the buttons are disabled meanwhile
     CancelIndexing();
     ComboBox1->Clear();
-    // Nothing can show the previous stocks again: give their memory to the
-    // next load, so a reload fits wherever one load fits.
-    FSearch = StockSearch();
-    std::vector<const STData*>().swap(FByPosition);
-    FSorted.reset();
-    FStocks = vecST();
+    // Nothing can show the previous stocks again: their memory goes back
+    // before the next load is admitted, so a reload fits wherever one load fits.
+    FReleased.Release(std::exchange(FList, StockList()));
     std::stop_source stop;
-    FProgress = std::make_unique<LoadProgress>(stop.get_token());
+    std::stop_token stopped = stop.get_token();
+    FProgress = std::make_unique<LoadProgress>(stopped);
     FLoadingName = fileName;
     FLoad.OnProgress = [this] { ShowLoadProgress(); };
     FLoad.Start(
         std::move(stop),
-        [this, fileName, &progress = *FProgress] {
+        [this, fileName, &progress = *FProgress, stopped = std::move(stopped)] {
+            if (!FReleased.WaitFreed(stopped))
+                throw LoadCancelled();
             FLoaded = std::make_unique<StockList>(ReadStockList(fileName, progress));
         },
         [this](const std::exception_ptr& error) { LoadDone(error); });
     ShowLoadProgress();
     SetCursor(TCursor::crAppStart);
+    // They wait for the load, and look so; the focus moves on to the box,
+    // which keeps what is typed meanwhile.
+    FFocusedButton = BitBtn1->Focused() ? BitBtn1 : BitBtn2->Focused() ? BitBtn2 : nullptr;
+    BitBtn1->SetEnabled(false);
+    BitBtn2->SetEnabled(false);
 }
 
 void TForm1::ShowLoadProgress()
@@ -75,25 +80,27 @@ void TForm1::ShowLoadProgress()
     ComboBox1->ShowProgress(percent, ByteString(text));
 }
 
-void TForm1::EndLoad() noexcept
+void TForm1::EndLoad(LoadEnd end) noexcept
 {
     FLoaded.reset();
     FProgress.reset();
     ComboBox1->HideProgress();
     SetCursor(TCursor::crDefault);
+    BitBtn1->SetEnabled(true);
+    BitBtn2->SetEnabled(true);
+    if (end == LoadEnd::NoList && FFocusedButton != nullptr && ComboBox1->Focused())
+        FFocusedButton->SetFocus();
+    FFocusedButton = nullptr;
 }
 
 void TForm1::LoadDone(const std::exception_ptr& error)
 {
     const std::unique_ptr<StockList> loaded = std::move(FLoaded);
-    EndLoad();
+    EndLoad(error ? LoadEnd::NoList : LoadEnd::ListShown);
     if (error)
         std::rethrow_exception(error);  // reported as a handler's failure; the list stays empty
-    FStocks = std::move(loaded->stocks);
-    FSorted = std::move(loaded->sorted);
-    FByPosition = std::move(loaded->byPosition);
-    FSearch = std::move(loaded->search);
-    ComboBox1->Items->AddStrings(std::move(loaded->items));
+    FList = std::move(*loaded);
+    ComboBox1->Items->AddStrings(std::move(FList.items));
     StartIndexing();
 }
 
@@ -105,15 +112,15 @@ void TForm1::StartIndexing()
     // while the code keys answer a code within about 0.1 s.
     BuildIndex(
         [this](LoadProgress& progress) {
-            FBuiltNames.emplace(FByPosition, DisplayCharset(), Parallelism::OfMachine(), &progress);
+            FBuiltNames.emplace(FList.byPosition, DisplayCharset(), Parallelism::OfMachine(), &progress);
         },
         [this] {
-            FSearch.AddCharacterIndex(*std::exchange(FBuiltNames, std::nullopt));
+            FList.search.AddCharacterIndex(*std::exchange(FBuiltNames, std::nullopt));
             BuildIndex(
                 [this](LoadProgress& progress) {
-                    FBuiltCodes.emplace(FByPosition, Parallelism::OfMachine(), &progress);
+                    FBuiltCodes.emplace(FList.byPosition, Parallelism::OfMachine(), &progress);
                 },
-                [this] { FSearch.AddCodeIndex(*std::exchange(FBuiltCodes, std::nullopt)); });
+                [this] { FList.search.AddCodeIndex(*std::exchange(FBuiltCodes, std::nullopt)); });
         });
 }
 
@@ -142,7 +149,7 @@ void TForm1::CancelIndexing() noexcept
 
 void TForm1::ComboBox1DrawItem(TWinControl*, int Index, const TRect& Rect, TOwnerDrawState)
 {
-    // FByPosition finds entry Index at once, where walking the view from
+    // The positions find entry Index at once, where walking the view from
     // its front would cost a row at the bottom of a million a million steps.
     if (const STData* record = Stock(Index))
         ComboBox1->Canvas->TextRect(Rect, Rect.Left, Rect.Top, record->name);
@@ -162,9 +169,9 @@ std::string_view Trimmed(const char* field)
 
 const STData* TForm1::Stock(int index) const
 {
-    if (index < 0 || static_cast<std::size_t>(index) >= FByPosition.size())
+    if (index < 0 || static_cast<std::size_t>(index) >= FList.byPosition.size())
         return nullptr;
-    return FByPosition[static_cast<std::size_t>(index)];
+    return FList.byPosition[static_cast<std::size_t>(index)];
 }
 
 ByteString TForm1::ComboBox1ItemText(TComboBox*, int Index)
@@ -230,7 +237,7 @@ private:
 
 std::unique_ptr<TItemMatches> TForm1::ComboBox1MatchItems(TComboBox*, const TypedText& Typed)
 {
-    return std::make_unique<StockMatches>(FSearch.Matches(Typed), FIndexProgress);
+    return std::make_unique<StockMatches>(FList.search.Matches(Typed), FIndexProgress);
 }
 
 FoundItem TForm1::ComboBox1FindItem(TComboBox*, const TypedText& Typed, int StartIndex, TFindStep Step)
@@ -238,7 +245,7 @@ FoundItem TForm1::ComboBox1FindItem(TComboBox*, const TypedText& Typed, int Star
     // The index built beside it waits, or the search's reads of the names
     // and the build's share the memory.
     const LoadProgress::Hold hold(FIndexProgress.get());
-    return FSearch.Find(Typed, StartIndex, ComboBox1->ItemIndex(),
-                        Step == TFindStep::SameSearch ? StockSearch::Typing::SameSearch
-                                                      : StockSearch::Typing::NewSearch);
+    return FList.search.Find(Typed, StartIndex, ComboBox1->ItemIndex(),
+                             Step == TFindStep::SameSearch ? StockSearch::Typing::SameSearch
+                                                           : StockSearch::Typing::NewSearch);
 }

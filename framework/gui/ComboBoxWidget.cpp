@@ -19,9 +19,11 @@
 #include <QStyleOptionComboBox>
 #include <QStyleOptionProgressBar>
 #include <QStylePainter>
+#include <QTimer>
 #include <QToolTip>
 
 #include <algorithm>
+#include <new>
 #include <optional>
 
 namespace {
@@ -228,6 +230,11 @@ bool ComboBoxWidget::OpenListKey(QKeyEvent& key)
 
 void ComboBoxWidget::keyPressEvent(QKeyEvent* event)
 {
+    if (progress_) {
+        keptInput_.Keep(*event);
+        event->accept();
+        return;
+    }
     const TypedInto where = TypingInto();
     if (event->matches(QKeySequence::Copy)) {
         CopyItem(TypingRow(where));
@@ -243,6 +250,11 @@ void ComboBoxWidget::keyPressEvent(QKeyEvent* event)
 
 void ComboBoxWidget::inputMethodEvent(QInputMethodEvent* event)
 {
+    if (progress_) {
+        keptInput_.Keep(*event);
+        event->accept();
+        return;
+    }
     typing_.TakeInputMethod(*event, TypingInto());
     event->accept();
 }
@@ -340,6 +352,30 @@ void ComboBoxWidget::HideProgress()
     progress_.reset();
     setAccessibleName(QString());
     update();
+    if (keptInput_.Empty())
+        return;
+    try {
+        QTimer::singleShot(0, this, [this] { AnswerKeptInput(); });
+    } catch (const std::bad_alloc&) {
+        (void)keptInput_.Take();  // no memory to answer them: they go, as a failed key would
+    }
+}
+
+void ComboBoxWidget::AnswerKeptInput()
+{
+    if (progress_)
+        return;  // the list is being filled again: they wait for it
+    for (KeptInput::Kept& kept : keptInput_.Take()) {
+        // As the keys came, a pause between them ends a search.
+        if (kept.pauseMs > QApplication::keyboardInputInterval())
+            typing_.End();
+        if (kept.event->type() == QEvent::KeyPress)
+            keyPressEvent(static_cast<QKeyEvent*>(kept.event.get()));
+        else
+            inputMethodEvent(static_cast<QInputMethodEvent*>(kept.event.get()));
+    }
+    if (!hasFocus())
+        typing_.End();  // the focus left after them, which ends a search
 }
 
 void ComboBoxWidget::PaintProgress(QStylePainter& painter, const QRect& field) const

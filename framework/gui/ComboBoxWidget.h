@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ItemListModel.h"
+#include "KeptInput.h"
 #include "ListTyping.h"
 #include "OpenListRows.h"
 #include "framework/gui/DispatchEvent.h"
@@ -34,7 +35,9 @@ public:
     void showPopup() override;
     void hidePopup() override;
     bool PopupShown() const;
-    // A bar `fraction` full, with `text` on it, in place of the current item.
+    // A bar `percent` full, with `text` on it, in place of the current item,
+    // while the list is being filled: what is typed meanwhile is kept, and
+    // answered once the handler that hides the bar has filled the list.
     void ShowProgress(int percent, const QString& text);
     void HideProgress();
 
@@ -78,6 +81,7 @@ private:
     void CopyItem(int index);
     void PaintProgress(QStylePainter& painter, const QRect& field) const;
     void DescribePick(int index);
+    void AnswerKeptInput();
 
     TComboBox& combo_;
     ItemListModel& model_;
@@ -91,4 +95,5 @@ private:
         QString text;
     };
     std::optional<Progress> progress_;
+    KeptInput keptInput_;
 };

@@ -44,6 +44,26 @@ TRect TWinControl::BoundsRect() const
     return RectOf(widget_->geometry());
 }
 
+void TWinControl::SetEnabled(bool enabled)
+{
+    widget_->setEnabled(enabled);
+}
+
+bool TWinControl::Enabled() const
+{
+    return widget_->isEnabled();
+}
+
+bool TWinControl::Focused() const
+{
+    return widget_->hasFocus();
+}
+
+void TWinControl::SetFocus()
+{
+    widget_->setFocus(Qt::OtherFocusReason);
+}
+
 void TWinControl::SetCursor(TCursor cursor)
 {
     switch (cursor) {

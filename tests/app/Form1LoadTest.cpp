@@ -95,4 +95,26 @@ TEST_F(Form1Load, AListLoadStopsInEachOfItsStages)
     }
 }
 
+// A button waiting for its load passes the focus on to the box: a load that
+// shows its list leaves it there, ready for a name, and one that fails
+// gives it back to the button, as the error box closes.
+TEST_F(Form1Load, TheFocusStaysInTheBoxAfterALoadAndGoesBackToTheButtonAfterAFailure)
+{
+    WriteMaster("fmast.dat", {"Kia", "Posco"});
+    WriteMaster("omast.dat", {"SK", "LG"});
+    const auto form = OpenForm();
+    QApplication::setActiveWindow(form->Widget());
+    form->BitBtn1->SetFocus();
+    ASSERT_TRUE(form->BitBtn1->Focused());
+    Reload(*form);
+    EXPECT_TRUE(form->ComboBox1->Focused()) << "the list shows";
+    EXPECT_TRUE(reports_.empty());
+
+    std::filesystem::remove(dir_.Path() / "omast.dat");
+    form->BitBtn1->SetFocus();
+    Reload(*form);
+    EXPECT_TRUE(form->BitBtn1->Focused()) << "the load failed";
+    EXPECT_EQ(reports_.size(), 1U);
+}
+
 }  // namespace

@@ -371,20 +371,35 @@ TEST_F(Form1Picking, KeysTypedWhileTheCodeIndexIsBuiltPickAtOnceWhatTheyPickAfte
     EXPECT_EQ(form->ComboBox1->ItemIndex(), samsung) << "the same keys typed now";
 }
 
-TEST_F(Form1Picking, ClicksGivenWhileALoadRunsDoNothing)
+// While a load runs the buttons show that they wait, and a click on them
+// does nothing; the keys typed meanwhile are answered when the list shows,
+// with the pick the same keys give after it.
+TEST_F(Form1Picking, ButtonsWaitForALoadAndKeysTypedMeanwhileAreAnswered)
 {
     std::string big;
     for (int i = 0; i < 300000; ++i)
         big += MasterLine(std::to_string(100000 + i), "Fund " + std::to_string(i));
     dir_.Write("omast.dat", big);
     const auto form = OpenForm();
+    ASSERT_TRUE(form->BitBtn1->Enabled() && form->BitBtn2->Enabled());
     form->BitBtn1->Click();
-    ASSERT_TRUE(form->Loading());
-    form->BitBtn1->Click();
-    form->BitBtn1->Click();
+    ASSERT_FALSE(form->BitBtn1->Enabled()) << "a load runs";
+    EXPECT_FALSE(form->BitBtn2->Enabled());
+    QApplication::setKeyboardInputInterval(1000);  // one search however slow the machine
+    Type(&Box(form->ComboBox1), "Fund 1234");
+    form->BitBtn2->Click();
+    ASSERT_FALSE(form->BitBtn1->Enabled()) << "the keys came during the load";
     WaitForLoad(*form);
-    EXPECT_FALSE(form->Loading()) << "a click during the load started another";
-    EXPECT_EQ(form->ComboBox1->Items->Count(), 300000);
+    EXPECT_EQ(form->ComboBox1->Items->Count(), 300000) << "the click on \"fmast.dat\" did nothing";
+    EXPECT_TRUE(form->BitBtn1->Enabled() && form->BitBtn2->Enabled());
+    const int picked = form->ComboBox1->ItemIndex();
+    EXPECT_EQ(form->ComboBox1ItemText(form->ComboBox1, picked).View(), "Fund 1234");
+    EXPECT_EQ(ShownSearch().name, "Searching for \"Fund 1234\"");
+    QApplication::setKeyboardInputInterval(KeyInterval);
+    Pause();
+    form->ComboBox1->SetItemIndex(-1);
+    Type(&Box(form->ComboBox1), "Fund 1234");
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), picked) << "the same keys typed now";
     EXPECT_TRUE(reports_.empty());
 }
 

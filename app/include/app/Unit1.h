@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ListRelease.h"
 #include "app/StockList.h"
 #include "framework/gui/BackgroundTask.h"
 #include "framework/gui/Buttons.h"
@@ -50,23 +51,15 @@ public:  // Controls and handlers bound by the layout in Unit1Layout.cpp
     std::unique_ptr<TItemMatches> ComboBox1MatchItems(TComboBox* Sender, const TypedText& Typed);
 
 private:
-    // The view points into the store: both are replaced together, and the
-    // store is never changed while the view refers to it. Null until a load
-    // succeeds.
-    std::unique_ptr<lstPST> FSorted;
-    vecST FStocks;
-    // FSorted's records by position, made once a load, for what needs any
-    // entry at once: painting, a search, a screen reader asking for any row.
-    std::vector<const STData*> FByPosition;
-    // Type-to-find over FByPosition, by name, code and initials from the
-    // moment the list shows; inside names through the index of their
-    // characters, and codes by binary search, once those are built beside
-    // the event loop.
-    StockSearch FSearch;
+    // The store, the view over it, its records by position and the search
+    // over them: replaced together, and the store is never changed while the
+    // view refers to it. Empty until a load succeeds. The list's items are
+    // the combo box's.
+    StockList FList;
 
     const STData* Stock(int index) const;
 
-    // Clears the list and releases the previous store and view, then starts
+    // Clears the list and hands the previous one to FReleased, then starts
     // reading `fileName` beside the event loop; its stocks show in name
     // order when it is done. Nothing while a load runs.
     void LoadMaster(const ByteString& fileName);
@@ -74,8 +67,12 @@ private:
     // then stays empty.
     void LoadDone(const std::exception_ptr& error);
     void ShowLoadProgress();
-    void EndLoad() noexcept;
-    // Builds FSearch's index of the names' characters, then its code index,
+    // A load that shows its list leaves the focus where the buttons'
+    // waiting put it, in the box, ready for a name; one that ends with no
+    // list gives it back to the button that had it.
+    enum class LoadEnd : bool { ListShown, NoList };
+    void EndLoad(LoadEnd end) noexcept;
+    // Builds the search's index of the names' characters, then its code index,
     // beside the event loop; ends a build that runs.
     void StartIndexing();
     // Runs `build` beside the event loop at a low priority, then `done` on
@@ -84,15 +81,19 @@ private:
     void CancelIndexing() noexcept;
 
     ByteString FLoadingName;
+    // The button that had the focus as the load began, if any.
+    TBitBtn* FFocusedButton = nullptr;
     // Shared with the load's threads while it runs; the list is theirs to
     // write until the load has ended.
     std::unique_ptr<LoadProgress> FProgress;
     std::unique_ptr<StockList> FLoaded;
-    // The same for the build of an index, which reads FByPosition, and
+    // The same for the build of an index, which reads FList's positions, and
     // the indexes it builds.
     std::unique_ptr<LoadProgress> FIndexProgress;
     std::optional<NameCharacterIndex> FBuiltNames;
     std::optional<CodeIndex> FBuiltCodes;
+    // Frees replaced lists; a load waits for it.
+    ListRelease<StockList> FReleased;
     // Last, so that they go first: work still running is cancelled before
     // what it reads and writes is destroyed.
     TBackgroundTask FLoad{this};

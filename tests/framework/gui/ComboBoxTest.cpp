@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -219,5 +220,54 @@ INSTANTIATE_TEST_SUITE_P(
                        [](QComboBox& box) { Click(*box.window(), box.geometry().bottomRight() + QPoint(50, 50)); },
                        false, 2}),
     [](const testing::TestParamInfo<OpenListAction>& param) { return param.param.name; });
+
+struct KeptKeysCase {
+    const char* name;
+    std::vector<QString> typed;  // each typed at once, with a pause before the next
+    int picked;
+};
+
+void PrintTo(const KeptKeysCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class KeysTypedWhileFilling : public testing::TestWithParam<KeptKeysCase> {};
+
+// Keys typed while the list is being filled (its progress shows) are
+// answered once the handler that hides the progress has filled it, in
+// order, a pause between them ending a search as it would have then.
+TEST_P(KeysTypedWhileFilling, AreAnsweredOnceTheListIsFilled)
+{
+    constexpr int interval = 40;
+    const int previousInterval = QApplication::keyboardInputInterval();
+    QApplication::setKeyboardInputInterval(interval);
+    TComboBox combo(nullptr);
+    combo.ShowProgress(50, "Loading");
+    for (std::size_t i = 0; i < GetParam().typed.size(); ++i) {
+        if (i > 0)
+            QThread::msleep(2 * interval);
+        for (const QChar c : GetParam().typed[i]) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(&Box(combo), &press);
+        }
+    }
+    QApplication::processEvents();
+    EXPECT_EQ(combo.ItemIndex(), -1) << "nothing to pick yet";
+    combo.HideProgress();
+    TStringList items;
+    for (const char* item : {"kia", "samsung", "sk"})
+        items.Add(item);
+    combo.Items->AddStrings(std::move(items));
+    QApplication::processEvents();
+    EXPECT_EQ(combo.ItemIndex(), GetParam().picked);
+    QApplication::setKeyboardInputInterval(previousInterval);
+}
+
+INSTANTIATE_TEST_SUITE_P(Typing, KeysTypedWhileFilling,
+                         testing::Values(KeptKeysCase{"keys_at_once_are_one_search", {"sk"}, 2},
+                                         KeptKeysCase{"a_pause_begins_a_new_search", {"s", "k"}, 0},
+                                         KeptKeysCase{"keys_after_a_pause_go_on_from_there", {"k", "sa"}, 1}),
+                         [](const testing::TestParamInfo<KeptKeysCase>& param) { return param.param.name; });
 
 }  // namespace

@@ -56,6 +56,14 @@ public:
     // Over this control and the controls inside it that set none of their own.
     void SetCursor(TCursor cursor);
 
+    // A disabled control looks so and takes no clicks, keys or focus; one
+    // that has the keyboard focus passes it on to the next.
+    void SetEnabled(bool enabled);
+    bool Enabled() const;
+    // Whether it has the keyboard focus, and giving it the focus.
+    bool Focused() const;
+    void SetFocus();
+
     int TabOrder() const noexcept { return tabOrder_; }
     void SetTabOrder(int order) noexcept { tabOrder_ = order; }
 
