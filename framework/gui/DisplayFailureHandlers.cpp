@@ -42,27 +42,39 @@ void ExitOnFatal(QtMsgType type, const QMessageLogContext& context, const QStrin
     std::_Exit(1);
 }
 
+// What Qt's warning says broke, translated: Qt's own words are English
+// whatever the locale. Null for any other warning.
+const char* DisplayLoss(const QString& qtWarning)
+{
+    if (qtWarning.startsWith(u"The X11 connection broke"))
+        // TRANSLATORS: after "stockpicker: ", as the program ends: the X server went or dropped the window.
+        return Translate("lost the display: the connection to the X server broke");
+    if (qtWarning.startsWith(u"The Wayland connection"))
+        // TRANSLATORS: after "stockpicker: ", as the program ends: the Wayland compositor went or dropped the window.
+        return Translate("lost the display: the connection to the Wayland compositor broke");
+    return nullptr;
+}
+
 // Qt warns that the display connection broke just before it ends the process
 // itself: with exit(1) on X11, after which Xlib may print lines of its own,
 // or _exit(1) on Wayland. End it here with one line and the same status;
 // exit's handlers would only tear down what the process is leaving anyway.
 void ExitOnDisplayLoss(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    if (type == QtWarningMsg &&
-        (message.startsWith(u"The X11 connection broke") || message.startsWith(u"The Wayland connection"))) {
-        // Qt's Wayland platform may see the loss on its event thread and on
-        // the GUI thread at once: the first says so, the other waits for the end.
-        static std::atomic_flag told;
-        if (told.test_and_set())
-            for (;;)
-                ::pause();
-        // TRANSLATORS: the display connection broke, after "stockpicker: ". {0}: Qt's own message, in English.
-        const std::string loss = Tr("lost the display: {0}", message.toLocal8Bit().constData());
-        std::fprintf(stderr, "stockpicker: %s\n", loss.c_str());
-        std::_Exit(1);
+    const char* loss = type == QtWarningMsg ? DisplayLoss(message) : nullptr;
+    if (loss == nullptr) {
+        if (previousHandler != nullptr)
+            previousHandler(type, context, message);
+        return;
     }
-    if (previousHandler != nullptr)
-        previousHandler(type, context, message);
+    // Qt's Wayland platform may see the loss on its event thread and on the
+    // GUI thread at once: the first says so, the other waits for the end.
+    static std::atomic_flag told;
+    if (told.test_and_set())
+        for (;;)
+            ::pause();
+    std::fprintf(stderr, "stockpicker: %s\n", loss);
+    std::_Exit(1);
 }
 
 }  // namespace
