@@ -3,7 +3,9 @@
 // the list, End, Home and PageDown, each kind of find, copy, tooltip and a
 // reload; Escape and closing during a reload, until the process is idle;
 // and the memory a line costs, beside what the load was admitted with.
-// Usage: gui_bench [LINES | MASTER_FILE]   (default 1000000 generated lines)
+// With --gaps, only the event loop's longest gaps as the list first shows
+// and over a reload.
+// Usage: gui_bench [LINES | MASTER_FILE] [--gaps]   (default 1000000 generated lines)
 // Prints one "name: value" line per figure, for bench/run.sh to tabulate.
 
 #include "app/StockList.h"
@@ -21,6 +23,7 @@
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QTimer>
 
 #include <atomic>
 #include <chrono>
@@ -32,6 +35,7 @@
 #include <fstream>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -101,15 +105,56 @@ void Settle()
         QApplication::processEvents();
 }
 
+// A load runs while its buttons wait for it.
+bool LoadRunning()
+{
+    return !Form1->BitBtn1->Enabled();
+}
+
 void WaitForLoad()
 {
-    while (Form1->Loading())
+    while (LoadRunning())
         QApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
+// The event loop's lateness, as a user would feel it: a timer due every
+// 10 ms, and the longest time between two of its ticks beyond those 10 ms,
+// from Start until Stop.
+class LoopGaps {
+public:
+    LoopGaps()
+    {
+        timer_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
+    }
+    void Start()
+    {
+        longest_ = 0;
+        sinceTick_.start();
+        timer_.start(TickMs);
+    }
+    double StopMs()
+    {
+        Tick();
+        timer_.stop();
+        return longest_;
+    }
+
+private:
+    static constexpr int TickMs = 10;
+    void Tick()
+    {
+        longest_ = std::max(longest_, Milliseconds(sinceTick_) - TickMs);
+        sinceTick_.restart();
+    }
+    QTimer timer_;
+    QElapsedTimer sinceTick_;
+    double longest_ = 0;
+};
+
 void WaitForIndexes()
 {
-    while (Form1->Loading() || Form1->Indexing())
+    while (LoadRunning() || Form1->Indexing())
         QApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
@@ -136,7 +181,7 @@ double EscapeDuringReloadMs(QWidget& target, double delayMs)
         QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     user.join();
     const double idleMs = UntilIdleMs(pressedAt, HandleEvents::Yes);
-    if (!Form1->Loading() && Form1->ComboBox1->Items->Count() == 0)
+    if (!LoadRunning() && Form1->ComboBox1->Items->Count() == 0)
         return idleMs;
     // The load had ended, and the index build that Escape leaves running was timed.
     std::fprintf(stderr, "gui_bench: Escape %.0f ms after the click came after the load\n", delayMs);
@@ -314,6 +359,54 @@ QString SwappedCase(QString text)
     return text;
 }
 
+// The list's last stock's code.
+std::string LastCode()
+{
+    const auto last = static_cast<int>(Form1->ComboBox1->Items->Count() - 1);
+    const std::string copy(Form1->ComboBox1->ItemCopyText(last).View());
+    return copy.substr(0, copy.find('\t'));
+}
+
+// The event loop's longest gaps, what keeps the window from answering: from
+// the start until the list shows, then the slowest key of its last code
+// typed at once; and over a reload clicked, Escape 0.2 s into it, another
+// reload clicked and the window closed 0.2 s in.
+void PrintGaps()
+{
+    LoopGaps gaps;
+    gaps.Start();
+    Application->CreateForm(Form1);
+    Form1->Show();
+    QApplication::processEvents();
+    WaitForLoad();
+    Settle();
+    Print("the event loop's longest gap, from the start until the list shows", gaps.StopMs(), "ms");
+    auto& box = *static_cast<QComboBox*>(Form1->ComboBox1->Widget());
+    Print("the slowest key of a code typed as the list shows", SlowestKeyMs(box, QString::fromStdString(LastCode())),
+          "ms");
+    UntilIdleMs(Clock::now(), HandleEvents::Yes);
+
+    const auto processEventsFor = [](double ms) {
+        QElapsedTimer timer;
+        timer.start();
+        while (Milliseconds(timer) < ms)
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    };
+    gaps.Start();
+    Form1->BitBtn1->Click();
+    processEventsFor(200);
+    QApplication::setActiveWindow(Form1->Widget());
+    box.setFocus();
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&box, &escape);
+    processEventsFor(300);
+    Form1->BitBtn1->Click();
+    processEventsFor(200);
+    Print("the event loop's longest gap, a reload clicked, Escape, another reload clicked", gaps.StopMs(), "ms");
+    Form1->Close();
+    Application->Finalize();
+}
+
 int RunBench(int argc, char** argv)
 {
     const std::string argument = argc > 1 ? argv[1] : "1000000";
@@ -338,6 +431,12 @@ int RunBench(int argc, char** argv)
     QElapsedTimer sinceStart;
     sinceStart.start();
     Application->Initialize();
+    if (argc > 2 && std::string_view(argv[2]) == "--gaps") {
+        PrintGaps();
+        std::filesystem::current_path("/");
+        std::filesystem::remove_all(dir);
+        return 0;
+    }
     Application->CreateForm(Form1);
     PaintSeen paint;
     Form1->Widget()->installEventFilter(&paint);
@@ -357,8 +456,7 @@ int RunBench(int argc, char** argv)
     auto& box = *static_cast<QComboBox*>(Form1->ComboBox1->Widget());
     const int lastRow = rows - 1;
     const QString lastName = box.model()->index(lastRow, 0).data(Qt::DisplayRole).toString();
-    const std::string lastCopy(Form1->ComboBox1->ItemCopyText(lastRow).View());
-    const std::string lastCode = lastCopy.substr(0, lastCopy.find('\t'));
+    const std::string lastCode = LastCode();
     // Initials of the last Hangul name, found after a scan of nearly every
     // row.
     QString lastHangul;
@@ -482,7 +580,7 @@ int RunBench(int argc, char** argv)
     QApplication::setActiveWindow(Form1->Widget());
     box.setFocus();
     Print("Escape during a reload, until it has ended", KeyMs(box, Qt::Key_Escape), "ms");
-    if (Form1->Loading())
+    if (LoadRunning())
         std::fprintf(stderr, "gui_bench: Escape did not end the load\n");
     UntilIdleMs(Clock::now(), HandleEvents::Yes);  // each figure below starts from an idle process
 
@@ -500,7 +598,7 @@ int RunBench(int argc, char** argv)
     timer.restart();
     while (Milliseconds(timer) < reloadMs / 2)
         QApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    const bool loadingAtClose = Form1->Loading();
+    const bool loadingAtClose = LoadRunning();
     const Clock::time_point closed = Clock::now();
     Form1->Close();
     Application->Finalize();

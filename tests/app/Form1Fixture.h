@@ -75,10 +75,13 @@ protected:
         Settle();
     }
 
+    // A load is under way while the buttons wait for it.
+    static bool LoadUnderWay(const TForm1& form) { return !form.BitBtn1->Enabled(); }
+
     // Waits for a load until its list shows.
     static void WaitForList(const TForm1& form)
     {
-        while (form.Loading())
+        while (LoadUnderWay(form))
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         Settle();
     }

@@ -35,14 +35,14 @@ TEST_F(Form1Load, EscapeCancelsALoadAndTheNextLoadWorks)
     const auto form = OpenForm();
     ASSERT_EQ(form->ComboBox1->Items->Count(), 2);
     form->BitBtn1->Click();
-    ASSERT_TRUE(form->Loading());
+    ASSERT_TRUE(LoadUnderWay(*form));
     EXPECT_EQ(form->ComboBox1->Items->Count(), 0) << "a load replaces the list";
     EXPECT_TRUE(Box(form->ComboBox1).accessibleName().startsWith(u"Loading \"omast.dat\": "))
         << Box(form->ComboBox1).accessibleName().toStdString();
     EXPECT_EQ(form->Widget()->cursor().shape(), Qt::BusyCursor);
 
     PressEscapeIn(*form);
-    EXPECT_FALSE(form->Loading()) << "Escape waits for the load's threads";
+    EXPECT_FALSE(LoadUnderWay(*form)) << "Escape waits for the load's threads";
     Settle();
     EXPECT_EQ(form->ComboBox1->Items->Count(), 0);
     EXPECT_TRUE(reports_.empty());
@@ -63,7 +63,7 @@ TEST_F(Form1Load, AWindowDestroyedDuringItsLoadEndsTheLoad)
     auto form = NewForm<TForm1>(nullptr);
     form->DoCreate();
     form->Show();
-    ASSERT_TRUE(form->Loading());
+    ASSERT_TRUE(LoadUnderWay(*form));
     form.reset();
     Settle();
     EXPECT_TRUE(reports_.empty());
@@ -115,6 +115,40 @@ TEST_F(Form1Load, TheFocusStaysInTheBoxAfterALoadAndGoesBackToTheButtonAfterAFai
     Reload(*form);
     EXPECT_TRUE(form->BitBtn1->Focused()) << "the load failed";
     EXPECT_EQ(reports_.size(), 1U);
+}
+
+// A reload clicked while the indexes are still built waits for the build to
+// see its stop and end, then loads; Escape while it waits leaves the list
+// empty once the build has ended, and the next reload works.
+TEST_F(Form1Load, AReloadDuringTheIndexBuildStartsOnceTheBuildHasEnded)
+{
+    std::string big;
+    for (int i = 0; i < 1'000'000; ++i)
+        big += MasterLine(std::to_string(100000 + i), "Fund " + std::to_string(i));
+    dir_.Write("fmast.dat", big);
+    WriteMaster("omast.dat", {"SK", "LG"});
+    auto form = NewForm<TForm1>(nullptr);
+    form->DoCreate();
+    form->Show();
+    WaitForList(*form);
+    ASSERT_TRUE(form->Indexing()) << "the list shows before its indexes are built";
+    form->BitBtn1->Click();
+    EXPECT_TRUE(LoadUnderWay(*form));
+    EXPECT_EQ(form->ComboBox1->Items->Count(), 0);
+    WaitForLoad(*form);
+    EXPECT_EQ(form->ComboBox1->Items->Count(), 2);
+
+    form->BitBtn2->Click();
+    WaitForList(*form);
+    ASSERT_TRUE(form->Indexing());
+    form->BitBtn1->Click();
+    PressEscapeIn(*form);
+    EXPECT_FALSE(LoadUnderWay(*form));
+    WaitForLoad(*form);
+    EXPECT_EQ(form->ComboBox1->Items->Count(), 0) << "the load Escape cancelled started";
+    EXPECT_TRUE(reports_.empty());
+    Reload(*form);
+    EXPECT_EQ(form->ComboBox1->Items->Count(), 2);
 }
 
 }  // namespace

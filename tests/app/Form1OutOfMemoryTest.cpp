@@ -23,7 +23,7 @@ TEST_F(Form1OutOfMemory, ALoadEndsWhereMemoryRanOutAndTheNextLoadWorks)
         form->BitBtn1->Click();
         // Until the failure, only the load's end is delivered: painting and
         // timers would take part in the count.
-        while (form->Loading()) {
+        while (LoadUnderWay(*form)) {
             if (AllocationFailed()) {
                 StopFailingAllocations();
                 QCoreApplication::processEvents(QEventLoop::AllEvents, 20);

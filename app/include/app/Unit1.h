@@ -12,6 +12,7 @@
 #include "stockdata/SortedView.h"
 #include "stockdata/StockSearch.h"
 
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -59,10 +60,13 @@ private:
 
     const STData* Stock(int index) const;
 
-    // Clears the list and hands the previous one to FReleased, then starts
-    // reading `fileName` beside the event loop; its stocks show in name
-    // order when it is done. Nothing while a load runs.
+    // Clears the list and starts reading `fileName` beside the event loop,
+    // once an index build under way has ended; its stocks show in name
+    // order when it is done. Nothing while a load runs or waits.
     void LoadMaster(const ByteString& fileName);
+    // Hands the previous list to FReleased and starts the load.
+    void StartLoad();
+    bool LoadUnderWay() const noexcept;
     // Takes the load's list over, or reports why there is none: the list
     // then stays empty.
     void LoadDone(const std::exception_ptr& error);
@@ -78,9 +82,13 @@ private:
     // Runs `build` beside the event loop at a low priority, then `done` on
     // the GUI thread.
     void BuildIndex(std::function<void(LoadProgress&)> build, std::function<void()> done);
-    void CancelIndexing() noexcept;
 
     ByteString FLoadingName;
+    std::stop_source FLoadStop;
+    // A load asked for while an index build ran waits for its end, unless
+    // Escape cancels it meanwhile: the list is then only released.
+    enum class WaitingLoad : std::uint8_t { None, Start, Cancelled };
+    WaitingLoad FWaitingLoad = WaitingLoad::None;
     // The button that had the focus as the load began, if any.
     TBitBtn* FFocusedButton = nullptr;
     // Shared with the load's threads while it runs; the list is theirs to
@@ -102,9 +110,8 @@ private:
 public:
     explicit TForm1(TComponent* owner) : TForm(owner) {}
 
-    // Whether a load, or the build of the indexes after it, is running,
-    // for tests and benchmarks that wait for them.
-    bool Loading() const noexcept { return FLoad.Running(); }
+    // Whether the build of the indexes after a load is running, for tests
+    // and benchmarks that wait for them.
     bool Indexing() const noexcept { return FIndexing.Running(); }
 };
 

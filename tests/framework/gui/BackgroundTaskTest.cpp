@@ -118,6 +118,35 @@ TEST(BackgroundTaskCancel, AsksTheWorkToStopWaitsForItAndDropsItsEnd)
     EXPECT_EQ(ends.count, 0) << "a cancelled work's end is never told";
 }
 
+// A stop request leaves the work to end in its own time, the GUI thread not
+// waiting for it, and its end is told as any other.
+TEST(BackgroundTaskStopRequest, ReturnsAtOnceAndTheEndIsToldWhenTheWorkEnds)
+{
+    TBackgroundTask task(nullptr);
+    std::stop_source stop;
+    const std::stop_token token = stop.get_token();
+    Gate mayEnd;
+    Gate never;
+    std::atomic<bool> stopSeen = false;
+    Ends ends;
+    task.Start(
+        stop,
+        [&] {
+            stopSeen = never.WaitForStop(token);
+            if (!mayEnd.WaitOpen({}))
+                throw std::runtime_error("never let end");
+            throw std::runtime_error("stopped");
+        },
+        Recorder(ends));
+    task.RequestStop();
+    EXPECT_TRUE(task.Running()) << "the work is still held";
+    mayEnd.Open();
+    RunUntilEnded(task);
+    EXPECT_TRUE(stopSeen);
+    EXPECT_EQ(ends.count, 1);
+    EXPECT_EQ(ends.error, "stopped");
+}
+
 TEST(BackgroundTaskCancel, DoesNothingBeforeAStartAndLeavesTheTaskReadyForOne)
 {
     TBackgroundTask task(nullptr);

@@ -34,6 +34,10 @@ public:
     // Asks the work to stop and waits until it has ended; its onDone is then
     // never raised. Nothing when no work runs.
     void Cancel() noexcept;
+    // Asks the work to stop, and returns at once: onDone is raised as it
+    // ends, as when it ends by itself. For work whose threads may take a
+    // while to see the request, such as low-priority ones on a busy machine.
+    void RequestStop() noexcept;
 
     // From Start until onDone is raised or Cancel returns.
     bool Running() const noexcept;
