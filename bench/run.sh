@@ -4,7 +4,8 @@
 # three kinds of file, peak resident memory, time per line from 100,000 to
 # 4,000,000 lines and the time each added line costs (an empty file gives the
 # start), per-phase figures from Google Benchmark, then the window at 1M, 10M
-# and 30M lines (WINDOW_SIZES="..." for others).
+# and 30M lines (WINDOW_SIZES="..." for others), with the event loop's
+# longest gaps quiet and with every core kept busy.
 # Usage: bash bench/run.sh [LINES]   (default 1000000)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,7 +15,8 @@ cmake --preset release >/dev/null
 cmake --build --preset release -j "$(nproc)" >/dev/null
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+busy=()
+trap 'kill "${busy[@]}" 2>/dev/null; rm -rf "$work"' EXIT
 genmaster=build/release/tools/genmaster
 stockdump=build/release/tools/stockdump
 peak_kb() { /usr/bin/time -f %M bash -c "$1 >/dev/null" 2>&1 | tail -1; }
@@ -95,6 +97,19 @@ for n in $window_sizes; do
     hyperfine -N --warmup 1 --runs 5 --output null --export-json "$work/dump-$n.json" "$stockdump $file" \
         >/dev/null 2>"$work/dump.err" || { cat "$work/dump.err" >&2; exit 1; }
     QT_QPA_PLATFORM=offscreen build/release/bench/gui_bench "$file" 2>/dev/null >"$work/window-$n.txt"
+    # The event loop's longest gaps again, with both cores kept busy by
+    # another process at normal priority, as a user's other programs would.
+    QT_QPA_PLATFORM=offscreen build/release/bench/gui_bench "$file" --gaps 2>/dev/null |
+        sed 's/: /, quiet: /' >>"$work/window-$n.txt"
+    busy=()
+    for _ in $(seq "$(nproc)"); do
+        bash -c 'while :; do :; done' &
+        busy+=($!)
+    done
+    QT_QPA_PLATFORM=offscreen build/release/bench/gui_bench "$file" --gaps 2>/dev/null |
+        sed 's/: /, cores busy: /' >>"$work/window-$n.txt"
+    kill "${busy[@]}"
+    wait "${busy[@]}" 2>/dev/null
     rm -f "$file"
 done
 python3 - "$work" $window_sizes <<'PY'
