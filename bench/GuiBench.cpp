@@ -8,6 +8,7 @@
 // Usage: gui_bench [LINES | MASTER_FILE] [--gaps]   (default 1000000 generated lines)
 // Prints one "name: value" line per figure, for bench/run.sh to tabulate.
 
+#include "LoopGaps.h"
 #include "app/StockList.h"
 #include "app/Unit1.h"
 #include "framework/core/TextCodec.h"
@@ -116,41 +117,6 @@ void WaitForLoad()
     while (LoadRunning())
         QApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
-
-// The event loop's lateness, as a user would feel it: a timer due every
-// 10 ms, and the longest time between two of its ticks beyond those 10 ms,
-// from Start until Stop.
-class LoopGaps {
-public:
-    LoopGaps()
-    {
-        timer_.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
-    }
-    void Start()
-    {
-        longest_ = 0;
-        sinceTick_.start();
-        timer_.start(TickMs);
-    }
-    double StopMs()
-    {
-        Tick();
-        timer_.stop();
-        return longest_;
-    }
-
-private:
-    static constexpr int TickMs = 10;
-    void Tick()
-    {
-        longest_ = std::max(longest_, Milliseconds(sinceTick_) - TickMs);
-        sinceTick_.restart();
-    }
-    QTimer timer_;
-    QElapsedTimer sinceTick_;
-    double longest_ = 0;
-};
 
 void WaitForIndexes()
 {

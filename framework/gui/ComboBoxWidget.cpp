@@ -17,7 +17,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QStyleOptionComboBox>
-#include <QStyleOptionProgressBar>
 #include <QStylePainter>
 #include <QTimer>
 #include <QToolTip>
@@ -172,17 +171,29 @@ void ComboBoxWidget::CopyItem(int index)
 
 bool ComboBoxWidget::event(QEvent* event)
 {
-    if (event->type() == QEvent::ShortcutOverride) {
-        // Claimed, so that no shortcut takes the Escape that ends a search or
-        // closes the list.
-        const auto& key = static_cast<const QKeyEvent&>(*event);
-        if (typing_.EditsSearch(key, TypingInto()) || (PopupShown() && key.key() == Qt::Key_Escape)) {
-            event->accept();
-            return true;
-        }
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+        if (!ClaimsShortcut(static_cast<const QKeyEvent&>(*event)))
+            break;
+        event->accept();
+        return true;
+    case QEvent::ToolTip:
+        ShowHint(static_cast<QHelpEvent&>(*event));
+        return true;
+    default:
+        break;
     }
-    if (event->type() != QEvent::ToolTip)
-        return QComboBox::event(event);
+    return QComboBox::event(event);
+}
+
+bool ComboBoxWidget::ClaimsShortcut(const QKeyEvent& key) const
+{
+    // So that no shortcut takes the Escape that ends a search or closes the list.
+    return typing_.EditsSearch(key, TypingInto()) || (PopupShown() && key.key() == Qt::Key_Escape);
+}
+
+void ComboBoxWidget::ShowHint(QHelpEvent& help)
+{
     QString hint;
     DispatchEvent(&combo_, [&] {
         if (currentIndex() >= 0)
@@ -190,11 +201,10 @@ bool ComboBoxWidget::event(QEvent* event)
     });
     if (hint.isEmpty()) {
         QToolTip::hideText();
-        event->ignore();
-        return true;
+        help.ignore();  // the window's own tooltip, if any
+        return;
     }
-    QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), hint, this, rect());
-    return true;
+    QToolTip::showText(help.globalPos(), hint, this, rect());
 }
 
 bool ComboBoxWidget::OpenListKey(QKeyEvent& key)
@@ -339,7 +349,7 @@ void ComboBoxWidget::ShowProgress(int percent, const QString& text)
     percent = std::clamp(percent, 0, 100);
     if (progress_ && progress_->percent == percent && progress_->text == text)
         return;
-    progress_ = Progress{percent, text};
+    progress_ = BoxProgress{percent, text};
     // Told to screen readers as a change of the box's name.
     setAccessibleName(text);
     update();
@@ -378,21 +388,6 @@ void ComboBoxWidget::AnswerKeptInput()
         typing_.End();  // the focus left after them, which ends a search
 }
 
-void ComboBoxWidget::PaintProgress(QStylePainter& painter, const QRect& field) const
-{
-    QStyleOptionProgressBar bar;
-    bar.initFrom(this);
-    bar.rect = field;
-    bar.minimum = 0;
-    bar.maximum = 100;
-    bar.progress = progress_->percent;
-    bar.text = progress_->text;
-    bar.textVisible = true;
-    bar.textAlignment = Qt::AlignCenter;
-    bar.state |= QStyle::State_Horizontal;
-    painter.drawControl(QStyle::CE_ProgressBar, bar);
-}
-
 void ComboBoxWidget::paintEvent(QPaintEvent* event)
 {
     if (!ownerDraw_ && !progress_) {
@@ -409,7 +404,7 @@ void ComboBoxWidget::paintEvent(QPaintEvent* event)
     painter.drawComplexControl(QStyle::CC_ComboBox, option);
     const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
     if (progress_) {
-        PaintProgress(painter, field);
+        PaintProgress(painter, *this, field, *progress_);
         return;
     }
     if (currentIndex() < 0)

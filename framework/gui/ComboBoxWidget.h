@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BoxProgress.h"
 #include "ItemListModel.h"
 #include "KeptInput.h"
 #include "ListTyping.h"
@@ -12,6 +13,7 @@
 #include <optional>
 
 class DropDownList;
+class QHelpEvent;
 class FixedRowListView;
 class QStylePainter;
 
@@ -79,9 +81,12 @@ private:
     bool OpenListKey(QKeyEvent& key);
     void Pick(int row);
     void CopyItem(int index);
-    void PaintProgress(QStylePainter& painter, const QRect& field) const;
     void DescribePick(int index);
     void AnswerKeptInput();
+    // Parts of event(): the Escape and Backspace typing keeps from
+    // shortcuts, and the tooltip, the picked stock's hint.
+    bool ClaimsShortcut(const QKeyEvent& key) const;
+    void ShowHint(QHelpEvent& help);
 
     TComboBox& combo_;
     ItemListModel& model_;
@@ -90,10 +95,6 @@ private:
     DropDownList& dropDown_;
     bool ownerDraw_ = false;
     ListTyping typing_{*this};
-    struct Progress {
-        int percent;
-        QString text;
-    };
-    std::optional<Progress> progress_;
+    std::optional<BoxProgress> progress_;
     KeptInput keptInput_;
 };
