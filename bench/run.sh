@@ -5,7 +5,10 @@
 # 4,000,000 lines and the time each added line costs (an empty file gives the
 # start), per-phase figures from Google Benchmark, then the window at 1M, 10M
 # and 30M lines (WINDOW_SIZES="..." for others), with the event loop's
-# longest gaps quiet and with every core kept busy.
+# longest gaps quiet and with every core kept busy; last a soak of 1,000
+# reloads of the window at 1M lines, keys typed into each as it loads:
+# resident memory from the 100th reload to the last, the event loop's longest
+# gap, the slowest reload and any reload whose keys picked no stock.
 # Usage: bash bench/run.sh [LINES]   (default 1000000)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -134,3 +137,11 @@ print("|---|" + "---:|" * len(sizes))
 for name, values in figures.items():
     print(f"| {name} | " + " | ".join(shown(values.get(n, "nan")) for n in sizes) + " |")
 PY
+
+echo
+echo "== soak: 1,000 reloads at 1M lines"
+# Clicked as soon as the buttons allow, alternating the two files, with the
+# index build of the list before often still running.
+"$genmaster" 1000000 >"$work/soak.dat"
+QT_QPA_PLATFORM=offscreen build/release/bench/soak_bench "$work/soak.dat" 1000 2>/dev/null
+rm -f "$work/soak.dat"

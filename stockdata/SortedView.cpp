@@ -11,21 +11,22 @@
 #include <memory>
 #include <new>
 
-int STKeyOffset = 0;
-int STKeyLength = 0;
+std::atomic<int> STKeyOffset = 0;
+std::atomic<int> STKeyLength = 0;
 
 namespace {
 
 const unsigned char* KeyOf(const STData* record) noexcept
 {
-    return reinterpret_cast<const unsigned char*>(static_cast<const RecStocks*>(record)) + STKeyOffset;
+    return reinterpret_cast<const unsigned char*>(static_cast<const RecStocks*>(record)) +
+           STKeyOffset.load(std::memory_order_relaxed);
 }
 
 }  // namespace
 
 bool LessST::operator()(const STData* a, const STData* b) const noexcept
 {
-    return std::memcmp(KeyOf(a), KeyOf(b), static_cast<std::size_t>(STKeyLength)) < 0;
+    return std::memcmp(KeyOf(a), KeyOf(b), static_cast<std::size_t>(STKeyLength.load(std::memory_order_relaxed))) < 0;
 }
 
 lstPST MakeSortedST(const vecST& store, int key)

@@ -1,39 +1,45 @@
 #include "Form1Fixture.h"
 
+#include <QScreen>
 #include <QStyleOptionComboBox>
+
+#include <algorithm>
 
 namespace {
 
 using Form1Test = Form1Fixture;
 
-TEST_F(Form1Test, IsBuiltFromItsLayout)
+// What a user sees of the window: its title and size on the screen, the two
+// buttons side by side above the list, "fmast.dat" on the left, each control
+// whole inside the window, the list taking Hangul from an input method, and
+// Tab going from the list to "omast.dat", then to "fmast.dat".
+TEST_F(Form1Test, ShowsTheListBelowItsTwoButtonsInsideTheWindow)
 {
     WriteMaster("fmast.dat", {});
     const auto form = OpenForm();
-    EXPECT_EQ(form->Name, "Form1");
-    EXPECT_EQ(form->Caption(), "Form1");
-    EXPECT_EQ(form->BoundsRect(), (TRect{300, 221, 996, 701}));
-    EXPECT_EQ(form->Widget()->font().pixelSize(), 11);
+    const QWidget& window = *form->Widget();
+    EXPECT_EQ(window.windowTitle(), "Form1");
+    const TRect frame = form->BoundsRect();
+    EXPECT_EQ(frame.Right - frame.Left, 696);
+    EXPECT_EQ(frame.Bottom - frame.Top, 480);
+    EXPECT_TRUE(window.screen()->availableGeometry().contains(window.frameGeometry()));
+    EXPECT_EQ(window.font().pixelSize(), 11);
 
-    ASSERT_NE(form->ComboBox1, nullptr);
-    EXPECT_EQ(form->ComboBox1->Name, "ComboBox1");
-    EXPECT_EQ(form->ComboBox1->BoundsRect(), (TRect{0, 112, 481, 134}));
-    EXPECT_EQ(form->ComboBox1->Style(), TComboBoxStyle::csOwnerDrawFixed);
-    EXPECT_EQ(form->ComboBox1->ItemHeight(), 16);
-    EXPECT_EQ(form->ComboBox1->ImeName(), "한국어(한글) (MS-IME98)");
-    EXPECT_EQ(form->ComboBox1->TabOrder(), 0);
-
-    ASSERT_NE(form->BitBtn1, nullptr);
-    EXPECT_EQ(form->BitBtn1->BoundsRect(), (TRect{200, 64, 275, 89}));
+    const QWidget& box = *form->ComboBox1->Widget();
+    const QWidget& omast = *form->BitBtn1->Widget();
+    const QWidget& fmast = *form->BitBtn2->Widget();
     EXPECT_EQ(form->BitBtn1->Caption(), "omast.dat");
-    EXPECT_EQ(form->BitBtn1->TabOrder(), 1);
-    ASSERT_NE(form->BitBtn2, nullptr);
-    EXPECT_EQ(form->BitBtn2->BoundsRect(), (TRect{48, 56, 123, 81}));
     EXPECT_EQ(form->BitBtn2->Caption(), "fmast.dat");
-    EXPECT_EQ(form->BitBtn2->TabOrder(), 2);
+    for (const QWidget* control : {&box, &omast, &fmast})
+        EXPECT_TRUE(window.rect().contains(control->geometry())) << control->objectName().toStdString();
+    EXPECT_LT(fmast.geometry().right(), omast.geometry().left()) << "side by side, fmast.dat on the left";
+    EXPECT_LT(std::max(fmast.geometry().bottom(), omast.geometry().bottom()), box.geometry().top())
+        << "the buttons above the list";
+    EXPECT_GT(box.width(), omast.geometry().right() - fmast.geometry().left()) << "the list under both";
+    EXPECT_TRUE(box.testAttribute(Qt::WA_InputMethodEnabled));
 
-    EXPECT_EQ(form->ComboBox1->Widget()->nextInFocusChain(), form->BitBtn1->Widget()) << "tab order";
-    EXPECT_EQ(form->BitBtn1->Widget()->nextInFocusChain(), form->BitBtn2->Widget()) << "tab order";
+    EXPECT_EQ(box.nextInFocusChain(), &omast) << "tab order";
+    EXPECT_EQ(omast.nextInFocusChain(), &fmast) << "tab order";
 }
 
 TEST_F(Form1Test, ListsOneItemPerLineAndPaintsTheNamesInNameOrder)

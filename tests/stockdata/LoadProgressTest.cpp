@@ -48,42 +48,49 @@ void Load(const std::string& file, LoadProgress& progress)
     const CodeIndex index(byPosition, twoThreads, &progress);
 }
 
-// The share of the load, from 0 to 1, in the middle of one stage. Each
-// stage weighs: counting 0.061, reading 0.223, sorting 0.556, keying 0.160;
-// the code index built after the list shows weighs nothing.
-struct FractionCase {
-    const char* name;
-    LoadStage stage;
-    std::uint64_t total;
-    std::uint64_t done;
-    double fraction;
-};
+// The list's own stages, in their order; the index builds come after the
+// list shows.
+constexpr LoadStage ListStages[] = {LoadStage::Counting, LoadStage::Reading, LoadStage::Sorting, LoadStage::Keying};
 
-class LoadProgressFraction : public testing::TestWithParam<FractionCase> {};
-
-TEST_P(LoadProgressFraction, WeighsTheStagesBeforeWholeAndTheRunningOneByItsShareDone)
+// Whatever each stage weighs: the share done never goes back, each stage of
+// the list moves it, it is whole only once the last is done, a stage with
+// no work or more done than it holds counts once, and the index builds after
+// the list keep it whole.
+TEST(LoadProgressFraction, NeverGoesBackEachStageMovesItAndOnlyTheEndMakesItWhole)
 {
     LoadProgress progress;
-    progress.Begin(GetParam().stage, GetParam().total);
-    progress.Advance(GetParam().done);
-    EXPECT_NEAR(progress.Fraction(), GetParam().fraction, 1e-9);
-}
+    double last = progress.Fraction();
+    EXPECT_EQ(last, 0);
+    for (const LoadStage stage : ListStages) {
+        SCOPED_TRACE(static_cast<int>(stage));
+        progress.Begin(stage, 100);
+        const double begun = progress.Fraction();
+        EXPECT_GE(begun, last);
+        for (int quarter = 0; quarter < 4; ++quarter) {
+            progress.Advance(25);
+            EXPECT_GT(progress.Fraction(), last) << "each quarter of the stage moves it";
+            last = progress.Fraction();
+        }
+        if (stage != LoadStage::Keying) {
+            EXPECT_LT(last, 1);
+        }
+        progress.Advance(200);
+        EXPECT_EQ(progress.Fraction(), last) << "more done than the stage holds";
+    }
+    EXPECT_DOUBLE_EQ(last, 1);
+    for (const LoadStage stage : {LoadStage::IndexingNames, LoadStage::IndexingCodes}) {
+        progress.Begin(stage, 100);
+        EXPECT_DOUBLE_EQ(progress.Fraction(), 1);
+        progress.Advance(50);
+        EXPECT_DOUBLE_EQ(progress.Fraction(), 1);
+    }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, LoadProgressFraction,
-    testing::Values(
-        FractionCase{"counting_just_begun_is_the_start_of_the_load", LoadStage::Counting, 100, 0, 0},
-        FractionCase{"counting_half_done_is_half_its_share", LoadStage::Counting, 100, 50, 0.0305},
-        FractionCase{"reading_just_begun_follows_the_whole_of_counting", LoadStage::Reading, 200, 0, 0.061},
-        FractionCase{"reading_a_quarter_done_adds_a_quarter_of_its_share", LoadStage::Reading, 200, 50, 0.11675},
-        FractionCase{"sorting_half_done_is_past_the_middle_of_the_load", LoadStage::Sorting, 100, 50, 0.562},
-        FractionCase{"keying_half_done_is_near_the_end", LoadStage::Keying, 10, 5, 0.92},
-        FractionCase{"keying_done_is_the_whole_load", LoadStage::Keying, 10, 10, 1.0},
-        FractionCase{"a_stage_with_no_work_counts_none_of_its_share", LoadStage::Sorting, 0, 0, 0.284},
-        FractionCase{"more_done_than_the_stage_holds_counts_the_stage_once", LoadStage::Reading, 100, 300, 0.284},
-        FractionCase{"the_code_index_built_after_the_list_keeps_it_full", LoadStage::IndexingCodes, 100, 50, 1.0},
-        FractionCase{"the_code_index_just_begun_keeps_it_full", LoadStage::IndexingCodes, 100, 0, 1.0}),
-    [](const testing::TestParamInfo<FractionCase>& row) { return std::string(row.param.name); });
+    LoadProgress empty;
+    LoadProgress begun;
+    empty.Begin(LoadStage::Sorting, 0);
+    begun.Begin(LoadStage::Sorting, 100);
+    EXPECT_EQ(empty.Fraction(), begun.Fraction()) << "a stage with no work counts none of its share";
+}
 
 class LoadProgressTest : public testing::Test {
 protected:
@@ -91,31 +98,30 @@ protected:
     const std::string file = dir.Write("omast.dat", FundsText()).string();
 };
 
+// Stopped as a stage begins, the load ends in that stage, with less done the
+// earlier the stage and the list not whole before its last stage is done.
 TEST_F(LoadProgressTest, AStopEndsTheLoadInTheStageItWasAskedInBeforeThatStageIsDone)
 {
-    struct Stage {
-        LoadStage stage;
-        double start;  // the load's share done as the stage begins
-        double end;    // and once it is done
-    };
-    for (const Stage& row : {Stage{LoadStage::Counting, 0, 0.061}, Stage{LoadStage::Reading, 0.061, 0.284},
-                             Stage{LoadStage::Sorting, 0.284, 0.84}, Stage{LoadStage::Keying, 0.84, 1},
-                             Stage{LoadStage::IndexingNames, 1, 1}, Stage{LoadStage::IndexingCodes, 1, 1}}) {
-        SCOPED_TRACE(static_cast<int>(row.stage));
+    double earlier = -1;
+    for (const LoadStage stage : {LoadStage::Counting, LoadStage::Reading, LoadStage::Sorting, LoadStage::Keying,
+                                  LoadStage::IndexingNames, LoadStage::IndexingCodes}) {
+        SCOPED_TRACE(static_cast<int>(stage));
         std::stop_source source;
         LoadProgress progress(source.get_token());
         progress.onBegin = [&](LoadStage begun) {
-            if (begun == row.stage)
+            if (begun == stage)
                 source.request_stop();
         };
         EXPECT_THROW(Load(file, progress), LoadCancelled);
-        EXPECT_EQ(progress.Stage(), row.stage);
-        EXPECT_GE(progress.Fraction(), row.start - 1e-9);
-        if (row.end > row.start) {
-            EXPECT_LT(progress.Fraction(), row.end);
+        EXPECT_EQ(progress.Stage(), stage);
+        const bool listStage = stage < LoadStage::IndexingNames;
+        if (listStage) {
+            EXPECT_GT(progress.Fraction(), earlier);
+            EXPECT_LT(progress.Fraction(), 1);
         } else {
-            EXPECT_NEAR(progress.Fraction(), row.end, 1e-9);
+            EXPECT_DOUBLE_EQ(progress.Fraction(), 1);
         }
+        earlier = progress.Fraction();
     }
 }
 
@@ -133,13 +139,15 @@ TEST_F(LoadProgressTest, ALoadRunToItsEndCompletesEachStage)
     EXPECT_EQ(begun, (std::vector{LoadStage::Counting, LoadStage::Reading, LoadStage::Sorting, LoadStage::Keying,
                                   LoadStage::IndexingNames, LoadStage::IndexingCodes}));
     ASSERT_EQ(before.size(), 6U);
-    // Counting's own start reads the unused figures: nothing done.
-    EXPECT_NEAR(before[0], 0, 1e-9);
-    EXPECT_NEAR(before[1], 0.061, 1e-9);
-    EXPECT_NEAR(before[2], 0.284, 1e-9);
-    EXPECT_NEAR(before[3], 0.84, 1e-9);
-    EXPECT_NEAR(before[4], 1, 1e-9);
-    EXPECT_NEAR(progress.Fraction(), 1, 1e-9);
+    // Counting's own start reads the unused figures: nothing done. Each
+    // stage of the list done before the next begins, the last making it whole.
+    EXPECT_EQ(before[0], 0);
+    for (std::size_t i = 1; i < 4; ++i) {
+        EXPECT_GT(before[i], before[i - 1]) << "stage " << i;
+        EXPECT_LT(before[i], 1) << "stage " << i;
+    }
+    EXPECT_DOUBLE_EQ(before[4], 1);
+    EXPECT_DOUBLE_EQ(progress.Fraction(), 1);
 }
 
 // A search reads the names while an index is built beside it: a hold

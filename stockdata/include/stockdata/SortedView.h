@@ -5,6 +5,7 @@
 #include "stockdata/StockRecord.h"
 #include "stockdata/ViewNodeAllocator.h"
 
+#include <atomic>
 #include <list>
 #include <vector>
 
@@ -20,9 +21,12 @@ inline constexpr int SortKeyName = 4;
 
 // The key window: byte offset and length of the sort key inside a record.
 // Both start at 0, so every pair compares equal until a key is chosen; once
-// MakeSortedST has chosen the name key it stays chosen. GUI thread only.
-extern int STKeyOffset;
-extern int STKeyLength;
+// MakeSortedST has chosen the name key it stays chosen. MakeSortedST sets
+// them on the thread that runs it, a load's, while comparisons may read
+// them on any other: atomic, so that choosing the key again, to the value it
+// already has, is no data race.
+extern std::atomic<int> STKeyOffset;
+extern std::atomic<int> STKeyLength;
 
 // True when a's key bytes are less than b's, compared as unsigned bytes.
 struct LessST {
