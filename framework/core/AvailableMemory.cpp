@@ -1,9 +1,10 @@
 #include "framework/core/AvailableMemory.h"
 
+#include "framework/core/FileDescriptor.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <fcntl.h>
 #include <filesystem>
 #include <limits>
 #include <optional>
@@ -22,20 +23,14 @@ constexpr std::uint64_t NoLimit = std::uint64_t{1} << 62;
 // would turn lack of memory into a short text instead of std::bad_alloc.
 std::optional<std::string> ReadText(const std::filesystem::path& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    const std::optional<FileDescriptor> fd = FileDescriptor::OpenForReading(path.c_str(), FifoOpen::WaitingForWriter);
+    if (!fd)
         return std::nullopt;
     std::string text;
     char chunk[4096];
     ssize_t got = 0;
-    try {
-        while ((got = ::read(fd, chunk, sizeof chunk)) > 0 || (got < 0 && errno == EINTR))
-            text.append(chunk, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    ::close(fd);
+    while ((got = ::read(fd->Get(), chunk, sizeof chunk)) > 0 || (got < 0 && errno == EINTR))
+        text.append(chunk, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
     if (got < 0)
         return std::nullopt;
     return text;

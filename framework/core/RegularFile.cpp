@@ -8,7 +8,7 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,15 +55,6 @@ std::string KindOf(mode_t mode)
         return Translate("not a regular file (a socket)");
     // TRANSLATORS: why a file cannot be read, after "cannot read file {0}: ".
     return Translate("not a regular file");
-}
-
-int OpenForReading(const std::string& fileName)
-{
-    // O_NONBLOCK so that opening a FIFO with no writer returns at once.
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        Fail(Failed::Open, {fileName, InputKind::File}, ErrorText(errno));
-    return fd;
 }
 
 std::unique_ptr<char[]> NewBlock(std::size_t size)
@@ -140,13 +131,16 @@ FileBytes ReadWhole(Read&& read, const InputName& name, std::size_t cap)
 
 }  // namespace
 
-// Don't retry close on EINTR: the descriptor is gone either way on Linux.
-RegularFile::Descriptor::~Descriptor() noexcept
+FileDescriptor OpenFileForReading(const std::string& fileName, FifoOpen fifo)
 {
-    ::close(fd_);
+    std::optional<FileDescriptor> fd = FileDescriptor::OpenForReading(fileName.c_str(), fifo);
+    if (!fd)
+        Fail(Failed::Open, {fileName, InputKind::File}, ErrorText(errno));
+    return std::move(*fd);
 }
 
-RegularFile::RegularFile(std::string fileName) : name_(std::move(fileName)), fd_(OpenForReading(name_))
+RegularFile::RegularFile(std::string fileName)
+    : name_(std::move(fileName)), fd_(OpenFileForReading(name_, FifoOpen::WithoutWaiting))
 {
     struct stat status {};
     if (::fstat(fd_.Get(), &status) != 0)

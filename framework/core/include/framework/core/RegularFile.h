@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framework/core/FileDescriptor.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <memory>
@@ -58,26 +60,18 @@ public:
     FileBytes ReadAll(std::size_t sizelessCap = SizelessFileCap) const;
 
 private:
-    class Descriptor {
-    public:
-        explicit Descriptor(int fd) noexcept : fd_(fd) {}
-        Descriptor(const Descriptor&) = delete;
-        Descriptor& operator=(const Descriptor&) = delete;
-        ~Descriptor() noexcept;
-        int Get() const noexcept { return fd_; }
-
-    private:
-        int fd_;
-    };
-
     // Reads up to `size` bytes at `offset`; fewer only at the end of the file.
     std::size_t ReadAt(std::size_t offset, char* data, std::size_t size) const;
     FileBytes ReadToEnd(std::size_t cap) const;
 
     std::string name_;
-    Descriptor fd_;
+    FileDescriptor fd_;
     std::size_t size_ = 0;
 };
+
+// Opens `fileName` for reading, whatever kind of file it is. Throws
+// Exception naming the file and the reason when it cannot.
+FileDescriptor OpenFileForReading(const std::string& fileName, FifoOpen fifo);
 
 // Reads a whole regular file into memory. Anything else (a directory, FIFO,
 // socket or device, also behind a symlink) is refused before a byte is read,
