@@ -1,10 +1,12 @@
 #pragma once
 
+#include "framework/core/RegularFile.h"
 #include "stockdata/LoadAdmission.h"
 #include "stockdata/LoadProgress.h"
 #include "stockdata/Parallel.h"
 #include "stockdata/StockRecord.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -29,6 +31,9 @@ struct LoadOptions {
     // Where the load reports how far it has come and learns that it must
     // stop (throwing LoadCancelled); none when null.
     LoadProgress* progress = nullptr;
+    // A file that reports no size, or a stream, holding more bytes is
+    // refused as not a master file.
+    std::size_t sizelessCap = SizelessFileCap;
 };
 vecST ReadMasterFile(const ByteString& fileName, const LoadOptions& options);
 
