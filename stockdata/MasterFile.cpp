@@ -8,7 +8,6 @@
 #include "framework/core/Translate.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <functional>
 #include <iterator>
@@ -198,10 +197,10 @@ vecST UnmadeStore(std::size_t lines)
 template <class Work>
 void ForEachPiece(std::size_t threads, std::size_t pieces, const LoadProgress* progress, Work&& work)
 {
-    std::atomic<std::size_t> next = 0;
+    PieceQueue queue(pieces);
     RunParts(threads, [&](std::size_t) {
-        for (std::size_t piece; !StopRequested(progress) && (piece = next++) < pieces;)
-            work(piece);
+        for (std::optional<std::size_t> piece; !StopRequested(progress) && (piece = queue.Take());)
+            work(*piece);
     });
 }
 

@@ -16,6 +16,7 @@
 #include <iterator>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -76,13 +77,14 @@ bool WriteView(const lstPST& view, std::FILE* out, const Parallelism& parallelis
     std::vector<std::unique_ptr<char[]>> buffers(threads);
     for (auto& buffer : buffers)
         buffer = std::make_unique_for_overwrite<char[]>(ChunkEntries * LineMax);
-    std::atomic<std::size_t> nextChunk = 0;
+    PieceQueue queue(chunks);
     std::atomic<std::size_t> written = 0;
     std::atomic<int> writeError = 0;  // errno of the first failed write, which is the writer thread's own
     RunParts(threads, [&](std::size_t part) {
         auto entry = view.begin();
         std::size_t at = 0;  // the position of `entry` in the view
-        for (std::size_t chunk; (chunk = nextChunk++) < chunks;) {
+        for (std::optional<std::size_t> taken; (taken = queue.Take());) {
+            const std::size_t chunk = *taken;
             const std::size_t begin = chunk * ChunkEntries;
             std::advance(entry, begin - at);
             const std::size_t count = std::min(ChunkEntries, view.size() - begin);
