@@ -15,7 +15,7 @@ class ByteString;
 // A stock master file is plain text, one stock per line, in 1-based byte
 // columns: 1-9 the code, 10-47 the name, 48 on ignored. Spaces are data.
 // Every line gives a record, an empty one too; nothing is trimmed or checked.
-// Lines end as TStringList's do: LF, CR LF or a lone CR.
+// Lines are cut by the line rule (framework/core/LineRule.h).
 
 // Reads the master file `fileName` (a relative name resolves against the
 // current directory) into a store in file order. Throws the framework's
