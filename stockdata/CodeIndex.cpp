@@ -18,7 +18,6 @@ namespace {
 static_assert(2 * sizeof(SortEntry) == CodeIndex::BuildBytesPerLine, "the entries and the room to sort them");
 
 using codeorder::CodeBytes;
-using codeorder::CompareDigits;
 using codeorder::IsAsciiLetter;
 using codeorder::IsWellFormed;
 using codeorder::ToUpper;
@@ -125,10 +124,7 @@ int CodeIndex::Find(const TypedCode& code, int after) const
 {
     if (!IsWellFormed(code))
         return -1;
-    const auto before = [this](std::uint32_t a, std::uint32_t b) {
-        const int byDigits = CompareDigits(*byPosition_[a], *byPosition_[b]);
-        return byDigits != 0 ? byDigits < 0 : a < b;
-    };
+    const auto before = [this](std::uint32_t a, std::uint32_t b) { return codeorder::ComesBefore(byPosition_, a, b); };
     const bool stepping = after >= 0 && static_cast<std::size_t>(after) < byPosition_.size();
     const auto afterKey = static_cast<std::uint32_t>(after);
     std::optional<std::uint32_t> best;

@@ -9,7 +9,7 @@
 
 namespace {
 
-using codeorder::CompareDigits;
+using codeorder::ComesBefore;
 using codeorder::DigitsOf;
 using codeorder::IsWellFormed;
 using codeorder::ToUpper;
@@ -63,12 +63,6 @@ CodeKeys::CodeKeys(std::span<const STData* const> byPosition, std::unique_ptr<st
     : byPosition_(byPosition), keys_(std::move(keys))
 {
     assert(byPosition.size() <= INT_MAX && "positions are ints");
-}
-
-bool CodeKeys::Before(std::size_t a, std::size_t b) const
-{
-    const int byDigits = CompareDigits(*byPosition_[a], *byPosition_[b]);
-    return byDigits != 0 ? byDigits < 0 : a < b;
 }
 
 namespace {
@@ -139,8 +133,9 @@ int CodeKeys::Find(const TypedCode& code, int after) const
             ((afterSure && key >> TagBits < afterKey >> TagBits) || (bestSure && key >> TagBits > bestKey >> TagBits)))
             continue;
         const auto position = static_cast<int>(i);
-        if (!codeorder::Finds(code, *byPosition_[i]) || (stepping && !Before(static_cast<std::size_t>(after), i)) ||
-            (best >= 0 && !Before(i, static_cast<std::size_t>(best))))
+        if (!codeorder::Finds(code, *byPosition_[i]) ||
+            (stepping && !ComesBefore(byPosition_, static_cast<std::size_t>(after), i)) ||
+            (best >= 0 && !ComesBefore(byPosition_, i, static_cast<std::size_t>(best))))
             continue;
         best = position;
         bestKey = key;

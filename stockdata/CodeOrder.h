@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <span>
 
 // The order and the matching of codes that CodeIndex and CodeKeys share.
 namespace codeorder {
@@ -52,6 +53,14 @@ inline int CompareDigits(const STData& a, const STData& b)
     if (const int head = std::memcmp(DigitsOf(a), DigitsOf(b), CodeBytes - 1); head != 0)
         return head;
     return static_cast<unsigned char>(a.code[CodeBytes - 1]) - static_cast<unsigned char>(b.code[CodeBytes - 1]);
+}
+
+// The order codes are found in: by digits, equal digits in view order.
+// `byPosition` holds the view's records; `a` and `b` are positions in it.
+inline bool ComesBefore(std::span<const STData* const> byPosition, std::size_t a, std::size_t b)
+{
+    const int byDigits = CompareDigits(*byPosition[a], *byPosition[b]);
+    return byDigits != 0 ? byDigits < 0 : a < b;
 }
 
 // Whether well-formed `code` finds `record`: its body starts the record's

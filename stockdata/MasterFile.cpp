@@ -8,7 +8,6 @@
 #include "framework/core/Translate.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <functional>
 #include <iterator>
@@ -32,6 +31,18 @@ constexpr const char* ExtraText = " ";
 constexpr std::size_t ReadChunk = std::size_t{256} << 10;
 // Enough to hold a line end near where a cut is looked for, in most files.
 constexpr std::size_t CutReadChunk = std::size_t{4} << 10;
+
+std::string NotAMasterFile(std::size_t cap)
+{
+    // TRANSLATORS: why a stream or a /proc file cannot be read, after "cannot read file {0}: ".
+    // {0}: the most megabytes a master file of no known size may hold, a number.
+    return Tr("it reports no size and holds more than {0} MB: not a master file", std::to_string(cap >> 20));
+}
+
+SizelessLimit SizelessLimitOf(const LoadOptions& options)
+{
+    return {options.sizelessCap, NotAMasterFile};
+}
 
 // Copies `bytes` cut at their first 0 byte into a field that is all 0 bytes,
 // which is what the record's bounded copy makes of them.
@@ -186,10 +197,10 @@ vecST UnmadeStore(std::size_t lines)
 template <class Work>
 void ForEachPiece(std::size_t threads, std::size_t pieces, const LoadProgress* progress, Work&& work)
 {
-    std::atomic<std::size_t> next = 0;
+    PieceQueue queue(pieces);
     RunParts(threads, [&](std::size_t) {
-        for (std::size_t piece; !StopRequested(progress) && (piece = next++) < pieces;)
-            work(piece);
+        for (std::optional<std::size_t> piece; !StopRequested(progress) && (piece = queue.Take());)
+            work(*piece);
     });
 }
 
@@ -245,7 +256,7 @@ vecST ReadMasterFile(const ByteString& fileName, const LoadOptions& options)
 {
     const RegularFile file{std::string(fileName.View())};
     if (file.Size() == 0) {
-        const FileBytes bytes = file.ReadAll();
+        const FileBytes bytes = file.ReadAll(SizelessLimitOf(options));
         return ReadRecords(SourceOf(bytes.View()), options.parallelism, file.Name(), &options.limits,
                            bytes.View().size(), options.progress);
     }
@@ -258,7 +269,7 @@ vecST ReadMasterFile(const ByteString& fileName, const LoadOptions& options)
 
 vecST ReadMasterStream(int fd, const std::string& name, const LoadOptions& options)
 {
-    const FileBytes bytes = ReadStream(fd, name);
+    const FileBytes bytes = ReadStream(fd, name, SizelessLimitOf(options));
     return ReadRecords(SourceOf(bytes.View()), options.parallelism, name, &options.limits, bytes.View().size(),
                        options.progress);
 }

@@ -1,9 +1,10 @@
 #include "framework/core/AvailableMemory.h"
 
+#include "framework/core/FileDescriptor.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <fcntl.h>
 #include <filesystem>
 #include <limits>
 #include <optional>
@@ -22,33 +23,28 @@ constexpr std::uint64_t NoLimit = std::uint64_t{1} << 62;
 // would turn lack of memory into a short text instead of std::bad_alloc.
 std::optional<std::string> ReadText(const std::filesystem::path& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    const std::optional<FileDescriptor> fd = FileDescriptor::OpenForReading(path.c_str(), FifoOpen::WaitingForWriter);
+    if (!fd)
         return std::nullopt;
     std::string text;
     char chunk[4096];
     ssize_t got = 0;
-    try {
-        while ((got = ::read(fd, chunk, sizeof chunk)) > 0 || (got < 0 && errno == EINTR))
-            text.append(chunk, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    ::close(fd);
+    while ((got = ::read(fd->Get(), chunk, sizeof chunk)) > 0 || (got < 0 && errno == EINTR))
+        text.append(chunk, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
     if (got < 0)
         return std::nullopt;
     return text;
 }
 
-// Calls visit(line) for each line of `text`. Not the master files' line
-// rule: the kernel ends these lines with LF alone and leaves a CR in a mount
-// point or cgroup name as it is.
+// Calls visit(piece) for each piece of `text` that `separator` ends, and for
+// a last one without it. For lines, not the master files' line rule: the
+// kernel ends these lines with LF alone and leaves a CR in a mount point or
+// cgroup name as it is.
 template <class Visit>
-void ForEachTextLine(std::string_view text, Visit&& visit)
+void ForEachSeparated(std::string_view text, char separator, Visit&& visit)
 {
     while (!text.empty()) {
-        const std::size_t end = std::min(text.find('\n'), text.size());
+        const std::size_t end = std::min(text.find(separator), text.size());
         visit(text.substr(0, end));
         text.remove_prefix(std::min(end + 1, text.size()));
     }
@@ -58,15 +54,10 @@ void ForEachTextLine(std::string_view text, Visit&& visit)
 std::vector<std::string_view> Words(std::string_view line)
 {
     std::vector<std::string_view> words;
-    while (!line.empty()) {
-        const std::size_t start = line.find_first_not_of(' ');
-        if (start == std::string_view::npos)
-            break;
-        line.remove_prefix(start);
-        const std::size_t end = std::min(line.find(' '), line.size());
-        words.push_back(line.substr(0, end));
-        line.remove_prefix(end);
-    }
+    ForEachSeparated(line, ' ', [&words](std::string_view word) {
+        if (!word.empty())
+            words.push_back(word);
+    });
     return words;
 }
 
@@ -85,7 +76,7 @@ std::optional<std::uint64_t> ParseNumber(std::string_view text) noexcept
 std::optional<std::uint64_t> Field(std::string_view text, std::string_view key, std::uint64_t unit = 1) noexcept
 {
     std::optional<std::uint64_t> found;
-    ForEachTextLine(text, [&](std::string_view line) {
+    ForEachSeparated(text, '\n', [&](std::string_view line) {
         if (found || !line.starts_with(key) || line.size() == key.size())
             return;
         std::string_view rest = line.substr(key.size());
@@ -102,13 +93,9 @@ std::optional<std::uint64_t> Field(std::string_view text, std::string_view key, 
 // Whether the comma-separated `list` holds `word`.
 bool HasWord(std::string_view list, std::string_view word) noexcept
 {
-    while (!list.empty()) {
-        const std::size_t end = std::min(list.find(','), list.size());
-        if (list.substr(0, end) == word)
-            return true;
-        list.remove_prefix(std::min(end + 1, list.size()));
-    }
-    return false;
+    bool found = false;
+    ForEachSeparated(list, ',', [&](std::string_view item) { found = found || item == word; });
+    return found;
 }
 
 struct CgroupMount {
@@ -122,7 +109,7 @@ std::vector<CgroupMount> MemoryCgroupMounts(std::string_view mountinfo)
 {
     std::vector<CgroupMount> mounts;
     // ID PARENT DEVICE ROOT MOUNT-POINT OPTIONS [OPTIONAL...] - TYPE SOURCE SUPER-OPTIONS
-    ForEachTextLine(mountinfo, [&mounts](std::string_view line) {
+    ForEachSeparated(mountinfo, '\n', [&mounts](std::string_view line) {
         const std::vector<std::string_view> words = Words(line);
         const auto dash = std::find(words.begin(), words.end(), "-");
         if (words.size() < 5 || words.end() - dash < 4)
@@ -141,7 +128,7 @@ std::optional<std::string> CgroupPath(std::string_view cgroup, const CgroupMount
 {
     // ID:CONTROLLERS:PATH, with no controllers for the unified hierarchy.
     std::optional<std::string> path;
-    ForEachTextLine(cgroup, [&](std::string_view line) {
+    ForEachSeparated(cgroup, '\n', [&](std::string_view line) {
         const std::size_t first = line.find(':');
         const std::size_t second = line.find(':', first + 1);
         if (first == std::string_view::npos || second == std::string_view::npos)

@@ -1,9 +1,8 @@
 #include "framework/core/TextCodec.h"
 
 #include <mutex>
+#include <utility>
 
-// The process's display codec alone in this file: a test binary may link a
-// codec it can switch in place of this one (tests/support).
 namespace {
 
 // Shared by every thread: a load's workers read names while the GUI thread
@@ -48,4 +47,12 @@ std::string DisplayCharsetWarning()
     SharedCodec& shared = TheCodec();
     const std::scoped_lock lock(shared.mutex);
     return shared.warning;
+}
+
+void ReplaceDisplayCodec(DisplayCodec codec, std::string warning)
+{
+    SharedCodec& shared = TheCodec();
+    const std::scoped_lock lock(shared.mutex);
+    shared.codec = std::move(codec);
+    shared.warning = std::move(warning);
 }

@@ -1,7 +1,6 @@
 #include "framework/core/LineRule.h"
 
 #include <bit>
-#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -111,20 +110,15 @@ std::size_t CountLines(std::string_view text) noexcept
 
 void ChunkedLineCount::Feed(std::string_view chunk) noexcept
 {
+    chunk = crAtEnd_.Feed(chunk);  // the LF of a CR LF is counted with its CR
     if (chunk.empty())
         return;
-    if (std::exchange(endedInCr_, false) && chunk.front() == '\n') {
-        chunk.remove_prefix(1);  // the LF of a CR LF, counted with its CR
-        if (chunk.empty())
-            return;
-    }
     const auto* bytes = reinterpret_cast<const unsigned char*>(chunk.data());
     const std::size_t last = chunk.size() - 1;
     ends_ += CountLineEndsBefore(bytes, last);
     // Whatever follows, a CR that ends the chunk ends a line.
     const bool lineEnd = bytes[last] == '\n' || bytes[last] == '\r';
     ends_ += lineEnd ? 1 : 0;
-    endedInCr_ = bytes[last] == '\r';
     inLine_ = !lineEnd;
 }
 
@@ -132,12 +126,12 @@ std::optional<std::size_t> NextLineStart::Feed(std::string_view chunk) noexcept
 {
     if (chunk.empty())
         return std::nullopt;
-    if (afterCr_)
-        return fed_ + (chunk.front() == '\n' ? 1 : 0);
+    if (crAtEnd_.Pending())
+        return fed_ + chunk.size() - crAtEnd_.Feed(chunk).size();
     const char* const end = chunk.data() + chunk.size();
     const LineSpan line = NextLine(chunk.data(), end);
     if (line.lineEnd == end || line.EndsInCr(end)) {
-        afterCr_ = line.lineEnd != end;
+        crAtEnd_.Feed(chunk);
         fed_ += chunk.size();
         return std::nullopt;
     }

@@ -8,7 +8,7 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -42,7 +42,7 @@ std::string KindOf(mode_t mode)
     if (S_ISDIR(mode))
         return ErrorText(EISDIR);
     if (S_ISFIFO(mode))
-        // TRANSLATORS: why a file named as a master file cannot be read, after "cannot read file {0}: ".
+        // TRANSLATORS: why a file cannot be read, after "cannot read file {0}: ".
         return Translate("not a regular file (a FIFO)");
     if (S_ISCHR(mode))
         // TRANSLATORS: why a file cannot be read, after "cannot read file {0}: ".
@@ -55,15 +55,6 @@ std::string KindOf(mode_t mode)
         return Translate("not a regular file (a socket)");
     // TRANSLATORS: why a file cannot be read, after "cannot read file {0}: ".
     return Translate("not a regular file");
-}
-
-int OpenForReading(const std::string& fileName)
-{
-    // O_NONBLOCK so that opening a FIFO with no writer returns at once.
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        Fail(Failed::Open, {fileName, InputKind::File}, ErrorText(errno));
-    return fd;
 }
 
 std::unique_ptr<char[]> NewBlock(std::size_t size)
@@ -96,20 +87,15 @@ std::size_t ReadUntilFull(ReadOnce&& readOnce, char* data, std::size_t size, con
 }
 
 // Reads with read(offset, data, size), which gives fewer bytes than asked
-// only at the end, until the end or past `cap`.
+// only at the end, until the end or past `sizeless`.
 template <class Read>
-FileBytes ReadWhole(Read&& read, const InputName& name, std::size_t cap)
+FileBytes ReadWhole(Read&& read, const InputName& name, const SizelessLimit& sizeless)
 {
     // Whole blocks only: some /proc files refuse reads of odd sizes. Reading
     // past the cap tells a file of exactly `cap` bytes from a longer one.
     constexpr std::size_t block = std::size_t{64} << 10;
-    const auto refuse = [&] {
-        // TRANSLATORS: why a stream or a /proc file cannot be read, after "cannot read file {0}: ".
-        // {0}: the most megabytes a master file of no known size may hold, a number.
-        const std::string reason = Tr("it reports no size and holds more than {0} MB: not a master file",
-                                      std::to_string(cap >> 20));
-        Fail(Failed::Read, name, reason);
-    };
+    const std::size_t cap = sizeless.bytes;
+    const auto refuse = [&] { Fail(Failed::Read, name, sizeless.reason(cap)); };
     const std::size_t limit = (cap / block + 1) * block;
     std::size_t capacity = block;
     std::unique_ptr<char[]> data = NewBlock(capacity);
@@ -140,13 +126,23 @@ FileBytes ReadWhole(Read&& read, const InputName& name, std::size_t cap)
 
 }  // namespace
 
-// Don't retry close on EINTR: the descriptor is gone either way on Linux.
-RegularFile::Descriptor::~Descriptor() noexcept
+std::string HoldsMoreThan(std::size_t cap)
 {
-    ::close(fd_);
+    // TRANSLATORS: why a stream or a /proc file cannot be read, after "cannot read file {0}: ".
+    // {0}: the most megabytes read of a file of no known size, a number.
+    return Tr("it reports no size and holds more than {0} MB", std::to_string(cap >> 20));
 }
 
-RegularFile::RegularFile(std::string fileName) : name_(std::move(fileName)), fd_(OpenForReading(name_))
+FileDescriptor OpenFileForReading(const std::string& fileName, FifoOpen fifo)
+{
+    std::optional<FileDescriptor> fd = FileDescriptor::OpenForReading(fileName.c_str(), fifo);
+    if (!fd)
+        Fail(Failed::Open, {fileName, InputKind::File}, ErrorText(errno));
+    return std::move(*fd);
+}
+
+RegularFile::RegularFile(std::string fileName)
+    : name_(std::move(fileName)), fd_(OpenFileForReading(name_, FifoOpen::WithoutWaiting))
 {
     struct stat status {};
     if (::fstat(fd_.Get(), &status) != 0)
@@ -165,33 +161,33 @@ std::size_t RegularFile::ReadAt(std::size_t offset, char* data, std::size_t size
         data, size, {name_, InputKind::File});
 }
 
-FileBytes RegularFile::ReadAll(std::size_t sizelessCap) const
+FileBytes RegularFile::ReadAll(const SizelessLimit& sizeless) const
 {
     if (size_ == 0)
-        return ReadToEnd(sizelessCap);
+        return ReadToEnd(sizeless);
     std::unique_ptr<char[]> data = NewBlock(size_);
     // A file cut short while we read simply gives fewer bytes.
     const std::size_t got = ReadAt(0, data.get(), size_);
     return FileBytes(std::move(data), got);
 }
 
-FileBytes RegularFile::ReadToEnd(std::size_t cap) const
+FileBytes RegularFile::ReadToEnd(const SizelessLimit& limit) const
 {
     return ReadWhole([this](std::size_t offset, char* data, std::size_t size) { return ReadAt(offset, data, size); },
-                     {name_, InputKind::File}, cap);
+                     {name_, InputKind::File}, limit);
 }
 
-FileBytes ReadRegularFile(const std::string& fileName, std::size_t sizelessCap)
+FileBytes ReadRegularFile(const std::string& fileName, const SizelessLimit& sizeless)
 {
-    return RegularFile(fileName).ReadAll(sizelessCap);
+    return RegularFile(fileName).ReadAll(sizeless);
 }
 
-FileBytes ReadStream(int fd, const std::string& name, std::size_t cap)
+FileBytes ReadStream(int fd, const std::string& name, const SizelessLimit& limit)
 {
     return ReadWhole(
         [&](std::size_t, char* data, std::size_t size) {
             return ReadUntilFull([fd](char* into, std::size_t count, std::size_t) { return ::read(fd, into, count); },
                                  data, size, {name, InputKind::Stream});
         },
-        {name, InputKind::Stream}, cap);
+        {name, InputKind::Stream}, limit);
 }

@@ -36,7 +36,7 @@ void TStringList::LoadFromFile(const ByteString& fileName)
 
 void TStringList::LoadFromBytes(std::string text)
 {
-    std::vector<LineSpan> lines;
+    std::vector<StoredLine> lines;
     lines.reserve(CountLines(text));
     ForEachLine(text, [&](std::string_view line) {
         lines.push_back({static_cast<std::size_t>(line.data() - text.data()), line.size()});

@@ -120,6 +120,21 @@ TEST(ReadMasterFile, MissingFileRaisesTheFrameworkException)
     }
 }
 
+TEST(ReadMasterFile, AFileWithoutSizeHoldingMoreThanTheCapIsNoMasterFile)
+{
+    // Size 0, and 8 bytes for every page of the address space.
+    LoadOptions options;
+    options.sizelessCap = std::size_t{3} << 20;
+    try {
+        ReadMasterFile("/proc/self/pagemap", options);
+        FAIL() << "read without end";
+    } catch (const Exception& e) {
+        EXPECT_EQ(
+            e.Message(),
+            "cannot read file \"/proc/self/pagemap\": it reports no size and holds more than 3 MB: not a master file");
+    }
+}
+
 // The store is sized from a first pass over the file and its records are
 // made in a second: a file rewritten in between must give either records
 // that were all made from lines, or the error that says it changed.

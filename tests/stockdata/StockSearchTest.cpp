@@ -1,7 +1,5 @@
-#include "framework/core/Hangul.h"
 #include "framework/core/TextCodec.h"
 #include "stockdata/CodeIndex.h"
-#include "stockdata/InitialsIndex.h"
 #include "stockdata/MasterFile.h"
 #include "stockdata/NameCharacterIndex.h"
 #include "stockdata/SearchMatches.h"
@@ -465,16 +463,16 @@ TEST_F(StockSearchCp949, InitialsPastTheKeyAreReadFromTheNames)
     EXPECT_EQ(find(Repeated("ㅅ", 19) + "ㄱ"), -1) << "more initials than syllables";
 }
 
-TEST(InitialsIndexBuild, ReportsTheIndexingStageAndStopsWhenAsked)
+TEST(StockSearchKeying, ReportsTheKeyingStageAndStopsWhenAsked)
 {
     const STData record("1", "\xEC\x82\xBC", "");  // 삼
     const std::vector<const STData*> byPosition{&record};
     std::stop_source stop;
     LoadProgress progress(stop.get_token());
-    EXPECT_EQ(InitialsIndex(byPosition, "UTF-8", {}, &progress).Find(hangul::TypedInitials("ㅅ"), 0, 1), 0);
+    EXPECT_EQ(StockSearch(byPosition, "UTF-8", {}, &progress).Find({"ㅅ", {}}, 0, -1).index, 0);
     EXPECT_EQ(progress.Stage(), LoadStage::Keying);
     stop.request_stop();
-    EXPECT_THROW(InitialsIndex(byPosition, "UTF-8", {}, &progress), LoadCancelled);
+    EXPECT_THROW(StockSearch(byPosition, "UTF-8", {}, &progress), LoadCancelled);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include "framework/core/ByteString.h"
 #include "framework/core/Exception.h"
 #include "framework/core/GnuProgram.h"
-#include "framework/core/QuotedName.h"
+#include "framework/core/RegularFile.h"
 #include "framework/core/Translate.h"
 #include "stockdata/MasterFile.h"
 #include "stockdata/SortedView.h"
@@ -13,10 +13,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <fcntl.h>
 #include <iterator>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -77,13 +77,14 @@ bool WriteView(const lstPST& view, std::FILE* out, const Parallelism& parallelis
     std::vector<std::unique_ptr<char[]>> buffers(threads);
     for (auto& buffer : buffers)
         buffer = std::make_unique_for_overwrite<char[]>(ChunkEntries * LineMax);
-    std::atomic<std::size_t> nextChunk = 0;
+    PieceQueue queue(chunks);
     std::atomic<std::size_t> written = 0;
     std::atomic<int> writeError = 0;  // errno of the first failed write, which is the writer thread's own
     RunParts(threads, [&](std::size_t part) {
         auto entry = view.begin();
         std::size_t at = 0;  // the position of `entry` in the view
-        for (std::size_t chunk; (chunk = nextChunk++) < chunks;) {
+        for (std::optional<std::size_t> taken; (taken = queue.Take());) {
+            const std::size_t chunk = *taken;
             const std::size_t begin = chunk * ChunkEntries;
             std::advance(entry, begin - at);
             const std::size_t count = std::min(ChunkEntries, view.size() - begin);
@@ -114,18 +115,8 @@ vecST ReadInput(const std::string& operand, const LoadOptions& options)
     struct stat status {};
     if (::stat(operand.c_str(), &status) != 0 || S_ISREG(status.st_mode) || S_ISDIR(status.st_mode))
         return ReadMasterFile(ByteString(operand), options);  // which says what is wrong
-    const int fd = ::open(operand.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        const std::string reason = ErrorText(errno);
-        // TRANSLATORS: a file could not be opened. {0}: the file's name in quotes, perhaps with its folder
-        // ("{0} in {1}"); {1}: the reason, such as the system's "No such file or directory".
-        throw Exception(Tr("cannot open file {0}: {1}", QuotedFileName(operand), reason));
-    }
-    struct CloseOnExit {
-        int fd;
-        ~CloseOnExit() { ::close(fd); }
-    } const closer{fd};
-    return ReadMasterStream(fd, operand, options);
+    const FileDescriptor fd = OpenFileForReading(operand, FifoOpen::WaitingForWriter);
+    return ReadMasterStream(fd.Get(), operand, options);
 }
 
 const char* HelpText()

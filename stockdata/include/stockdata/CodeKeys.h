@@ -38,10 +38,6 @@ public:
     int FindInRows(const TypedCode& code, int from, int to) const;
 
 private:
-    // Whether the record at `a` comes before the one at `b` in the index's
-    // order: digits, then position.
-    bool Before(std::size_t a, std::size_t b) const;
-
     std::span<const STData* const> byPosition_;
     std::unique_ptr<std::uint32_t[]> keys_;
 };

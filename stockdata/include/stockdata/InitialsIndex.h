@@ -1,8 +1,6 @@
 #pragma once
 
 #include "framework/core/HangulInitials.h"
-#include "stockdata/LoadProgress.h"
-#include "stockdata/Parallel.h"
 #include "stockdata/StockRecord.h"
 
 #include <cstddef>
@@ -10,7 +8,6 @@
 #include <memory>
 #include <optional>
 #include <span>
-#include <string>
 
 // The initials of each name's leading Hangul syllables, in view order, so
 // that typed initials are found by comparing words instead of decoding every
@@ -26,14 +23,8 @@ public:
 
     InitialsIndex() = default;
     // `byPosition` holds the view's records in view order, at most INT_MAX of
-    // them, their names read in `charset` as InitialsMatcher reads them.
-    // Built on as many threads as `parallelism` allows; with `progress`,
-    // reports the indexing stage and throws LoadCancelled once asked to
-    // stop. Throws std::bad_alloc on lack of memory, the framework's
-    // Exception when iconv does not know `charset`.
-    InitialsIndex(std::span<const STData* const> byPosition, const std::string& charset,
-                  const Parallelism& parallelism = Parallelism::OfMachine(), LoadProgress* progress = nullptr);
-    // From keys made already: `keys[i]` is KeyOf(matcher, *byPosition[i]).
+    // them; `keys[i]` is KeyOf(matcher, *byPosition[i]), made in StockSearch's
+    // keying pass with the codes' keys.
     InitialsIndex(std::span<const STData* const> byPosition, InitialsMatcher matcher,
                   std::unique_ptr<std::uint64_t[]> keys) noexcept;
 

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "framework/core/RegularFile.h"
 #include "stockdata/LoadAdmission.h"
 #include "stockdata/LoadProgress.h"
 #include "stockdata/Parallel.h"
 #include "stockdata/StockRecord.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -13,7 +15,7 @@ class ByteString;
 // A stock master file is plain text, one stock per line, in 1-based byte
 // columns: 1-9 the code, 10-47 the name, 48 on ignored. Spaces are data.
 // Every line gives a record, an empty one too; nothing is trimmed or checked.
-// Lines end as TStringList's do: LF, CR LF or a lone CR.
+// Lines are cut by the line rule (framework/core/LineRule.h).
 
 // Reads the master file `fileName` (a relative name resolves against the
 // current directory) into a store in file order. Throws the framework's
@@ -29,6 +31,9 @@ struct LoadOptions {
     // Where the load reports how far it has come and learns that it must
     // stop (throwing LoadCancelled); none when null.
     LoadProgress* progress = nullptr;
+    // A file that reports no size, or a stream, holding more bytes is
+    // refused as not a master file.
+    std::size_t sizelessCap = SizelessFileCap;
 };
 vecST ReadMasterFile(const ByteString& fileName, const LoadOptions& options);
 

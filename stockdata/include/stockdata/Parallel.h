@@ -1,8 +1,10 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <exception>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -25,6 +27,25 @@ struct Parallelism {
         const std::size_t worth = items / std::max<std::size_t>(minimumPerThread, 1);
         return std::max<std::size_t>(1, std::min<std::size_t>(threads, worth));
     }
+};
+
+// Pieces of work [0, count) shared by threads that each take the next piece
+// not yet taken, so that a thread that starts late or runs slowly takes
+// fewer. Every piece is taken once, by one thread.
+class PieceQueue {
+public:
+    explicit PieceQueue(std::size_t count) noexcept : count_(count) {}
+
+    // The next piece not yet taken; nothing once all are. Any thread.
+    std::optional<std::size_t> Take() noexcept
+    {
+        const std::size_t piece = next_++;
+        return piece < count_ ? std::optional(piece) : std::nullopt;
+    }
+
+private:
+    std::size_t count_;
+    std::atomic<std::size_t> next_ = 0;
 };
 
 // Runs work(part) for every part in [0, parts), part 0 on the calling thread

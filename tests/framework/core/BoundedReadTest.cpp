@@ -47,12 +47,10 @@ TEST(RegularFile, AnEndlessFileWithoutSizeIsRefusedAtTheCap)
     const RegularFile file("/proc/self/pagemap");
     ASSERT_EQ(file.Size(), 0U);
     try {
-        file.ReadAll(std::size_t{3} << 20);
+        file.ReadAll({std::size_t{3} << 20, HoldsMoreThan});
         FAIL() << "read without end";
     } catch (const Exception& e) {
-        EXPECT_EQ(
-            e.Message(),
-            "cannot read file \"/proc/self/pagemap\": it reports no size and holds more than 3 MB: not a master file");
+        EXPECT_EQ(e.Message(), "cannot read file \"/proc/self/pagemap\": it reports no size and holds more than 3 MB");
     }
 }
 
@@ -60,7 +58,7 @@ TEST(RegularFile, AFileWithoutSizeIsReadToItsEndBelowTheCap)
 {
     const RegularFile file("/proc/self/stat");
     ASSERT_EQ(file.Size(), 0U);
-    const FileBytes bytes = file.ReadAll(1 << 20);
+    const FileBytes bytes = file.ReadAll({1 << 20, HoldsMoreThan});
     EXPECT_EQ(bytes.View().substr(0, std::to_string(::getpid()).size() + 1), std::to_string(::getpid()) + " ");
     EXPECT_EQ(bytes.View().back(), '\n');
 }

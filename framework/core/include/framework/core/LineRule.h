@@ -14,6 +14,28 @@
 // The number of lines in `text`.
 std::size_t CountLines(std::string_view text) noexcept;
 
+// Whether the last chunk of a text ended in CR, so that an LF that starts
+// the next one finishes its line end: all that text arriving in chunks must
+// remember of line ends between chunks.
+class CrAtChunkEnd {
+public:
+    bool Pending() const noexcept { return pending_; }
+
+    // `chunk` without such an LF, noting whether `chunk` ends in CR. An empty
+    // chunk changes nothing.
+    std::string_view Feed(std::string_view chunk) noexcept
+    {
+        if (chunk.empty())
+            return chunk;
+        const bool finishesCrLf = pending_ && chunk.front() == '\n';
+        pending_ = chunk.back() == '\r';
+        return finishesCrLf ? chunk.substr(1) : chunk;
+    }
+
+private:
+    bool pending_ = false;
+};
+
 // CountLines for text that arrives in chunks: the lines of all chunks fed
 // so far, as if they were one text.
 class ChunkedLineCount {
@@ -23,8 +45,8 @@ public:
 
 private:
     std::size_t ends_ = 0;
-    bool inLine_ = false;     // bytes since the last line end
-    bool endedInCr_ = false;  // a first LF of the next chunk belongs to it
+    bool inLine_ = false;  // bytes since the last line end
+    CrAtChunkEnd crAtEnd_;
 };
 
 // The first LF or CR in [from, end), or end when there is none.
@@ -76,7 +98,7 @@ public:
 
 private:
     std::size_t fed_ = 0;
-    bool afterCr_ = false;  // the last chunk ended in CR: a first LF belongs to it
+    CrAtChunkEnd crAtEnd_;
 };
 
 // The line rule for text that arrives in chunks, as from a file read piece
@@ -111,19 +133,15 @@ private:
     std::size_t keep_;
     std::string pending_;  // the kept start of a line not ended yet
     bool inLine_ = false;
-    bool skipLf_ = false;  // the last chunk ended in CR: a first LF belongs to it
+    CrAtChunkEnd crAtEnd_;
 };
 
 template <class Visit>
 void ChunkedLines::Feed(std::string_view chunk, Visit&& visit)
 {
+    chunk = crAtEnd_.Feed(chunk);
     const char* start = chunk.data();
     const char* const end = start + chunk.size();
-    if (skipLf_ && start != end) {
-        skipLf_ = false;
-        if (*start == '\n')
-            ++start;
-    }
     while (start != end) {
         const LineSpan line = NextLine(start, end);
         if (line.lineEnd == end) {
@@ -139,7 +157,6 @@ void ChunkedLines::Feed(std::string_view chunk, Visit&& visit)
         } else {
             visit(std::string_view(start, static_cast<std::size_t>(line.lineEnd - start)));
         }
-        skipLf_ = line.EndsInCr(end);
         start = line.next;
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framework/core/FileDescriptor.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <memory>
@@ -21,12 +23,23 @@ private:
 };
 
 // A file that reports no size (as /proc files do) is read to its end, but
-// only up to this many bytes: beyond, it is refused as not a master file.
+// only up to this many bytes by default.
 inline constexpr std::size_t SizelessFileCap = std::size_t{2} << 30;
 
+// How much of a file that reports no size, or of a stream, is read: up to
+// `bytes`; one that holds more is refused, `reason(bytes)` saying why after
+// "cannot read file {0}: ". A reader of its own kind of file names it there.
+struct SizelessLimit {
+    std::size_t bytes;
+    std::string (*reason)(std::size_t bytes);
+};
+// Why a file that reports no size is refused beyond `cap` bytes, of any kind.
+std::string HoldsMoreThan(std::size_t cap);
+inline constexpr SizelessLimit AnySizelessFile{SizelessFileCap, HoldsMoreThan};
+
 // An open regular file. Anything else (a directory, FIFO, socket or device,
-// also behind a symlink) is refused before a byte is read, so a master file
-// name can never make the caller hang or read forever. Reads never go past
+// also behind a symlink) is refused before a byte is read, so a file name
+// can never make the caller hang or read forever. Reads never go past
 // the size the file had when it was opened, so a file that grows meanwhile
 // cannot make them endless. Throws Exception naming the file and the reason.
 class RegularFile {
@@ -54,41 +67,33 @@ public:
     }
 
     // The whole file in memory; one that reports no size is read to its end,
-    // but refused beyond `sizelessCap` bytes.
-    FileBytes ReadAll(std::size_t sizelessCap = SizelessFileCap) const;
+    // but refused beyond `sizeless`'s bytes.
+    FileBytes ReadAll(const SizelessLimit& sizeless = AnySizelessFile) const;
 
 private:
-    class Descriptor {
-    public:
-        explicit Descriptor(int fd) noexcept : fd_(fd) {}
-        Descriptor(const Descriptor&) = delete;
-        Descriptor& operator=(const Descriptor&) = delete;
-        ~Descriptor() noexcept;
-        int Get() const noexcept { return fd_; }
-
-    private:
-        int fd_;
-    };
-
     // Reads up to `size` bytes at `offset`; fewer only at the end of the file.
     std::size_t ReadAt(std::size_t offset, char* data, std::size_t size) const;
-    FileBytes ReadToEnd(std::size_t cap) const;
+    FileBytes ReadToEnd(const SizelessLimit& limit) const;
 
     std::string name_;
-    Descriptor fd_;
+    FileDescriptor fd_;
     std::size_t size_ = 0;
 };
 
+// Opens `fileName` for reading, whatever kind of file it is. Throws
+// Exception naming the file and the reason when it cannot.
+FileDescriptor OpenFileForReading(const std::string& fileName, FifoOpen fifo);
+
 // Reads a whole regular file into memory. Anything else (a directory, FIFO,
 // socket or device, also behind a symlink) is refused before a byte is read,
-// so a master file name can never make the caller hang or read forever.
+// so a file name can never make the caller hang or read forever.
 // No more is read than the size the file had when it was opened, so a file
 // that grows while it is read cannot make the read endless; one that reports
-// no size is read up to `sizelessCap` bytes.
+// no size is read up to `sizeless`'s bytes.
 // Throws Exception naming the file and the reason; std::bad_alloc on lack of memory.
-FileBytes ReadRegularFile(const std::string& fileName, std::size_t sizelessCap = SizelessFileCap);
+FileBytes ReadRegularFile(const std::string& fileName, const SizelessLimit& sizeless = AnySizelessFile);
 
 // Reads a stream without a size (a pipe, a FIFO, standard input) to its end,
-// up to `cap` bytes, for command-line filters; `name` names it in messages.
-// The window never reads anything but regular files.
-FileBytes ReadStream(int fd, const std::string& name, std::size_t cap = SizelessFileCap);
+// up to `limit`'s bytes, for command-line filters; `name` names it in
+// messages. The window never reads anything but regular files.
+FileBytes ReadStream(int fd, const std::string& name, const SizelessLimit& limit = AnySizelessFile);

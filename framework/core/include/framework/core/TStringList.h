@@ -11,10 +11,7 @@
 // a million-line file costs one allocation for its text. Lines added to an
 // empty list that all equal the first are held as one text and a count, so
 // a million copies of one placeholder cost a few bytes, not 16 a line.
-//
-// Line rule: LF, CR LF and a lone CR each end a line; a last line without a
-// line end still counts; the final line end adds no empty line; an empty
-// text gives no lines. 0 bytes are ordinary bytes inside their line.
+// Text is cut into lines by the line rule (LineRule.h).
 class TStringList {
 public:
     using Index = ByteString::Index;
@@ -61,12 +58,12 @@ public:
     void Clear() noexcept;
 
 private:
-    struct LineSpan {
+    struct StoredLine {
         std::size_t offset;
         std::size_t length;
     };
 
-    std::string_view View(const LineSpan& span) const noexcept
+    std::string_view View(const StoredLine& span) const noexcept
     {
         return std::string_view(text_).substr(span.offset, span.length);
     }
@@ -74,6 +71,6 @@ private:
     std::string text_;
     // Lines [0, repeats_) are all first_; lines_ holds the lines after them.
     Index repeats_ = 0;
-    LineSpan first_{};
-    std::vector<LineSpan> lines_;
+    StoredLine first_{};
+    std::vector<StoredLine> lines_;
 };

@@ -86,3 +86,8 @@ private:
     CharsetDecoder decoder_;
     IconvDescriptor encoder_;  // to the character set, opened when first asked for
 };
+
+// Makes `codec` the display's from now on, and `warning` what
+// DisplayCharsetWarning says: for a test that tries several character sets
+// in one process. The program keeps the one chosen first.
+void ReplaceDisplayCodec(DisplayCodec codec, std::string warning);
