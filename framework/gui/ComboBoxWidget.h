@@ -37,6 +37,8 @@ public:
     void showPopup() override;
     void hidePopup() override;
     bool PopupShown() const;
+    // Ends a search typed into the box or its open list.
+    void EndSearch() { typing_.End(); }
     // A bar `percent` full, with `text` on it, in place of the current item,
     // while the list is being filled: what is typed meanwhile is kept, and
     // answered once the handler that hides the bar has filled the list.

@@ -19,8 +19,10 @@ TComboBox::TComboBox(TComponent* owner)
 
 void TComboBox::Clear()
 {
+    ComboBoxWidget& box = WidgetOf<ComboBoxWidget>(*this);
+    box.EndSearch();
     Items->Clear();
-    WidgetOf<ComboBoxWidget>(*this).setCurrentIndex(-1);
+    box.setCurrentIndex(-1);
 }
 
 int TComboBox::ItemIndex() const

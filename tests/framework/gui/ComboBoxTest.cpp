@@ -264,6 +264,36 @@ TEST_P(KeysTypedWhileFilling, AreAnsweredOnceTheListIsFilled)
     QApplication::setKeyboardInputInterval(previousInterval);
 }
 
+// A list cleared to be filled again ends the search typed into it: the keys
+// typed while it fills begin a new one, however soon they come.
+TEST(KeysTypedWhileFillingAgain, BeginANewSearch)
+{
+    const int previousInterval = QApplication::keyboardInputInterval();
+    QApplication::setKeyboardInputInterval(60000);
+    TComboBox combo(nullptr);
+    const auto fill = [&] {
+        TStringList items;
+        for (const char* item : {"kia", "samsung", "sk"})
+            items.Add(item);
+        combo.Items->AddStrings(std::move(items));
+        QApplication::processEvents();
+    };
+    const auto type = [&](QChar c) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(&Box(combo), &press);
+    };
+    fill();
+    type(u'k');
+    ASSERT_EQ(combo.ItemIndex(), 0);
+    combo.Clear();
+    combo.ShowProgress(0, "Loading");
+    type(u's');
+    combo.HideProgress();
+    fill();
+    EXPECT_EQ(combo.ItemIndex(), 1) << "\"s\" alone, not \"ks\"";
+    QApplication::setKeyboardInputInterval(previousInterval);
+}
+
 INSTANTIATE_TEST_SUITE_P(Typing, KeysTypedWhileFilling,
                          testing::Values(KeptKeysCase{"keys_at_once_are_one_search", {"sk"}, 2},
                                          KeptKeysCase{"a_pause_begins_a_new_search", {"s", "k"}, 0},

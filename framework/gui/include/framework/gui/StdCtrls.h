@@ -101,7 +101,8 @@ public:
     // Where OnDrawItem paints.
     TCanvas* const Canvas = &canvas_;
 
-    // Removes every item; no item is selected afterwards.
+    // Removes every item, and ends a search typed into the box: what is
+    // typed next begins a new one. No item is selected afterwards.
     void Clear();
 
     // The selected item, -1 for none.
