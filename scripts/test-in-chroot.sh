@@ -19,7 +19,8 @@ git clone -q "$PWD" "$root/checkout"
 mounted=()
 cleanup() { for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do umount -l "${mounted[i]}" || true; done; }
 trap cleanup EXIT
-for fs in proc sys dev dev/pts; do
+# /dev/shm too: a Wayland compositor shares its buffers and keymaps there.
+for fs in proc sys dev dev/pts dev/shm; do
     mount --bind "/$fs" "$root/$fs"
     mounted+=("$root/$fs")
 done
