@@ -66,17 +66,4 @@ TEST(ListRelease, WaitsUntilTheFreeHasEndedOrAStopIsAskedFor)
     EXPECT_EQ(freeing.freed, 1);
 }
 
-TEST(ListRelease, FreesWhatIsLeftWhenItGoes)
-{
-    Freeing first;
-    Freeing second;
-    {
-        ListRelease<ToldList> release;
-        release.Release(ToldList(first));
-        release.Release(ToldList(second));
-    }
-    EXPECT_EQ(first.freed, 1);
-    EXPECT_EQ(second.freed, 1);
-}
-
 }  // namespace
