@@ -21,14 +21,15 @@ dumped_codes() { "$stockdump" "$1" | cut -b1-9 | sed 's/ *$//'; }
 # them through a key it remaps for each, and a key that arrives before the
 # program has seen the new map is lost now and then.
 type_unmapped_until() {
-    local attempt
+    local attempt want=$2
     for attempt in 1 2 3; do
         sleep 1  # past the keyboard interval: a new search
         # Each unmapped character remaps a key, which a slow build may
         # read by the mapping before: at 30 ms an ASan build once missed
         # ㅅㅅㅈㅈ three times running.
         xdotool type --delay 100 "$1"
-        wait_for 10 '[[ "$(atspi combo)" == "$2" ]]' && return 0
+        # $want, not $2: the condition is run inside wait_for, whose $2 it is.
+        wait_for 10 '[[ "$(atspi combo)" == "$want" ]]' && return 0
     done
     return 1
 }
