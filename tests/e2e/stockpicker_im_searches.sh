@@ -95,7 +95,9 @@ xdotool windowactivate --sync "$window"
 wait_for 5 '[[ $(xdotool getactivewindow) == "$window" ]]'
 
 # Every name the search's box is given, in order, as screen readers hear it.
-atspi watch >"$work/said" 2>&1 &
+# Started itself, not through the function, so that $! is the watcher the
+# cleanup ends, not a shell that would leave it running.
+/usr/bin/python3 "$here/atspi_query.py" watch >"$work/said" 2>&1 &
 pids+=($!)
 wait_for 10 'grep -q "^watching$" "$work/said"' || { fail "the AT-SPI watcher starts"; cat "$work/said"; finish; }
 
