@@ -8,6 +8,7 @@
 // Usage: gui_bench [LINES | MASTER_FILE] [--gaps]   (default 1000000 generated lines)
 // Prints one "name: value" line per figure, for bench/run.sh to tabulate.
 
+#include "FormWaits.h"
 #include "LoopGaps.h"
 #include "app/StockList.h"
 #include "app/Unit1.h"
@@ -60,63 +61,6 @@ public:
         return false;
     }
 };
-
-using Clock = std::chrono::steady_clock;
-
-double MsSince(Clock::time_point since)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
-}
-
-double CpuMs(clockid_t clock)
-{
-    timespec time{};
-    ::clock_gettime(clock, &time);
-    return static_cast<double>(time.tv_sec) * 1e3 + static_cast<double>(time.tv_nsec) / 1e6;
-}
-
-enum class HandleEvents : bool { No, Yes };
-
-// Milliseconds from `since` to the end of the last 2 ms in which the
-// process's CPU time grew, every thread counted, once it has not grown for
-// 100 ms. Events handled meanwhile count; this loop's own sleeping and
-// sampling does not. Growth under 0.1 ms in 2 ms is noise: a thread that
-// still works takes up to 2 ms in 2 ms.
-double UntilIdleMs(Clock::time_point since, HandleEvents handleEvents)
-{
-    double lastBusy = MsSince(since);
-    double cpu = CpuMs(CLOCK_PROCESS_CPUTIME_ID);
-    while (MsSince(since) - lastBusy < 100) {
-        if (handleEvents == HandleEvents::Yes)
-            QApplication::processEvents();
-        const double beforeSleep = CpuMs(CLOCK_THREAD_CPUTIME_ID);
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        const double sampling = CpuMs(CLOCK_THREAD_CPUTIME_ID) - beforeSleep;
-        const double now = CpuMs(CLOCK_PROCESS_CPUTIME_ID);
-        if (now - cpu - sampling > 0.1)
-            lastBusy = MsSince(since);
-        cpu = now;
-    }
-    return lastBusy;
-}
-
-void Settle()
-{
-    for (int i = 0; i < 3; ++i)
-        QApplication::processEvents();
-}
-
-// A load runs while its buttons wait for it.
-bool LoadRunning()
-{
-    return !Form1->BitBtn1->Enabled();
-}
-
-void WaitForLoad()
-{
-    while (LoadRunning())
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
-}
 
 void WaitForIndexes()
 {

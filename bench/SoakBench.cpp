@@ -10,6 +10,7 @@
 // An even count ends on "fmast.dat", as the 100th reload does.
 // Prints one "name: value unit" line per figure.
 
+#include "FormWaits.h"
 #include "LoopGaps.h"
 #include "app/Unit1.h"
 #include "framework/gui/Application.h"
@@ -38,56 +39,11 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double MsSince(Clock::time_point since)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
-}
-
-double CpuMs(clockid_t clock)
-{
-    timespec time{};
-    ::clock_gettime(clock, &time);
-    return static_cast<double>(time.tv_sec) * 1e3 + static_cast<double>(time.tv_nsec) / 1e6;
-}
-
-// Handles events until the process's CPU time, every thread counted, has not
-// grown for 100 ms, as gui_bench's UntilIdleMs does: the index build and the
-// release of the replaced list have ended.
+// Handles events until the process is idle: the index build and the release
+// of the replaced list have ended.
 void UntilIdle()
 {
-    const Clock::time_point since = Clock::now();
-    double lastBusy = 0;
-    double cpu = CpuMs(CLOCK_PROCESS_CPUTIME_ID);
-    while (MsSince(since) - lastBusy < 100) {
-        QApplication::processEvents();
-        const double beforeSleep = CpuMs(CLOCK_THREAD_CPUTIME_ID);
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        const double sampling = CpuMs(CLOCK_THREAD_CPUTIME_ID) - beforeSleep;
-        const double now = CpuMs(CLOCK_PROCESS_CPUTIME_ID);
-        if (now - cpu - sampling > 0.1)
-            lastBusy = MsSince(since);
-        cpu = now;
-    }
-}
-
-void Settle()
-{
-    for (int i = 0; i < 3; ++i)
-        QApplication::processEvents();
-}
-
-// A load runs while its buttons wait for it.
-bool LoadRunning()
-{
-    return !Form1->BitBtn1->Enabled();
-}
-
-void WaitForLoad()
-{
-    while (LoadRunning())
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    UntilIdleMs(Clock::now(), HandleEvents::Yes);
 }
 
 double ResidentMiB()
