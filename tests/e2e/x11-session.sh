@@ -3,6 +3,14 @@
 # Expects $stockpicker and $artifacts; sets $work, $DISPLAY, $program, $window.
 
 work=$(mktemp -d)
+# Runtime files of our own: the accessibility bus puts its socket there, and
+# else in ~/.cache/at-spi, where a test running beside this one would find it.
+# The session bus starts that bus on demand, with the environment it is given.
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+if [[ -n ${DBUS_SESSION_BUS_ADDRESS:-} ]]; then
+    dbus-update-activation-environment XDG_RUNTIME_DIR
+fi
 # The program shows its window on the X server the test starts: with Qt's
 # Wayland platform installed, Qt would prefer a Wayland session's compositor
 # even with DISPLAY set. The Wayland cases say so per command.
