@@ -6,6 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+cores=$(nproc)
 times=()
 started=$SECONDS
 step() {
@@ -15,15 +16,49 @@ step() {
     "$@"
     times+=("$(printf '%-24s %5d s' "$name" $((SECONDS - start)))")
 }
-trap 'echo "=== time per step"; printf "%s\n" "${times[@]}"; printf "%-24s %5d s\n" "in all" $((SECONDS - started))' EXIT
+
+# The lint runs beside the tests and the sanitizer build, at the lowest
+# priority: it is the one step bound by the cores alone, and takes what the
+# tests leave while they wait for windows and answers. Its output is shown
+# when it has ended, not mixed into the tests'.
+lint_log=$(mktemp)
+lint_pid=
+lint_started=0
+lint_beside() {
+    echo "=== format and lint, beside the steps below"
+    lint_started=$SECONDS
+    # A process group of its own, so that an early end stops its clang-tidy runs too.
+    setsid nice -n 19 bash scripts/lint.sh >"$lint_log" 2>&1 &
+    lint_pid=$!
+}
+lint_result() {
+    local status=0
+    echo "=== format and lint"
+    wait "$lint_pid" || status=$?
+    lint_pid=
+    cat "$lint_log"
+    times+=("$(printf '%-24s %5d s (beside)' "format and lint" $((SECONDS - lint_started)))")
+    return "$status"
+}
+
+finish() {
+    [[ -n $lint_pid ]] && kill -- "-$lint_pid" 2>/dev/null
+    rm -f "$lint_log"
+    echo "=== time per step"
+    printf "%s\n" "${times[@]}"
+    printf "%-24s %5d s\n" "in all" $((SECONDS - started))
+}
+trap finish EXIT
 
 step "set-up" bash scripts/install-deps.sh test
-for preset in dev asan; do
-    step "$preset configure" cmake --preset "$preset"
-    step "$preset build" cmake --build --preset "$preset" -j "$(nproc)"
-    step "$preset tests" ctest --preset "$preset" -j "$(nproc)"
-    if [[ $preset == dev ]]; then
-        # The format, then clang-tidy over the dev build's compile database.
-        step "format and lint" bash scripts/lint.sh
-    fi
-done
+step "dev configure" cmake --preset dev
+step "asan configure" cmake --preset asan
+step "dev build" cmake --build --preset dev -j "$cores"
+# clang-tidy reads the dev build's compile database and generated headers.
+lint_beside
+# Twice the cores: most tests wait on a display server or an input method;
+# those that keep cores busy say so (PROCESSORS), and ctest counts them.
+step "dev tests" ctest --preset dev -j $((2 * cores))
+step "asan build" cmake --build --preset asan -j "$cores"
+step "asan tests" ctest --preset asan -j $((2 * cores))
+lint_result
