@@ -12,7 +12,12 @@
 // view at once, so a million-entry view costs a few allocations instead of
 // a million. Nodes given back are kept for reuse; the blocks go when the
 // last list (or allocator copy) using them goes. Serves one node size only,
-// the first asked for, and passes other requests to operator new.
+// the first asked for, and passes other requests to operator new. Against
+// std::list's std::allocator, with the sort's entries in arrays of their
+// own: stockdump, 1M lines 100 ms, 97 MiB peak RSS with the pool, 140 ms,
+// 113 MiB without; 10M lines 800 ms, 903 MiB and 1270 ms, 1091 MiB.
+// Medians of 11 and 5 pairs, each way in turn, 2 cores, 2026-12-10:
+// /usr/bin/time -f %M build/release/tools/stockdump on genmaster's files.
 class ViewNodePool {
 public:
     ViewNodePool() = default;
