@@ -35,29 +35,10 @@ public:
     // The size of a node, 0 until the first is asked for.
     std::size_t NodeSize() const noexcept { return nodeSize_; }
 
-    // Inline, as a view of a million entries makes and frees a million nodes.
-    void* Allocate(std::size_t size, std::size_t alignment)
-    {
-        if (size <= nodeSize_ && alignment <= nodeAlignment_) {
-            if (free_ != nullptr)
-                return std::exchange(free_, free_->next);
-            if (next_ != end_)
-                return std::exchange(next_, next_ + nodeSize_);
-        }
-        return AllocateElsewhere(size, alignment);
-    }
-    void Deallocate(void* node, std::size_t size, std::size_t alignment) noexcept
-    {
-        if (size > nodeSize_ || alignment > nodeAlignment_)
-            ::operator delete(node, std::align_val_t(alignment));
-        else
-            free_ = ::new (node) FreeNode{free_};
-    }
+    void* Allocate(std::size_t size, std::size_t alignment);
+    void Deallocate(void* node, std::size_t size, std::size_t alignment) noexcept;
 
 private:
-    // The first node, a new block, or a size the pool does not serve.
-    void* AllocateElsewhere(std::size_t size, std::size_t alignment);
-
     struct FreeNode {
         FreeNode* next;
     };
