@@ -3,6 +3,7 @@
 #include "framework/core/MemoryPages.h"
 
 #include <algorithm>
+#include <new>
 #include <utility>
 
 std::byte* ViewNodePool::NewBlock(std::size_t bytes, std::size_t alignment)
@@ -19,7 +20,7 @@ std::byte* ViewNodePool::ReserveBlock(std::size_t bytes)
     return block;
 }
 
-void* ViewNodePool::AllocateElsewhere(std::size_t size, std::size_t alignment)
+void* ViewNodePool::Allocate(std::size_t size, std::size_t alignment)
 {
     if (nodeSize_ == 0) {
         nodeSize_ = std::max(size, sizeof(FreeNode));
@@ -43,4 +44,12 @@ void* ViewNodePool::AllocateElsewhere(std::size_t size, std::size_t alignment)
         reserved_ = 0;
     }
     return std::exchange(next_, next_ + nodeSize_);
+}
+
+void ViewNodePool::Deallocate(void* node, std::size_t size, std::size_t alignment) noexcept
+{
+    if (size > nodeSize_ || alignment > nodeAlignment_)
+        ::operator delete(node, std::align_val_t(alignment));
+    else
+        free_ = ::new (node) FreeNode{free_};
 }

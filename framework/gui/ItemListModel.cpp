@@ -18,6 +18,11 @@ void ItemListModel::CheckRoomFor(Index count) const
                            std::to_string(items_.Count()), std::to_string(MaxCount)));
 }
 
+// One batch for all that is added before control returns to the event loop.
+// A million items added one by one: 97 ms batched, 2480 ms with the views
+// told of each at once; taken by AddStrings into a list that has items, 74
+// and 2323 ms. Medians of 5 pairs, each way in turn, 2 cores, 2026-12-10:
+// item_list_bench 1000000 1.
 void ItemListModel::QueuePublish()
 {
     if (publishQueued_)

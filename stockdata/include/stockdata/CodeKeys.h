@@ -30,8 +30,10 @@ public:
     CodeKeys(std::span<const STData* const> byPosition, std::unique_ptr<std::uint32_t[]> keys) noexcept;
 
     // What CodeIndex::Find finds in the same view, by a scan of the keys:
-    // 30M lines, 17 ms for a whole code, 39 ms for a digit that every code
-    // starts with (stockdata_bench, one thread).
+    // 30M lines, 36.5 ms for a whole code and 55.5 ms for one digit, against
+    // 0.36 and 0.30 us in the index with caches warm. One thread; medians of
+    // 3, 2 cores, 2026-12-10: stockdata_bench, BM_FindCode's whole_code_* and
+    // one_digit_* at 30000000.
     int Find(const TypedCode& code, int after = -1) const;
     // The first position in [from, to), in view order, whose record `code`
     // finds; -1 for none.

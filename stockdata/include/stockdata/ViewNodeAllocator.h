@@ -12,7 +12,12 @@
 // view at once, so a million-entry view costs a few allocations instead of
 // a million. Nodes given back are kept for reuse; the blocks go when the
 // last list (or allocator copy) using them goes. Serves one node size only,
-// the first asked for, and passes other requests to operator new.
+// the first asked for, and passes other requests to operator new. Against
+// std::list's std::allocator, with the sort's entries in arrays of their
+// own: stockdump, 1M lines 100 ms, 97 MiB peak RSS with the pool, 140 ms,
+// 113 MiB without; 10M lines 800 ms, 903 MiB and 1270 ms, 1091 MiB.
+// Medians of 11 and 5 pairs, each way in turn, 2 cores, 2026-12-10:
+// /usr/bin/time -f %M build/release/tools/stockdump on genmaster's files.
 class ViewNodePool {
 public:
     ViewNodePool() = default;
@@ -30,29 +35,10 @@ public:
     // The size of a node, 0 until the first is asked for.
     std::size_t NodeSize() const noexcept { return nodeSize_; }
 
-    // Inline, as a view of a million entries makes and frees a million nodes.
-    void* Allocate(std::size_t size, std::size_t alignment)
-    {
-        if (size <= nodeSize_ && alignment <= nodeAlignment_) {
-            if (free_ != nullptr)
-                return std::exchange(free_, free_->next);
-            if (next_ != end_)
-                return std::exchange(next_, next_ + nodeSize_);
-        }
-        return AllocateElsewhere(size, alignment);
-    }
-    void Deallocate(void* node, std::size_t size, std::size_t alignment) noexcept
-    {
-        if (size > nodeSize_ || alignment > nodeAlignment_)
-            ::operator delete(node, std::align_val_t(alignment));
-        else
-            free_ = ::new (node) FreeNode{free_};
-    }
+    void* Allocate(std::size_t size, std::size_t alignment);
+    void Deallocate(void* node, std::size_t size, std::size_t alignment) noexcept;
 
 private:
-    // The first node, a new block, or a size the pool does not serve.
-    void* AllocateElsewhere(std::size_t size, std::size_t alignment);
-
     struct FreeNode {
         FreeNode* next;
     };
