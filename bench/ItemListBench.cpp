@@ -14,10 +14,12 @@
 #include <QApplication>
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -69,12 +71,29 @@ double AddStringsToAList(const std::vector<ByteString>& texts)
     return MillisecondsSince(start);
 }
 
+// The positive number `text` says, or `fallback` for none; exits with a
+// message for anything else.
+int PositiveArgument(const char* text, int fallback)
+{
+    if (text == nullptr)
+        return fallback;
+    const std::string_view view(text);
+    int value = 0;
+    const auto [end, error] = std::from_chars(view.data(), view.data() + view.size(), value);
+    if (error != std::errc() || end != view.data() + view.size() || value < 1) {
+        std::fprintf(
+            stderr, "item_list_bench: '%s' is not a positive number\nUsage: item_list_bench [ITEMS] [REPEATS]\n", text);
+        std::exit(2);
+    }
+    return value;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    const int items = argc > 1 ? std::atoi(argv[1]) : 1000000;
-    const int repeats = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    const int items = PositiveArgument(argc > 1 ? argv[1] : nullptr, 1000000);
+    const int repeats = PositiveArgument(argc > 2 ? argv[2] : nullptr, 5);
     if (std::getenv("QT_QPA_PLATFORM") == nullptr)
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     Application->Initialize();
