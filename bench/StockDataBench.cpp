@@ -164,12 +164,14 @@ void BM_BuildCodeIndex(benchmark::State& state)
 // stored without one match; a digit again from the middle of the list,
 // stepping on; and digits no code starts with, which go on to the names.
 // In the code index, or by a scan of the keys that stand in for it while it
-// is built.
-enum class Codes { ByIndex, ByScan };
+// is built, on the machine's threads or on one.
+enum class Codes { ByIndex, ByScan, ByScanOnOneThread };
 void BM_FindCode(benchmark::State& state, const char* typed, bool fromMiddle, Codes codes)
 {
     const List& list = ListOf(state.range(0));
-    StockSearch search(list.byPosition, DisplayCharset());
+    StockSearch search(list.byPosition, DisplayCharset(),
+                       codes == Codes::ByScanOnOneThread ? Parallelism{.threads = 1, .minimumPerThread = 1}
+                                                         : Parallelism::OfMachine());
     if (codes == Codes::ByIndex)
         search.AddCodeIndex(CodeIndex(list.byPosition));
     const int startIndex = fromMiddle ? static_cast<int>(state.range(0) / 2) : 0;
@@ -252,7 +254,8 @@ BENCHMARK(BM_WholeLoad)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::k
 #define CODE_BENCHMARKS(lines)                                                                                         \
     BENCHMARK(BM_BuildCodeIndex)->Arg(lines)->Unit(benchmark::kMillisecond);                                           \
     FIND_CODE_BENCHMARKS(lines, index, Codes::ByIndex);                                                                \
-    FIND_CODE_BENCHMARKS(lines, scan, Codes::ByScan)
+    FIND_CODE_BENCHMARKS(lines, scan, Codes::ByScan);                                                                  \
+    FIND_CODE_BENCHMARKS(lines, scan_one_thread, Codes::ByScanOnOneThread)
 #define FIND_CODE_BENCHMARKS(lines, how, codes)                                                                        \
     BENCHMARK_CAPTURE(BM_FindCode, one_digit_##how, "0", false, codes)->Arg(lines)->Unit(benchmark::kMicrosecond);     \
     BENCHMARK_CAPTURE(BM_FindCode, whole_code_##how, "005930", false, codes)                                           \

@@ -6,6 +6,7 @@
 #include <cassert>
 #include <climits>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -59,8 +60,9 @@ std::uint32_t CodeKeys::KeyOf(const STData& record) noexcept
     return key << TagBits | tag;
 }
 
-CodeKeys::CodeKeys(std::span<const STData* const> byPosition, std::unique_ptr<std::uint32_t[]> keys) noexcept
-    : byPosition_(byPosition), keys_(std::move(keys))
+CodeKeys::CodeKeys(std::span<const STData* const> byPosition, std::unique_ptr<std::uint32_t[]> keys,
+                   const Parallelism& parallelism) noexcept
+    : byPosition_(byPosition), keys_(std::move(keys)), parallelism_(parallelism)
 {
     assert(byPosition.size() <= INT_MAX && "positions are ints");
 }
@@ -113,6 +115,24 @@ int CodeKeys::Find(const TypedCode& code, int after) const
 {
     if (!IsWellFormed(code))
         return -1;
+    // Each part's best, then the best of those. On the GUI thread while the
+    // code index is built, so shared out: a thread each also takes a fairer
+    // share of a machine that other programs keep busy.
+    const std::size_t n = byPosition_.size();
+    const std::size_t parts = parallelism_.PartsFor(n);
+    std::vector<int> found(parts, -1);
+    RunParts(parts,
+             [&](std::size_t part) { found[part] = FindIn(code, after, n * part / parts, n * (part + 1) / parts); });
+    int best = -1;
+    for (const int position : found)
+        if (position >= 0 &&
+            (best < 0 || ComesBefore(byPosition_, static_cast<std::size_t>(position), static_cast<std::size_t>(best))))
+            best = position;
+    return best;
+}
+
+int CodeKeys::FindIn(const TypedCode& code, int after, std::size_t from, std::size_t to) const
+{
     const std::size_t n = byPosition_.size();
     const KeyTest test(code);
     // Keys that can tell decide most records alone: a record whose digits
@@ -123,7 +143,7 @@ int CodeKeys::Find(const TypedCode& code, int after) const
     int best = -1;
     std::uint32_t bestKey = 0;
     bool bestSure = false;
-    for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t i = from; i < to; ++i) {
         const std::uint32_t key = keys_[i];
         if (!test.MayFind(key))
             continue;

@@ -65,7 +65,7 @@ StockSearch::StockSearch(std::span<const STData* const> byPosition, const std::s
         codes[i] = CodeKeys::KeyOf(record);
     });
     byInitials_ = InitialsIndex(byPosition, std::move(matcher), std::move(initials));
-    codeKeys_ = CodeKeys(byPosition, std::move(codes));
+    codeKeys_ = CodeKeys(byPosition, std::move(codes), parallelism);
 }
 
 StockSearch::StockSearch() = default;

@@ -37,22 +37,25 @@ protected:
             byPosition_.push_back(&record);
         index_ = CodeIndex(byPosition_);
         keys_ = KeysOf(byPosition_);
+        splitKeys_ = KeysOf(byPosition_, {.threads = 3, .minimumPerThread = 1});
     }
 
-    static CodeKeys KeysOf(std::span<const STData* const> byPosition)
+    static CodeKeys KeysOf(std::span<const STData* const> byPosition, const Parallelism& parallelism = {})
     {
         auto keys = std::make_unique<std::uint32_t[]>(byPosition.size());
         for (std::size_t i = 0; i < byPosition.size(); ++i)
             keys[i] = CodeKeys::KeyOf(*byPosition[i]);
-        return CodeKeys(byPosition, std::move(keys));
+        return CodeKeys(byPosition, std::move(keys), parallelism);
     }
 
-    // The index, and the scan of the keys that stands in for it while it is built, alike.
+    // The index, and the scan of the keys that stands in for it while it is
+    // built, alike, whether one thread scans them or three share them out.
     void ExpectFinds(const std::vector<FindRow>& rows) const
     {
         for (const FindRow& row : rows) {
             EXPECT_EQ(index_.Find(row.typed, row.after), row.found) << row.means;
             EXPECT_EQ(keys_.Find(row.typed, row.after), row.found) << row.means << ", by the keys";
+            EXPECT_EQ(splitKeys_.Find(row.typed, row.after), row.found) << row.means << ", by the keys in three parts";
         }
     }
 
@@ -60,6 +63,7 @@ protected:
     std::vector<const STData*> byPosition_;
     CodeIndex index_;
     CodeKeys keys_;
+    CodeKeys splitKeys_;
 };
 
 TEST_F(CodeIndexTest, TypedDigitsFindTheSmallestCodeStartingWithThem)

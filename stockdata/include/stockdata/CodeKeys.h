@@ -1,6 +1,7 @@
 #pragma once
 
 #include "stockdata/CodeIndex.h"
+#include "stockdata/Parallel.h"
 #include "stockdata/StockRecord.h"
 
 #include <cstddef>
@@ -26,20 +27,26 @@ public:
     static std::uint32_t KeyOf(const STData& record) noexcept;
 
     CodeKeys() = default;
-    // `keys[i]` is KeyOf(*byPosition[i]); at most INT_MAX records.
-    CodeKeys(std::span<const STData* const> byPosition, std::unique_ptr<std::uint32_t[]> keys) noexcept;
+    // `keys[i]` is KeyOf(*byPosition[i]); at most INT_MAX records. A find
+    // shares its scan out as `parallelism` says.
+    CodeKeys(std::span<const STData* const> byPosition, std::unique_ptr<std::uint32_t[]> keys,
+             const Parallelism& parallelism = {}) noexcept;
 
-    // What CodeIndex::Find finds in the same view, by a scan of the keys:
-    // 30M lines, 36.5 ms for a whole code and 55.5 ms for one digit, against
-    // 0.36 and 0.30 us in the index with caches warm. One thread; medians of
-    // 3, 2 cores, 2026-12-10: stockdata_bench, BM_FindCode's whole_code_* and
-    // one_digit_* at 30000000.
+    // What CodeIndex::Find finds in the same view, by a scan of the keys,
+    // shared out: 30M lines, 15.8 ms for a whole code and 30.7 ms for one
+    // digit on 2 threads, 28.1 and 48.6 ms on one; 0.36 and 0.30 us in the
+    // index. Medians of 3, 2 cores, 2026-12-10: stockdata_bench, BM_FindCode's
+    // whole_code_* and one_digit_* at 30000000.
     int Find(const TypedCode& code, int after = -1) const;
     // The first position in [from, to), in view order, whose record `code`
     // finds; -1 for none.
     int FindInRows(const TypedCode& code, int from, int to) const;
 
 private:
+    // What Find finds among the records at [from, to).
+    int FindIn(const TypedCode& code, int after, std::size_t from, std::size_t to) const;
+
     std::span<const STData* const> byPosition_;
     std::unique_ptr<std::uint32_t[]> keys_;
+    Parallelism parallelism_;
 };
