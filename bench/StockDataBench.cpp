@@ -73,6 +73,24 @@ void BM_WholeLoad(benchmark::State& state)
     ReportLines(state);
 }
 
+// A small master file's load, read, ordered and keyed for the search as
+// the window's load does, on the machine's threads: the sizes around
+// Parallelism's least work a thread, where starting a thread can cost more
+// than it saves.
+void BM_SmallLoad(benchmark::State& state)
+{
+    const std::string& file = MasterFile(state.range(0));
+    const LoadOptions options;
+    for (auto _ : state) {
+        const vecST store = ReadMasterFile(ByteString(file.c_str()), options);
+        std::vector<const STData*> byPosition;
+        const lstPST view = MakeSortedST(store, SortKeyName, options.parallelism, nullptr, &byPosition);
+        const StockSearch search(byPosition, "UTF-8", options.parallelism);
+        benchmark::DoNotOptimize(&search);
+    }
+    ReportLines(state);
+}
+
 void BM_ReadMasterFile(benchmark::State& state)
 {
     const std::string& file = MasterFile(state.range(0));
@@ -242,6 +260,7 @@ BENCHMARK(BM_ReadMasterFile)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchma
 BENCHMARK(BM_ReadLines)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MakeSortedView)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WholeLoad)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SmallLoad)->Arg(1000)->Arg(5000)->Arg(20000)->Arg(40000)->Unit(benchmark::kMicrosecond);
 
 // Sizes one after another, so that each list is made once.
 #define INITIALS_BENCHMARKS(lines)                                                                                     \

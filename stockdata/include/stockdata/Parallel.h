@@ -20,7 +20,8 @@ struct Parallelism {
     // keyed, 1000 / 5000 / 20000 lines: 0.92 / 1.74 / 3.80 ms with it,
     // 1.32 / 2.53 / 5.63 ms split over both threads however small (at least
     // 1 item a thread). Medians of 5 pairs, each way in turn, 2 cores,
-    // 2026-12-10: small_load_bench --benchmark_repetitions=5.
+    // 2026-12-10: stockdata_bench --benchmark_filter=BM_SmallLoad
+    // --benchmark_repetitions=5.
     static Parallelism OfMachine() noexcept
     {
         return {std::max(1U, std::thread::hardware_concurrency()), std::size_t{1} << 14};
