@@ -121,12 +121,21 @@ void TForm1::EndLoad(LoadEnd end) noexcept
     FLoaded.reset();
     FProgress.reset();
     ComboBox1->HideProgress();
-    SetCursor(TCursor::crDefault);
     BitBtn1->SetEnabled(true);
     BitBtn2->SetEnabled(true);
     if (end == LoadEnd::NoList && FFocusedButton != nullptr && ComboBox1->Focused())
         FFocusedButton->SetFocus();
     FFocusedButton = nullptr;
+    ShowWhetherBusy();
+}
+
+void TForm1::ShowWhetherBusy() noexcept
+{
+    try {
+        SetCursor(LoadUnderWay() || FIndexing.Running() ? TCursor::crAppStart : TCursor::crDefault);
+    } catch (...) {
+        // Out of memory for the cursor's look only: it stays as it was.
+    }
 }
 
 void TForm1::LoadDone(const std::exception_ptr& error)
@@ -168,6 +177,11 @@ void TForm1::BuildIndex(std::function<void(LoadProgress&)> build, std::function<
     FIndexing.Start(
         std::move(stop), [build = std::move(build), &progress = *FIndexProgress] { build(progress); },
         [this, done = std::move(done)](const std::exception_ptr& error) {
+            // However the build ends: the next may have started, or nothing runs.
+            const struct BusyShown {
+                TForm1& form;
+                ~BusyShown() { form.ShowWhetherBusy(); }
+            } busyShown{*this};
             FIndexProgress.reset();
             switch (std::exchange(FWaitingLoad, WaitingLoad::None)) {
             case WaitingLoad::Start:
@@ -185,6 +199,7 @@ void TForm1::BuildIndex(std::function<void(LoadProgress&)> build, std::function<
                 std::rethrow_exception(error);  // reported; what it was to index is still found by scans
             done();
         });
+    ShowWhetherBusy();
 }
 
 void TForm1::ComboBox1DrawItem(TWinControl*, int Index, const TRect& Rect, TOwnerDrawState)

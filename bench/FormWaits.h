@@ -3,6 +3,8 @@
 #include "app/Unit1.h"
 
 #include <QApplication>
+#include <QCursor>
+#include <QWidget>
 
 #include <chrono>
 #include <thread>
@@ -65,5 +67,17 @@ inline bool LoadRunning()
 inline void WaitForLoad()
 {
     while (LoadRunning())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+// A load or the build of the indexes after it runs: the cursor shows both.
+inline bool Busy()
+{
+    return Form1->Widget()->cursor().shape() == Qt::BusyCursor;
+}
+
+inline void WaitWhileBusy()
+{
+    while (Busy())
         QApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }

@@ -62,12 +62,6 @@ public:
     }
 };
 
-void WaitForIndexes()
-{
-    while (LoadRunning() || Form1->Indexing())
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
-}
-
 // With the list full and its indexes ready, clicks "omast.dat" and presses
 // Escape `delayMs` after the click, from another thread, as the X server
 // takes a key while the window is busy: milliseconds from the key press
@@ -76,7 +70,7 @@ void WaitForIndexes()
 double EscapeDuringReloadMs(QWidget& target, double delayMs)
 {
     Form1->BitBtn1->Click();
-    WaitForIndexes();
+    WaitWhileBusy();
     std::atomic<bool> pressed = false;
     Clock::time_point pressedAt;
     const Clock::time_point click = Clock::now();
@@ -372,7 +366,7 @@ int RunBench(int argc, char** argv)
     QString lastHangul;
     for (int row = lastRow; row >= 0 && lastHangul.isEmpty(); --row)
         lastHangul = InitialsOf(box.model()->index(row, 0).data(Qt::DisplayRole).toString());
-    if (!Form1->Indexing())
+    if (!Busy())
         std::fprintf(stderr, "gui_bench: the indexes were ready before the first keys\n");
     Print("slowest key of a name typed as the list shows", SlowestKeyMs(box, lastName.left(12)), "ms");
     Print("slowest key of a code typed as the list shows", SlowestKeyMs(box, QString::fromStdString(lastCode)), "ms");
@@ -380,11 +374,10 @@ int RunBench(int argc, char** argv)
     // Before the names' index is built, a search inside names reads them all.
     Print("slowest key inside the last name only, typed as the list shows",
           SlowestKeyMs(box, QString::fromLatin1(RareText)), "ms");
-    if (!Form1->Indexing())
+    if (!Busy())
         std::fprintf(stderr, "gui_bench: the indexes were ready before the last of the first keys\n");
     Form1->ComboBox1->SetItemIndex(-1);
-    while (Form1->Indexing())
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    WaitWhileBusy();
     Print("indexes ready", Milliseconds(sinceStart), "ms");
     // Each kind of search, typed into the closed box once every index is
     // built. The last Latin name's start and what it is read as.
@@ -503,7 +496,7 @@ int RunBench(int argc, char** argv)
     // Closing the window halfway through a reload: the loop would return and
     // the forms be torn down.
     Form1->BitBtn1->Click();
-    WaitForIndexes();
+    WaitWhileBusy();
     Form1->BitBtn1->Click();
     timer.restart();
     while (Milliseconds(timer) < reloadMs / 2)

@@ -215,8 +215,7 @@ int RunBench(int argc, char** argv)
         if (reload == measuredAfter || reload == reloads) {
             // At the same point each time: the indexes built, the replaced
             // list freed, nothing running.
-            while (Form1->Indexing())
-                QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            WaitWhileBusy();
             UntilIdle();
             const double resident = ResidentMiB();
             if (reload == measuredAfter)

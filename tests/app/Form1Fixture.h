@@ -8,6 +8,7 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
@@ -66,14 +67,17 @@ protected:
         WaitForLoad(form);
     }
 
-    // Waits for a load and for the search's indexes built after it.
+    // Waits for a load and for the search's indexes built after it, which
+    // the cursor shows as it shows the load.
     static void WaitForLoad(const TForm1& form)
     {
         WaitForList(form);
-        while (form.Indexing())
+        while (Busy(form))
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         Settle();
     }
+
+    static bool Busy(const TForm1& form) { return form.Widget()->cursor().shape() == Qt::BusyCursor; }
 
     // A load is under way while the buttons wait for it.
     static bool LoadUnderWay(const TForm1& form) { return !form.BitBtn1->Enabled(); }

@@ -131,7 +131,7 @@ TEST_F(Form1Load, AReloadDuringTheIndexBuildStartsOnceTheBuildHasEnded)
     form->DoCreate();
     form->Show();
     WaitForList(*form);
-    ASSERT_TRUE(form->Indexing()) << "the list shows before its indexes are built";
+    ASSERT_TRUE(Busy(*form)) << "the list shows before its indexes are built";
     form->BitBtn1->Click();
     EXPECT_TRUE(LoadUnderWay(*form));
     EXPECT_EQ(form->ComboBox1->Items->Count(), 0);
@@ -140,7 +140,7 @@ TEST_F(Form1Load, AReloadDuringTheIndexBuildStartsOnceTheBuildHasEnded)
 
     form->BitBtn2->Click();
     WaitForList(*form);
-    ASSERT_TRUE(form->Indexing());
+    ASSERT_TRUE(Busy(*form));
     form->BitBtn1->Click();
     PressEscapeIn(*form);
     EXPECT_FALSE(LoadUnderWay(*form));

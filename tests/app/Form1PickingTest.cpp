@@ -354,7 +354,7 @@ TEST_F(Form1Picking, KeysTypedWhileTheCodeIndexIsBuiltPickAtOnceWhatTheyPickAfte
     form->Show();
     WaitForList(*form);
     const auto samsung = static_cast<int>(form->ComboBox1->Items->Count() - 1);
-    ASSERT_TRUE(form->Indexing()) << "the list shows before its code index is built";
+    ASSERT_TRUE(Busy(*form)) << "the list shows before its code index is built";
     QWidget* box = &Box(form->ComboBox1);
     Type(box, "0059");
     Type(box, "30");
@@ -362,7 +362,7 @@ TEST_F(Form1Picking, KeysTypedWhileTheCodeIndexIsBuiltPickAtOnceWhatTheyPickAfte
     EXPECT_EQ(ShownSearch().name, "Searching for \"005930\"") << "every key kept, in order";
     Type(box, "1");
     EXPECT_EQ(form->ComboBox1->ItemIndex(), -1) << "no code starts 0059301";
-    while (form->Indexing())
+    while (Busy(*form))
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     QApplication::setKeyboardInputInterval(KeyInterval);
     Pause();

@@ -76,6 +76,10 @@ private:
     // list gives it back to the button that had it.
     enum class LoadEnd : bool { ListShown, NoList };
     void EndLoad(LoadEnd end) noexcept;
+    // The cursor is busy while a load or an index build runs: the window
+    // answers, but until the indexes are built a search inside names reads
+    // every name.
+    void ShowWhetherBusy() noexcept;
     // Builds the search's index of the names' characters, then its code index,
     // beside the event loop; ends a build that runs.
     void StartIndexing();
@@ -109,10 +113,6 @@ private:
 
 public:
     explicit TForm1(TComponent* owner) : TForm(owner) {}
-
-    // Whether the build of the indexes after a load is running, for tests
-    // and benchmarks that wait for them.
-    bool Indexing() const noexcept { return FIndexing.Running(); }
 };
 
 // The layout TForm1 windows are built from.
