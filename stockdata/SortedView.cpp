@@ -7,6 +7,7 @@
 #include <cassert>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <new>
@@ -35,7 +36,7 @@ lstPST MakeSortedST(const vecST& store, int key)
 }
 
 lstPST MakeSortedST(const vecST& store, int key, const Parallelism& parallelism, LoadProgress* progress,
-                    std::vector<const STData*>* byPosition)
+                    std::vector<const STData*>* byPosition, const std::function<void()>& spareWork)
 {
     if (key == SortKeyName) {
         STKeyOffset = static_cast<int>(offsetof(RecStocks, name));
@@ -91,6 +92,13 @@ lstPST MakeSortedST(const vecST& store, int key, const Parallelism& parallelism,
                 offset](std::uint32_t index) { return records + std::size_t{index} * sizeof(STData) + offset; },
                static_cast<std::size_t>(STKeyLength), n, parallelism, lower, upper, progress);
     assert(pool->NodeSize() <= 2 * sizeof(SortEntry) && "a node must not overtake the entries");
-    makeNodes([upper](std::size_t i) { return upper[i].index; });
+    // The nodes are linked in order, on one thread: the other is spare.
+    const std::size_t threads = spareWork && parallelism.PartsFor(n) > 1 ? 2 : 1;
+    RunParts(threads, [&](std::size_t thread) {
+        if (thread == 0)
+            makeNodes([upper](std::size_t i) { return upper[i].index; });
+        else
+            spareWork();
+    });
     return view;
 }

@@ -10,6 +10,7 @@
 namespace {
 
 constexpr std::uintptr_t HugePageSize = std::uintptr_t{2} << 20;
+constexpr std::uintptr_t PageSize = 4096;
 
 // Calls madvise on the whole `page`-sized pages inside [data, data + size).
 void AdviseWholePages(void* data, std::size_t size, std::uintptr_t page, int advice) noexcept
@@ -44,6 +45,11 @@ std::size_t BlockAlignment(std::size_t size, std::size_t alignment) noexcept
 void AdviseHugePages(void* data, std::size_t size) noexcept
 {
     AdviseWholePages(data, size, HugePageSize, MADV_HUGEPAGE);
+}
+
+void ProvidePages(void* data, std::size_t size) noexcept
+{
+    AdviseWholePages(data, size, PageSize, MADV_POPULATE_WRITE);
 }
 
 void* AllocateLargeBlock(std::size_t size, std::size_t alignment)

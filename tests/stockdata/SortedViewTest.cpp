@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cstring>
 #include <numeric>
+#include <optional>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -64,6 +66,22 @@ TEST(MakeSortedST, PointsIntoTheStorePassedIn)
     const lstPST view = MakeSortedST(store, SortKeyName);
     EXPECT_EQ(view.front(), &store[1]);
     EXPECT_EQ(view.back(), &store[0]);
+}
+
+TEST(MakeSortedST, SpareWorkRunsBesideTheNodesOnlyWhenASecondThreadIsAllowed)
+{
+    const vecST store = StoreOfNames({"c", "a", "b"});
+    const Positions expected{1, 2, 0};
+    for (const unsigned threads : {1U, 2U}) {
+        std::optional<std::thread::id> ranOn;
+        const lstPST view = MakeSortedST(store, SortKeyName, Parallelism{threads, 1}, nullptr, nullptr,
+                                         [&] { ranOn = std::this_thread::get_id(); });
+        EXPECT_EQ(PositionsOf(view, store), expected) << threads << " threads";
+        if (threads == 1)
+            EXPECT_FALSE(ranOn) << "no thread to spare";
+        else
+            EXPECT_TRUE(ranOn && *ranOn != std::this_thread::get_id()) << "beside the thread that makes the nodes";
+    }
 }
 
 TEST(MakeSortedST, MatchesAStableSortOfTheNameBytesOnRandomStores)

@@ -40,6 +40,24 @@ public:
     static constexpr std::uint64_t BuildBytesPerLine = BytesPerLine + std::max(CodeIndex::BuildBytesPerLine,
                                                                                NameCharacterIndex::BuildBytesPerLine);
 
+    // The room the keys of `count` records take. Made before the list is
+    // sorted, its pages can be provided (Provide) on a thread the sort leaves
+    // spare, so that the keying pass writes to pages already there. Throws
+    // std::bad_alloc on lack of memory.
+    class KeyRoom {
+    public:
+        explicit KeyRoom(std::size_t count);
+        // Has the kernel provide the room's pages, stopping soon after
+        // `progress`, if any, is asked to stop. Any one thread.
+        void Provide(const LoadProgress* progress) const noexcept;
+
+    private:
+        friend class StockSearch;
+        std::size_t count_;
+        std::unique_ptr<std::uint64_t[]> initials_;
+        std::unique_ptr<std::uint32_t[]> codes_;
+    };
+
     StockSearch();
     // `byPosition` holds the list's records in name order, at most INT_MAX
     // of them, their names, and what is typed, bytes in `charset` as iconv
@@ -51,6 +69,10 @@ public:
     // throws LoadCancelled once asked to stop.
     StockSearch(std::span<const STData* const> byPosition, const std::string& charset,
                 const Parallelism& parallelism = Parallelism::OfMachine(), LoadProgress* progress = nullptr);
+    // The same, the keys made in `room`, which a room for another count of
+    // records cannot hold: then they are made in one of their own.
+    StockSearch(std::span<const STData* const> byPosition, const std::string& charset, const Parallelism& parallelism,
+                LoadProgress* progress, KeyRoom room);
     StockSearch(StockSearch&&) noexcept;
     StockSearch& operator=(StockSearch&&) noexcept;
     ~StockSearch();

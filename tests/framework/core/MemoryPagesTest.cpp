@@ -12,6 +12,9 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
+
+#include <sys/mman.h>
 
 namespace {
 
@@ -77,6 +80,26 @@ TEST(LargeBlock, SmallerBlocksKeepTheAlignmentAskedFor)
             FreeLargeBlock(block, size, alignment);
         }
     }
+}
+
+TEST(ProvidePages, MakesTheWholePagesResidentAndKeepsWhatTheyHold)
+{
+    constexpr std::size_t page = 4096;
+    constexpr std::size_t pages = 64;
+    void* const mapped = ::mmap(nullptr, pages * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(mapped, MAP_FAILED);
+    auto* const bytes = static_cast<unsigned char*>(mapped);
+    std::memset(bytes, 0x5A, 3 * page);
+    // From inside the first page to inside the last: those two are not whole.
+    ProvidePages(bytes + 100, pages * page - 200);
+    std::vector<unsigned char> resident(pages);
+    ASSERT_EQ(::mincore(mapped, pages * page, resident.data()), 0);
+    EXPECT_TRUE(std::all_of(resident.begin() + 1, resident.end() - 1, [](unsigned char in) { return (in & 1) != 0; }))
+        << "on a kernel from 5.14 on";
+    EXPECT_FALSE(resident.back() & 1) << "the last page, not whole, left to its first write";
+    EXPECT_TRUE(std::all_of(bytes, bytes + 3 * page, [](unsigned char byte) { return byte == 0x5A; }));
+    EXPECT_EQ(bytes[3 * page], 0);
+    ::munmap(mapped, pages * page);
 }
 
 }  // namespace

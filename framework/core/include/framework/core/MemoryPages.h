@@ -11,6 +11,12 @@
 // costs a fault, and a million-line load writes tens of thousands of them.
 void AdviseHugePages(void* data, std::size_t size) noexcept;
 
+// Has the kernel provide the whole 4 KB pages inside the block now, as a
+// first write would, leaving what they hold as it is: a spare thread can
+// take the clearing of fresh pages off the thread that writes them next.
+// Advice only: a kernel older than 5.14 declines.
+void ProvidePages(void* data, std::size_t size) noexcept;
+
 // Memory for a block of `size` bytes aligned to `alignment` (a power of two),
 // as operator new gives it. From 2 MB on, the block starts on a 2 MB boundary
 // and spans whole 2 MB pages, advised as above, so that no part of it is left
