@@ -70,6 +70,13 @@ inline void WaitForLoad()
         QApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
+// Keys typed once the list shows wait for its search to be made.
+inline void WaitForSearch()
+{
+    while (Form1->ComboBox1->TypingHeld())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
 // A load or the build of the indexes after it runs: the cursor shows both.
 inline bool Busy()
 {

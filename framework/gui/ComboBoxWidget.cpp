@@ -240,7 +240,7 @@ bool ComboBoxWidget::OpenListKey(QKeyEvent& key)
 
 void ComboBoxWidget::keyPressEvent(QKeyEvent* event)
 {
-    if (progress_) {
+    if (KeepsInput()) {
         keptInput_.Keep(*event);
         event->accept();
         return;
@@ -260,7 +260,7 @@ void ComboBoxWidget::keyPressEvent(QKeyEvent* event)
 
 void ComboBoxWidget::inputMethodEvent(QInputMethodEvent* event)
 {
-    if (progress_) {
+    if (KeepsInput()) {
         keptInput_.Keep(*event);
         event->accept();
         return;
@@ -362,7 +362,25 @@ void ComboBoxWidget::HideProgress()
     progress_.reset();
     setAccessibleName(QString());
     update();
-    if (keptInput_.Empty())
+    AnswerKeptInputSoon();
+}
+
+void ComboBoxWidget::HoldTyping(bool held)
+{
+    typingHeld_ = held;
+    if (!held)
+        AnswerKeptInputSoon();
+}
+
+bool ComboBoxWidget::KeepsInput() const noexcept
+{
+    return progress_ || typingHeld_;
+}
+
+void ComboBoxWidget::AnswerKeptInputSoon()
+{
+    // After the handler that releases them has made the list ready.
+    if (KeepsInput() || keptInput_.Empty())
         return;
     try {
         QTimer::singleShot(0, this, [this] { AnswerKeptInput(); });
@@ -373,8 +391,8 @@ void ComboBoxWidget::HideProgress()
 
 void ComboBoxWidget::AnswerKeptInput()
 {
-    if (progress_)
-        return;  // the list is being filled again: they wait for it
+    if (KeepsInput())
+        return;  // held again, or the list is being filled again: they wait for it
     for (KeptInput::Kept& kept : keptInput_.Take()) {
         // As the keys came, a pause between them ends a search.
         if (kept.pauseMs > QApplication::keyboardInputInterval())

@@ -44,6 +44,9 @@ public:
     // answered once the handler that hides the bar has filled the list.
     void ShowProgress(int percent, const QString& text);
     void HideProgress();
+    // While held, what is typed is kept as it is while the progress shows.
+    void HoldTyping(bool held);
+    bool TypingHeld() const noexcept { return typingHeld_; }
 
     // For ListTyping: the row that typing into `where` moves, -1 for none;
     // moving it (-1 picks nothing); where its search shows; finding a row.
@@ -84,6 +87,9 @@ private:
     void Pick(int row);
     void CopyItem(int index);
     void DescribePick(int index);
+    bool KeepsInput() const noexcept;
+    // Answers what was kept, from the event loop, unless it is still kept.
+    void AnswerKeptInputSoon();
     void AnswerKeptInput();
     // Parts of event(): the Escape and Backspace typing keeps from
     // shortcuts, and the tooltip, the picked stock's hint.
@@ -98,5 +104,6 @@ private:
     bool ownerDraw_ = false;
     ListTyping typing_{*this};
     std::optional<BoxProgress> progress_;
+    bool typingHeld_ = false;
     KeptInput keptInput_;
 };

@@ -62,6 +62,16 @@ void TComboBox::HideProgress()
     WidgetOf<ComboBoxWidget>(*this).HideProgress();
 }
 
+void TComboBox::HoldTyping(bool held)
+{
+    WidgetOf<ComboBoxWidget>(*this).HoldTyping(held);
+}
+
+bool TComboBox::TypingHeld() const
+{
+    return WidgetOf<ComboBoxWidget>(*this).TypingHeld();
+}
+
 bool TComboBox::DroppedDown() const
 {
     return WidgetOf<ComboBoxWidget>(*this).PopupShown();

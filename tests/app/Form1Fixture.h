@@ -90,6 +90,16 @@ protected:
         Settle();
     }
 
+    // Waits for a load until its list shows and its search has answered
+    // what was typed before it was made.
+    static void WaitForSearch(const TForm1& form)
+    {
+        WaitForList(form);
+        while (form.ComboBox1->TypingHeld())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        Settle();
+    }
+
     static void Settle()
     {
         for (int i = 0; i < 3; ++i)

@@ -70,8 +70,8 @@ TEST_F(Form1Load, AWindowDestroyedDuringItsLoadEndsTheLoad)
 }
 
 // A list's load stopped as each of its stages begins ends there, with what
-// it made freed (the sanitizer build checks); so do the builds of the
-// indexes after it.
+// it made freed (the sanitizer build checks); so do the search and the
+// builds of the indexes after it.
 TEST_F(Form1Load, AListLoadStopsInEachOfItsStages)
 {
     dir_.Write("omast.dat", BigMaster());
@@ -86,7 +86,8 @@ TEST_F(Form1Load, AListLoadStopsInEachOfItsStages)
         };
         EXPECT_THROW(
             {
-                const StockList list = ReadStockList("omast.dat", progress);
+                StockList list = ReadStockList("omast.dat", progress);
+                const StockSearch search = MakeStockSearch(list, progress);
                 const NameCharacterIndex characters(list.byPosition, "UTF-8", Parallelism::OfMachine(), &progress);
                 const CodeIndex index(list.byPosition, Parallelism::OfMachine(), &progress);
             },

@@ -80,12 +80,16 @@ private:
     // answers, but until the indexes are built a search inside names reads
     // every name.
     void ShowWhetherBusy() noexcept;
+    // Makes the search over the list shown, then its indexes, beside the
+    // event loop; what is typed meanwhile waits for the search.
+    void StartSearch();
     // Builds the search's index of the names' characters, then its code index,
     // beside the event loop; ends a build that runs.
     void StartIndexing();
-    // Runs `build` beside the event loop at a low priority, then `done` on
-    // the GUI thread.
-    void BuildIndex(std::function<void(LoadProgress&)> build, std::function<void()> done);
+    // Runs `build` beside the event loop, then `done` on the GUI thread: at
+    // a low priority what only speeds the search up.
+    enum class TaskPriority : bool { Normal, Low };
+    void BuildIndex(TaskPriority priority, std::function<void(LoadProgress&)> build, std::function<void()> done);
 
     ByteString FLoadingName;
     std::stop_source FLoadStop;
@@ -102,6 +106,7 @@ private:
     // The same for the build of an index, which reads FList's positions, and
     // the indexes it builds.
     std::unique_ptr<LoadProgress> FIndexProgress;
+    std::optional<StockSearch> FBuiltSearch;
     std::optional<NameCharacterIndex> FBuiltNames;
     std::optional<CodeIndex> FBuiltCodes;
     // Frees replaced lists; a load waits for it.

@@ -295,6 +295,34 @@ TEST(KeysTypedWhileFillingAgain, BeginANewSearch)
     QApplication::setKeyboardInputInterval(previousInterval);
 }
 
+// Keys typed into a filled list while its typing is held are kept until it
+// is released, and then still while a progress shows.
+TEST(KeysTypedWhileHeld, AreAnsweredOnceReleasedAndNoProgressShows)
+{
+    const int previousInterval = QApplication::keyboardInputInterval();
+    QApplication::setKeyboardInputInterval(60000);
+    TComboBox combo(nullptr);
+    TStringList items;
+    for (const char* item : {"kia", "samsung", "sk"})
+        items.Add(item);
+    combo.Items->AddStrings(std::move(items));
+    combo.HoldTyping(true);
+    for (const QChar c : QStringLiteral("sk")) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(&Box(combo), &press);
+    }
+    QApplication::processEvents();
+    EXPECT_EQ(combo.ItemIndex(), -1) << "answered while held";
+    combo.ShowProgress(0, "Loading");
+    combo.HoldTyping(false);
+    QApplication::processEvents();
+    EXPECT_EQ(combo.ItemIndex(), -1) << "answered while the progress shows";
+    combo.HideProgress();
+    QApplication::processEvents();
+    EXPECT_EQ(combo.ItemIndex(), 2) << "\"sk\", in order";
+    QApplication::setKeyboardInputInterval(previousInterval);
+}
+
 INSTANTIATE_TEST_SUITE_P(Typing, KeysTypedWhileFilling,
                          testing::Values(KeptKeysCase{"keys_at_once_are_one_search", {"sk"}, 2},
                                          KeptKeysCase{"a_pause_begins_a_new_search", {"s", "k"}, 0},

@@ -124,6 +124,12 @@ public:
     // readers; until HideProgress.
     void ShowProgress(int percent, const ByteString& text);
     void HideProgress();
+    // While held, what is typed into the box or its open list is kept, in
+    // order, as it is while a progress shows, and answered once it is
+    // released and no progress shows: for a list that shows before what
+    // finds its items is ready.
+    void HoldTyping(bool held);
+    bool TypingHeld() const;
 
     bool DroppedDown() const;
     void SetDroppedDown(bool dropped);
