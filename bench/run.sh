@@ -19,7 +19,9 @@ cmake --build --preset release -j "$(nproc)" >/dev/null
 
 work=$(mktemp -d)
 busy=()
-trap 'kill "${busy[@]}" 2>/dev/null; rm -rf "$work"' EXIT
+# The busy loops may have ended already: under errexit a failed kill would
+# leave the files behind.
+trap 'kill "${busy[@]}" 2>/dev/null || true; rm -rf "$work"' EXIT
 genmaster=build/release/tools/genmaster
 stockdump=build/release/tools/stockdump
 peak_kb() { /usr/bin/time -f %M bash -c "$1 >/dev/null" 2>&1 | tail -1; }
@@ -112,7 +114,8 @@ for n in $window_sizes; do
     QT_QPA_PLATFORM=offscreen build/release/bench/gui_bench "$file" --gaps 2>/dev/null |
         sed 's/: /, cores busy: /' >>"$work/window-$n.txt"
     kill "${busy[@]}"
-    wait "${busy[@]}" 2>/dev/null
+    # They end killed, which under errexit would end the run here.
+    wait "${busy[@]}" 2>/dev/null || true
     rm -f "$file"
 done
 python3 - "$work" $window_sizes <<'PY'
