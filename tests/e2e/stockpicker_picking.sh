@@ -143,14 +143,16 @@ wait_for 20 '[[ "$(atspi rows)" == "$all" ]]'
 xdotool windowactivate --sync "$window"
 read -r cx cy cw ch <<<"$(geometry "$window")"
 # Opens the list and types 전자 into it, characters the keyboard map lacks,
-# until the list reads as its three matches, three times at most.
+# until the list reads as its three matches and the search as 전자, three
+# times at most: on a busy machine xdotool's remapped key for 전 can be lost,
+# and 자 alone leaves the same three rows.
 narrow_to_jeonja() {
     local attempt
     for attempt in 1 2 3; do
         click_at 240 $((112 + 11))
         sleep 1
         xdotool type --delay 100 "전자"
-        wait_for 10 '[[ "$(atspi rows)" == "$matches" ]]' && return 0
+        wait_for 10 '[[ "$(atspi rows)" == "$matches" && "$(atspi search)" == *"\"전자\""* ]]' && return 0
         xdotool key Escape Escape
         sleep 0.5
     done
